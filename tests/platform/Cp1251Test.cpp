@@ -1,0 +1,71 @@
+#include "Cp1251.h"
+
+#include <gtest/gtest.h>
+#include <iconv.h>
+
+namespace {
+
+QString russianAlphabet() {
+    QString text;
+    for (char16_t c = u'А'; c <= u'я'; ++c)
+        text += QChar(c);
+    return text + QStringLiteral("Ёё");
+}
+
+// The C library's own converter, an independent check of the whole table.
+std::optional<char16_t> referenceDecode(unsigned char byte) {
+    iconv_t cd = iconv_open("UTF-16LE", "CP1251");
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return std::nullopt;
+    char in[1] = {static_cast<char>(byte)};
+    unsigned char out[4] = {};
+    char* inPtr = in;
+    char* outPtr = reinterpret_cast<char*>(out);
+    size_t inLeft = 1, outLeft = sizeof out;
+    const size_t rc = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
+    iconv_close(cd);
+    if (rc == static_cast<size_t>(-1) || outLeft != 2)
+        return std::nullopt;
+    return static_cast<char16_t>(out[0] | (out[1] << 8));
+}
+
+} // namespace
+
+TEST(Cp1251, RussianTextRoundTripsWithKnownBytes) {
+    const QString text = russianAlphabet() + QStringLiteral("№«»€ Ok");
+    const QByteArray bytes = Cp1251FromUnicode(text);
+    ASSERT_EQ(bytes.size(), text.size());
+    EXPECT_EQ(bytes.left(2), QByteArray("\xC0\xC1"));
+    EXPECT_EQ(bytes.mid(63, 7), QByteArray("\xFF\xA8\xB8\xB9\xAB\xBB\x88"));
+    EXPECT_EQ(Cp1251ToUnicode(bytes), text);
+}
+
+TEST(Cp1251, EveryByteMatchesTheSystemConverter) {
+    if (!referenceDecode('A'))
+        GTEST_SKIP() << "iconv has no CP1251";
+    for (int b = 1; b < 256; ++b) {
+        const char byte = static_cast<char>(b);
+        const QString decoded = Cp1251ToUnicode(&byte, 1);
+        ASSERT_EQ(decoded.size(), 1) << b;
+        if (b == 0x98) {
+            EXPECT_EQ(decoded[0], QChar(0xFFFD));
+            EXPECT_EQ(Cp1251FromChar(decoded[0]), '?');
+            continue;
+        }
+        EXPECT_EQ(decoded[0].unicode(), referenceDecode(static_cast<unsigned char>(b))) << b;
+        EXPECT_EQ(Cp1251FromChar(decoded[0]), byte) << b;
+    }
+}
+
+TEST(Cp1251, CharactersOutsideBecomeOneQuestionMarkEach) {
+    const QString emoji = QString::fromUtf8("\xF0\x9F\x98\x80");
+    ASSERT_EQ(emoji.size(), 2);
+    const QString loneSurrogate(QChar(0xD800));
+    EXPECT_EQ(Cp1251FromUnicode(QStringLiteral("aą中") + emoji + loneSurrogate + QStringLiteral("я")), QByteArray("a????\xFF"));
+}
+
+TEST(Cp1251, DecodingEndsAtNul) {
+    EXPECT_EQ(Cp1251ToUnicode(QByteArray("\xC8\xE2\0tail", 7)), QStringLiteral("Ив"));
+    EXPECT_EQ(Cp1251ToUnicode("\xC8\xE2", -1), QStringLiteral("Ив"));
+    EXPECT_EQ(Cp1251ToUnicode(nullptr, 5), QString());
+}

@@ -1,0 +1,72 @@
+#include "GuiThread.h"
+#include "TestUtil.h"
+#include "Wnd.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+namespace {
+
+class EchoWnd : public CWnd {
+public:
+    std::vector<UINT> order;
+    std::atomic<int> handledOffGui{0};
+
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (!platform::IsGuiThread())
+            ++handledOffGui;
+        if (message >= WM_USER) {
+            order.push_back(message);
+            return static_cast<LRESULT>(wParam) + lParam;
+        }
+        return CWnd::WindowProc(message, wParam, lParam);
+    }
+};
+
+} // namespace
+
+TEST(GuiThread, SendFromWorkersRunsOnTheGuiThreadAndReturnsTheResult) {
+    EchoWnd wnd;
+    std::atomic<int> finished{0};
+    std::vector<std::thread> workers;
+    std::vector<LRESULT> results(4, 0);
+    for (int t = 0; t < 4; ++t) {
+        workers.emplace_back([&, t] {
+            for (int i = 0; i < 50; ++i)
+                results[static_cast<size_t>(t)] += wnd.SendMessage(WM_USER + 1, 2, t);
+            ++finished;
+        });
+    }
+    ASSERT_TRUE(testutil::WaitFor([&] { return finished == 4; }));
+    for (auto& w : workers)
+        w.join();
+    EXPECT_EQ(wnd.handledOffGui, 0);
+    EXPECT_EQ(wnd.order.size(), 200u);
+    for (int t = 0; t < 4; ++t)
+        EXPECT_EQ(results[static_cast<size_t>(t)], 50 * (2 + t));
+}
+
+TEST(GuiThread, SendOnTheGuiThreadIsSynchronousAndPostIsQueuedInOrder) {
+    EchoWnd wnd;
+    EXPECT_EQ(wnd.SendMessage(WM_USER + 7, 3, 4), 7);
+    ASSERT_EQ(wnd.order.size(), 1u);
+    wnd.PostMessage(WM_USER + 8);
+    wnd.PostMessage(WM_USER + 9);
+    EXPECT_EQ(wnd.order.size(), 1u); // nothing handled before the loop runs
+    ASSERT_TRUE(testutil::WaitFor([&] { return wnd.order.size() == 3; }));
+    EXPECT_EQ(wnd.order[1], WM_USER + 8);
+    EXPECT_EQ(wnd.order[2], WM_USER + 9);
+}
+
+TEST(GuiThread, PostToADestroyedWindowIsDropped) {
+    auto* wnd = new EchoWnd;
+    wnd->PostMessage(WM_USER + 1);
+    delete wnd;
+    bool ran = false;
+    platform::PostToGuiThread([&] { ran = true; });
+    EXPECT_TRUE(testutil::WaitFor([&] { return ran; }));
+}

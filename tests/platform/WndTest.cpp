@@ -1,0 +1,121 @@
+#include "TestUtil.h"
+#include "Wnd.h"
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QPainter>
+
+#include <thread>
+
+namespace {
+
+class TimerWnd : public CWnd {
+public:
+    std::vector<UINT> fired;
+
+protected:
+    void OnTimer(UINT id) override { fired.push_back(id); }
+};
+
+class PaintingWnd : public CWnd {
+public:
+    explicit PaintingWnd(QWidget* parent = nullptr) : CWnd(parent) {}
+    QColor colour = Qt::darkGreen;
+    int erases = 0;
+
+protected:
+    BOOL OnEraseBkgnd(QPainter& dc) override {
+        ++erases;
+        dc.fillRect(rect(), colour);
+        return TRUE;
+    }
+};
+
+} // namespace
+
+TEST(Wnd, TimersFireOnceByIdAndCanBeKilledOrRestarted) {
+    TimerWnd wnd;
+    wnd.SetTimer(5, 10);
+    wnd.SetTimer(6, 10);
+    EXPECT_TRUE(wnd.KillTimer(6));
+    EXPECT_FALSE(wnd.KillTimer(6));
+    ASSERT_TRUE(testutil::WaitFor([&] { return !wnd.fired.empty(); }));
+    QElapsedTimer quiet;
+    quiet.start();
+    testutil::WaitFor([&] { return quiet.elapsed() > 60; });
+    EXPECT_EQ(wnd.fired, std::vector<UINT>{5}); // once, and never the killed one
+    EXPECT_FALSE(wnd.IsTimerSet(5));
+
+    // A timer set from a worker still fires on the window.
+    std::thread worker([&] { wnd.SetTimer(9, 1); });
+    worker.join();
+    ASSERT_TRUE(testutil::WaitFor([&] { return wnd.fired.size() == 2; }));
+    EXPECT_EQ(wnd.fired.back(), 9u);
+}
+
+TEST(Wnd, SetWindowPosMovesResizesAndStacks) {
+    PaintingWnd parent;
+    parent.resize(300, 200);
+    PaintingWnd a(&parent);
+    PaintingWnd b(&parent);
+    a.SetWindowPos(nullptr, 10, 10, 50, 50, SWP_NOZORDER);
+    b.SetWindowPos(nullptr, 20, 20, 50, 50, SWP_NOZORDER);
+    parent.show();
+    EXPECT_EQ(parent.childAt(30, 30), &b);
+    a.SetWindowPos(HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    EXPECT_EQ(parent.childAt(30, 30), &a);
+    a.SetWindowPos(HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    EXPECT_EQ(parent.childAt(30, 30), &b);
+    // Moving keeps the size; sizing keeps the place.
+    a.SetWindowPos(nullptr, 100, 90, 1, 1, SWP_NOSIZE | SWP_NOZORDER);
+    EXPECT_EQ(a.geometry(), QRect(100, 90, 50, 50));
+    a.SetWindowPos(nullptr, 0, 0, 20, 30, SWP_NOMOVE | SWP_NOZORDER);
+    EXPECT_EQ(a.geometry(), QRect(100, 90, 20, 30));
+
+    QPoint p(5, 5);
+    a.ClientToScreen(p);
+    EXPECT_EQ(p, a.mapToGlobal(QPoint(5, 5)));
+}
+
+TEST(Wnd, AMoveRepaintsAtOnceWithoutTheEventLoop) {
+    PaintingWnd parent;
+    parent.resize(300, 200);
+    PaintingWnd child(&parent);
+    child.colour = Qt::red;
+    child.SetWindowPos(nullptr, 10, 10, 40, 40, SWP_NOZORDER);
+    parent.show();
+    parent.repaint();
+    const int parentErases = parent.erases;
+    const int childErases = child.erases;
+    child.SetWindowPos(nullptr, 100, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    // Both the uncovered table and the moved window were drawn during the call.
+    EXPECT_GT(parent.erases, parentErases);
+    EXPECT_GT(child.erases, childErases);
+}
+
+TEST(Wnd, ShapeComesFromTheRegion) {
+    PaintingWnd wnd;
+    wnd.resize(100, 100);
+    wnd.SetWindowRgn(QRegion(QRect(0, 0, 50, 100)), TRUE);
+    EXPECT_TRUE(wnd.mask().contains(QPoint(10, 10)));
+    EXPECT_FALSE(wnd.mask().contains(QPoint(60, 10)));
+}
+
+TEST(Wnd, WindowOperationsFromAWorkerHappenOnTheGuiThread) {
+    PaintingWnd parent;
+    parent.resize(300, 200);
+    PaintingWnd child(&parent);
+    parent.show();
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        for (int i = 0; i < 20; ++i)
+            child.SetWindowPos(nullptr, i * 5, i * 3, 30, 30, SWP_NOZORDER);
+        child.ShowWindow(SW_HIDE);
+        done = true;
+    });
+    ASSERT_TRUE(testutil::WaitFor([&] { return done.load(); }));
+    worker.join();
+    EXPECT_EQ(child.geometry(), QRect(95, 57, 30, 30));
+    EXPECT_FALSE(child.isVisible());
+}
