@@ -58,7 +58,9 @@ std::optional<QString> childPath(const OpenKey& parent, const char* subKey) {
     return RegistryFile::normalizedPath(parent.path + u'\\' + Cp1251ToUnicode(subKey, -1));
 }
 
-QByteArray valueName(const char* name) { return name ? QByteArray(name) : QByteArray(); }
+QByteArray valueName(const char* name) {
+    return name ? QByteArray(name) : QByteArray();
+}
 
 RegistryFile load(const QString& path) {
     QFile file(path);
@@ -67,7 +69,9 @@ RegistryFile load(const QString& path) {
     return RegistryFile::parse(file.readAll());
 }
 
-bool makeFolder(const QString& path) { return QDir().mkpath(QFileInfo(path).absolutePath()); }
+bool makeFolder(const QString& path) {
+    return QDir().mkpath(QFileInfo(path).absolutePath());
+}
 
 bool save(const QString& path, const RegistryFile& content) {
     if (!makeFolder(path))

@@ -35,7 +35,9 @@ constexpr DWORD kSz = 1;
 constexpr DWORD kBinary = 3;
 constexpr DWORD kDword = 4;
 
-bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
+bool isBlank(QChar c) {
+    return c == u' ' || c == u'\t';
+}
 
 QStringView trimmed(QStringView s) {
     while (!s.isEmpty() && isBlank(s.front()))
@@ -225,8 +227,8 @@ QString payloadText(const RegistryFile::Value& v) {
         const quint32 n = qFromLittleEndian<quint32>(v.data.constData());
         return QStringLiteral("dword:%1").arg(n, 8, 16, QChar(u'0'));
     }
-    const QString kind = v.type == kBinary ? QStringLiteral("hex")
-                                           : QStringLiteral("hex(%1)").arg(v.type, 0, 16);
+    const QString kind =
+        v.type == kBinary ? QStringLiteral("hex") : QStringLiteral("hex(%1)").arg(v.type, 0, 16);
     return kind + u':' + hexText(v.data);
 }
 
@@ -241,9 +243,9 @@ RegistryFile RegistryFile::parse(const QByteArray& text) {
         QStringDecoder decoder(QStringDecoder::Utf8);
         const QString decoded = decoder(raw);
         const QStringView line = trimmed(decoded);
-        const bool damaged = decoder.hasError() || std::any_of(line.begin(), line.end(), [](QChar c) {
-                                 return c.unicode() < 0x20 && c != u'\t';
-                             });
+        const bool damaged = decoder.hasError() ||
+                             std::any_of(line.begin(), line.end(),
+                                         [](QChar c) { return c.unicode() < 0x20 && c != u'\t'; });
         if (line.startsWith(u'[')) {
             // Values after a section line that cannot be read must not land in the previous one.
             current.reset();
@@ -320,7 +322,9 @@ QString RegistryFile::canonicalPath(const QString& path) const {
     return result.join(u'\\');
 }
 
-void RegistryFile::addKey(const QString& path) { keyFor(path); }
+void RegistryFile::addKey(const QString& path) {
+    keyFor(path);
+}
 
 const RegistryFile::Value* RegistryFile::findValue(const QString& path,
                                                    const QByteArray& name) const {

@@ -5,13 +5,6 @@
 
 namespace {
 
-QString russianAlphabet() {
-    QString text;
-    for (char16_t c = u'А'; c <= u'я'; ++c)
-        text += QChar(c);
-    return text + QStringLiteral("Ёё");
-}
-
 // The C library's own converter, an independent check of the whole table.
 std::optional<char16_t> referenceDecode(unsigned char byte) {
     iconv_t cd = iconv_open("UTF-16LE", "CP1251");
@@ -32,9 +25,11 @@ std::optional<char16_t> referenceDecode(unsigned char byte) {
 } // namespace
 
 TEST(Cp1251, RussianTextRoundTripsWithKnownBytes) {
-    const QString text = russianAlphabet() + QStringLiteral("№«»€ Ok");
+    QString text;
+    for (char16_t c = u'А'; c <= u'я'; ++c)
+        text += QChar(c);
+    text += QStringLiteral("Ёё№«»€ Ok");
     const QByteArray bytes = Cp1251FromUnicode(text);
-    ASSERT_EQ(bytes.size(), text.size());
     EXPECT_EQ(bytes.left(2), QByteArray("\xC0\xC1"));
     EXPECT_EQ(bytes.mid(63, 7), QByteArray("\xFF\xA8\xB8\xB9\xAB\xBB\x88"));
     EXPECT_EQ(Cp1251ToUnicode(bytes), text);
@@ -61,7 +56,9 @@ TEST(Cp1251, CharactersOutsideBecomeOneQuestionMarkEach) {
     const QString emoji = QString::fromUtf8("\xF0\x9F\x98\x80");
     ASSERT_EQ(emoji.size(), 2);
     const QString loneSurrogate(QChar(0xD800));
-    EXPECT_EQ(Cp1251FromUnicode(QStringLiteral("aą中") + emoji + loneSurrogate + QStringLiteral("я")), QByteArray("a????\xFF"));
+    EXPECT_EQ(
+        Cp1251FromUnicode(QStringLiteral("aą中") + emoji + loneSurrogate + QStringLiteral("я")),
+        QByteArray("a????\xFF"));
 }
 
 TEST(Cp1251, DecodingEndsAtNul) {

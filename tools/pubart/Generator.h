@@ -1,0 +1,19 @@
+#pragma once
+// The library's own pictures, icons and data, drawn at build time. Each
+// generator writes its files under the output folder in the layout the
+// resource lookup expects: bitmap/<id>.png (and <id>@2x.png), icon/<id>_<size>.png,
+// wave/<id>.wav, binary/<id>.bin.
+
+#include <QDir>
+#include <QImage>
+#include <QString>
+
+namespace pubart {
+
+bool SaveImage(const QImage& image, const QDir& out, const QString& relativePath);
+bool SaveBytes(const QByteArray& bytes, const QDir& out, const QString& relativePath);
+
+// One function per family of resources; each returns false on a write error.
+bool WriteProgramIcon(const QDir& out);
+
+} // namespace pubart

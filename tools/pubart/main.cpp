@@ -1,0 +1,70 @@
+// pubart <outdir>: draws the library's own resources and writes pub.qrc
+// listing them under the prefix /pub.
+
+#include "Generator.h"
+
+#include <QBuffer>
+#include <QDirIterator>
+#include <QFile>
+#include <QGuiApplication>
+#include <QSaveFile>
+
+#include <cstdio>
+
+namespace pubart {
+
+bool SaveBytes(const QByteArray& bytes, const QDir& out, const QString& relativePath) {
+    const QString path = out.filePath(relativePath);
+    QDir().mkpath(QFileInfo(path).path());
+    QFile existing(path);
+    // Leave unchanged files alone so the resource compiler has nothing to redo.
+    if (existing.open(QIODevice::ReadOnly) && existing.readAll() == bytes)
+        return true;
+    existing.close();
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    file.write(bytes);
+    return file.commit();
+}
+
+bool SaveImage(const QImage& image, const QDir& out, const QString& relativePath) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG"))
+        return false;
+    return SaveBytes(bytes, out, relativePath);
+}
+
+} // namespace pubart
+
+int main(int argc, char* argv[]) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: pubart <outdir>\n");
+        return 2;
+    }
+    const QDir out(QString::fromLocal8Bit(argv[1]));
+    QDir().mkpath(out.path());
+
+    bool ok = pubart::WriteProgramIcon(out);
+    if (!ok) {
+        std::fprintf(stderr, "pubart: could not write the resources\n");
+        return 1;
+    }
+
+    QByteArray qrc = "<RCC>\n  <qresource prefix=\"/pub\">\n";
+    QStringList files;
+    for (QDirIterator it(out.path(), QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
+        const QString rel = out.relativeFilePath(it.next());
+        if (rel.contains(QLatin1Char('/')))
+            files << rel;
+    }
+    files.sort();
+    for (const QString& f : files)
+        qrc += "    <file>" + f.toUtf8() + "</file>\n";
+    qrc += "  </qresource>\n</RCC>\n";
+    return pubart::SaveBytes(qrc, out, QStringLiteral("pub.qrc")) ? 0 : 1;
+}
