@@ -111,6 +111,7 @@ void CDialog::setVisible(bool visible) {
         m_bInitDone = true;
         OnInitDialog();
     }
+    QDialog::setVisible(visible);
 }
 
 void CDialog::accept() { OnOK(); }

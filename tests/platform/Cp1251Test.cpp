@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <iconv.h>
+#include <optional>
 
 namespace {
 
