@@ -23,15 +23,23 @@ int mulDiv(int a, int b, int c) {
 
 } // namespace
 
-CDialog::CDialog(QWidget* parent) : QDialog(parent) { SetDialogFont(DefaultDialogFont()); }
+CDialog::CDialog(QWidget* parent) : QDialog(parent) {
+    SetDialogFont(DefaultDialogFont());
+}
 
 CDialog::~CDialog() = default;
 
-int CDialog::DoModal() { return exec(); }
+int CDialog::DoModal() {
+    return exec();
+}
 
-void CDialog::EndDialog(int result) { done(result); }
+void CDialog::EndDialog(int result) {
+    done(result);
+}
 
-BOOL CDialog::OnInitDialog() { return TRUE; }
+BOOL CDialog::OnInitDialog() {
+    return TRUE;
+}
 
 QFont CDialog::DefaultDialogFont() {
     QFont font;
@@ -41,13 +49,15 @@ QFont CDialog::DefaultDialogFont() {
     return font;
 }
 
-void CDialog::SetDialogFont(const QFont& font) { setFont(font); }
+void CDialog::SetDialogFont(const QFont& font) {
+    setFont(font);
+}
 
 QSize CDialog::GetDialogBaseUnits() const {
     const QFontMetrics fm(font());
     // The alphabet average, rounded, is what dialog templates were designed against.
-    const int alphabet =
-        fm.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    const int alphabet = fm.horizontalAdvance(
+        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
     return QSize((alphabet / 26 + 1) / 2, fm.height());
 }
 
@@ -81,7 +91,9 @@ QLabel* CDialog::AddStatic(int id, const QString& text, QRect dlgUnits) {
     return label;
 }
 
-QWidget* CDialog::GetDlgItem(int id) const { return m_items.value(id); }
+QWidget* CDialog::GetDlgItem(int id) const {
+    return m_items.value(id);
+}
 
 QMargins CDialog::frameMarginsIfShown() const {
     if (!testAttribute(Qt::WA_WState_Created))
@@ -114,9 +126,13 @@ void CDialog::setVisible(bool visible) {
     QDialog::setVisible(visible);
 }
 
-void CDialog::accept() { OnOK(); }
+void CDialog::accept() {
+    OnOK();
+}
 
-void CDialog::reject() { OnCancel(); }
+void CDialog::reject() {
+    OnCancel();
+}
 
 void CDialog::OnCommand(int id) {
     if (id == IDOK)
@@ -125,6 +141,10 @@ void CDialog::OnCommand(int id) {
         OnCancel();
 }
 
-void CDialog::OnOK() { EndDialog(IDOK); }
+void CDialog::OnOK() {
+    EndDialog(IDOK);
+}
 
-void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+void CDialog::OnCancel() {
+    EndDialog(IDCANCEL);
+}

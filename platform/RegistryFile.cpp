@@ -236,7 +236,7 @@ QString payloadText(const RegistryFile::Value& v) {
 
 RegistryFile RegistryFile::parse(const QByteArray& text) {
     RegistryFile file;
-    std::optional<size_t> current; // section the following values belong to
+    ptrdiff_t current = -1; // section the following values belong to, if any
     for (QByteArray raw : text.split('\n')) {
         if (raw.endsWith('\r'))
             raw.chop(1);
@@ -248,17 +248,18 @@ RegistryFile RegistryFile::parse(const QByteArray& text) {
                                          [](QChar c) { return c.unicode() < 0x20 && c != u'\t'; });
         if (line.startsWith(u'[')) {
             // Values after a section line that cannot be read must not land in the previous one.
-            current.reset();
+            current = -1;
             if (damaged || !line.endsWith(u']'))
                 continue;
             if (const auto path = normalizedPath(line.sliced(1, line.size() - 2).toString()))
-                current = static_cast<size_t>(&file.keyFor(*path) - file.keys_.data());
+                current = &file.keyFor(*path) - file.keys_.data();
             continue;
         }
-        if (damaged || !current || line.isEmpty() || line.startsWith(u';') || line.startsWith(u'#'))
+        if (damaged || current < 0 || line.isEmpty() || line.startsWith(u';') ||
+            line.startsWith(u'#'))
             continue;
         if (auto value = parseValueLine(line))
-            put(file.keys_[*current], std::move(*value));
+            put(file.keys_[static_cast<size_t>(current)], std::move(*value));
     }
     return file;
 }

@@ -89,7 +89,7 @@ BOOL CMessageBox::OnInitDialog() {
     const int F = anyButton ? 3 * M + ok->height() : 2 * M;
     int H = CAP + text.height() + F + 2 * BY;
     if (withIcon)
-        
+        H = qMax(H, CAP + 2 * BY + F + kIconH);
 
     const int CW = W - 2 * BX;
     const int CH = H - CAP - 2 * BY;

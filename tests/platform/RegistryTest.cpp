@@ -102,7 +102,7 @@ TEST_F(RegistryTest, ValuesKeepTheirTypeAndExactSize) {
     RegCloseKey(key);
 }
 
-TEST_F(RegistryTest, QueryRespectsTheCallersBuffer) {
+TEST_F(RegistryTest, QueryHonoursTheCallersBuffer) {
     HKEY key = create();
     ASSERT_EQ(set(key, "Name", REG_BINARY, "12345678"), ERROR_SUCCESS);
     DWORD size = 0;

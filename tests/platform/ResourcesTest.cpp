@@ -1,4 +1,5 @@
 #include "Resources.h"
+#include "GuiThread.h"
 #include "Sound.h"
 #include "TestUtil.h"
 

@@ -5,6 +5,7 @@
 
 #include <QElapsedTimer>
 #include <QPainter>
+#include <QTest>
 
 #include <thread>
 
@@ -48,7 +49,13 @@ TEST(Wnd, TimersFireOnceByIdAndCanBeKilledOrRestarted) {
     EXPECT_FALSE(wnd.IsTimerSet(5));
 
     // A timer set from a worker still fires on the window.
-    std::thread worker([&] { wnd.SetTimer(9, 1); });
+    std::atomic<bool> armed{false};
+    std::thread worker([&] {
+        wnd.SetTimer(9, 1);
+        armed = true;
+    });
+    // The worker waits for the GUI thread to arm the timer, so keep it running.
+    ASSERT_TRUE(testutil::WaitFor([&] { return armed.load(); }));
     worker.join();
     ASSERT_TRUE(testutil::WaitFor([&] { return wnd.fired.size() == 2; }));
     EXPECT_EQ(wnd.fired.back(), 9u);
@@ -85,7 +92,7 @@ TEST(Wnd, AMoveRepaintsAtOnceWithoutTheEventLoop) {
     child.colour = Qt::red;
     child.SetWindowPos(nullptr, 10, 10, 40, 40, SWP_NOZORDER);
     parent.show();
-    parent.repaint();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&parent));
     const int parentErases = parent.erases;
     const int childErases = child.erases;
     child.SetWindowPos(nullptr, 100, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER);

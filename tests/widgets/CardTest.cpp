@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include "Time.h"
+
+#include <QPainter>
 #include <QTest>
 
 #include <thread>

@@ -15,5 +15,6 @@ bool SaveBytes(const QByteArray& bytes, const QDir& out, const QString& relative
 
 // One function per family of resources; each returns false on a write error.
 bool WriteProgramIcon(const QDir& out);
+bool WriteStarIcons(const QDir& out);
 
 } // namespace pubart

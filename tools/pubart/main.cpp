@@ -50,6 +50,7 @@ int main(int argc, char* argv[]) {
     QDir().mkpath(out.path());
 
     bool ok = pubart::WriteProgramIcon(out);
+    ok = pubart::WriteStarIcons(out) && ok;
     if (!ok) {
         std::fprintf(stderr, "pubart: could not write the resources\n");
         return 1;

@@ -1,0 +1,54 @@
+#include "Player.h"
+
+#include "Wnd.h"
+
+#include <QRect>
+
+CPlayer::CPlayer() : m_Victory(0), m_Out(false) {}
+
+CPlayer::CPlayer(const CPlayer& other) : CPlayer() {
+    *this = other;
+}
+
+CPlayer& CPlayer::operator=(const CPlayer& other) {
+    if (this == &other)
+        return *this;
+    m_Victory = other.m_Victory;
+    m_LabelName = other.m_LabelName;
+    m_Out = other.m_Out;
+    m_Tablo.SetScoreValue(other.m_Tablo.GetScoresValue());
+    m_Tablo.SetBallsValue(other.m_Tablo.GetBallsValue());
+    m_Star.ResetStars(other.m_Star.GetNumberStars());
+    return *this;
+}
+
+void CPlayer::SetParent(CWnd* parent) {
+    m_LabelName.SetParent(parent);
+    m_Tablo.CreateTablo(QRect(0, 0, 120, 40), parent, true);
+    m_Star.SetParent(parent);
+}
+
+void CPlayer::SetName(const QString& name) {
+    m_LabelName.SetCaption(name, 0);
+}
+
+void CPlayer::SetDC(QPainter* dc) {
+    m_LabelName.SetDC(dc);
+    m_Star.DrawStar(dc);
+}
+
+void CPlayer::ResetScores() {
+    m_Tablo.SetScoreValue(0);
+}
+
+void CPlayer::ResetBalls() {
+    m_Tablo.SetBallsValue(0);
+}
+
+void CPlayer::ResetVictory() {
+    m_Victory = 0;
+}
+
+void CPlayer::ResetTabloColor() {
+    m_Tablo.ResetColor(true);
+}

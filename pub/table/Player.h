@@ -1,0 +1,37 @@
+#pragma once
+// One seat of the table: the player's name, parties won, score board, stars and
+// whether he has dropped out of the party.
+
+#include "MyLabel.h"
+#include "Star.h"
+#include "Tablo.h"
+
+#include <QString>
+
+class CWnd;
+class QPainter;
+
+class CPlayer {
+public:
+    CPlayer();
+    // Copies carry the values over; the widgets of the target keep their
+    // windows and places.
+    CPlayer(const CPlayer& other);
+    CPlayer& operator=(const CPlayer& other);
+
+    void SetParent(CWnd* parent);
+    void SetName(const QString& name);
+    // Called from the table's painting.
+    void SetDC(QPainter* dc);
+
+    void ResetScores();
+    void ResetBalls();
+    void ResetVictory();
+    void ResetTabloColor();
+
+    CMyLabel m_LabelName;
+    int m_Victory;
+    CTablo m_Tablo;
+    bool m_Out;
+    CStar m_Star;
+};

@@ -1,0 +1,145 @@
+#pragma once
+// The card table shared by both programs: the deck, the four seats, the
+// table's layout and widgets, and the move primitives and rule queries the
+// game flows are built on. The table keeps no state of its own besides the
+// cards: every query walks the deck in deck order and reads where each card
+// lies and whose it is.
+//
+// The programs read and write the members directly. Moves never check
+// legality; the programs ask the queries first.
+
+#include "MyImage.h"
+#include "MyLabel.h"
+#include "Pack.h"
+#include "Player.h"
+#include "VictoryTable.h"
+
+#include <QBrush>
+#include <QPoint>
+#include <QRect>
+#include <QRegion>
+#include <QString>
+
+#include <cstdint>
+
+class CWnd;
+
+class CPublic {
+public:
+    static constexpr int kMaxPlayers = 4;
+
+    explicit CPublic(CWnd* parent = nullptr);
+    CPublic(const CPublic&) = delete;
+    CPublic& operator=(const CPublic&) = delete;
+
+    // Binds the table to its window: the seats and labels are drawn there.
+    void SetParent(CWnd* parent);
+
+    // Returns 1 for "ОК", 2 for "Отмена" or a closed box.
+    int MyMessageBox(const QString& text, const QString& caption, int flags, UINT iconId,
+                     UINT captionIconId);
+
+    int GetMastKozir();
+
+    // Moves. Each animates its card to its end before returning.
+    bool MoveCard_GO(const int& player, CCard* card, bool open);
+    bool BitaCard(CCard* card, CCard* beaten);
+    bool ResetCard(CCard* card);
+    bool MoveCard(CCard* card, const int& x, const int& y, bool open);
+    bool MoveTakeCard(const int& player, CCard* card);
+    // Returns the points of the cards taken; adding them up is the caller's.
+    int DoTakeCards(const int& player);
+    void FixCardsTable();
+
+    // Rule queries.
+    bool CompareCards(const CCard* a, const CCard* b);
+    bool IsCanBita(const int& player);
+    // out needs room for 3 cards; nothing marks the end.
+    void SortCardsTable(CCard** out, const int& player);
+    bool IsMastOnTable(const int& mast);
+    int GetNumberCardsOnTable();
+    int GetNumberCardsPlayerOnTable(const int& player);
+    int GetNumberCardsGoing();
+    int GetNumberCardsReset();
+    int GetNumberCardsPlayer(const int& player);
+    int GetNumberKozirPlayer(const int& player);
+    int GetNumberCardsEqualMast(const int& player, int* mast);
+    int GetIndexXGoingCards(const int& player);
+    int GetIndexYGoingCards();
+    bool IsCardsTableReset(const int& player);
+    bool IsCardsGoingTablePlayer(const int& player);
+    bool CheckCompletionPlayer(const int& player);
+    bool CheckCircleCompletion();
+    void NextPlayer(int* player, int* count);
+
+    // Scoring, game end and party end.
+    int GetMaxScores();
+    int GetMinBalls();
+    // The scores decide who collects balls; the winner passed in is not needed.
+    void AddBalls(const int& winner);
+    void DecrementStars(const int& winner);
+    void ResetStars(const int& number);
+    bool IsZanta(int* player);
+    // The winner of the current game, or -1 while it goes on.
+    int IsEndGame();
+    // A game whose cards have all been taken is over even when IsEndGame names
+    // nobody (party to 31 points, nobody above 30): then the highest score
+    // wins, ties going to the first in turn order from m_CurrentPlayer.
+    // Otherwise IsEndGame's winner; -1 while cards remain outside the trick
+    // piles. The flows ask it when IsEndGame gives -1.
+    int GetWinnerAllCardsTaken();
+    void DoOutPlayers();
+    int IsEndParty();
+    bool IsValidGame();
+    int StateGame();
+
+    CPack m_Pack;
+    int m_ResetX;
+    int m_ResetY[9];
+    int m_GoingX[3];
+    int m_GoingY[4];
+    int m_HandX[kMaxPlayers][3];
+    int m_HandY[kMaxPlayers];
+    QPoint m_TakePos[kMaxPlayers];
+    int m_NumberPlayers;
+    QRect m_ButtonRect;
+    QRect m_TableRect;
+    CMyLabel m_LabelMessage;
+    int m_CurrentPlayer;
+    QString m_ButtonText;
+    CWnd* m_pParent;
+    bool m_ShowButton;
+    bool m_CompletionPlayer;
+    CVictoryTable m_VictoryTable;
+    std::uint8_t m_NumberBG;
+    std::uint8_t m_NumberTable;
+    QRegion m_TableRgn;
+    int m_KozirIconX;
+    int m_KozirIconY;
+    bool m_Game31;
+    CPlayer m_Players[kMaxPlayers];
+    bool m_ClosedCardReset;
+    bool m_AutomaticGame;
+    int m_NumberGame;
+    bool m_CircleCompletion;
+    bool m_MoveBlocked;
+    CMyImage m_TableImage;
+    CMyLabel m_LabelAnnounce;
+    bool m_ShowTabloVictory;
+    CMyLabel m_LabelResult;
+    QString m_TableImageFile;
+    QBrush m_BrushBG;
+    QBrush m_BrushTable;
+    bool m_Sound;
+    char m_OtherNames[11][12];
+
+private:
+    // Seats taking part: m_NumberPlayers kept within the four seats.
+    int SeatsInGame() const;
+    int NumberOut() const;
+    // Targets a player may beat: uncovered face-up cards of the others,
+    // strongest first (ties in deck order), at most 3.
+    int CollectTargets(CCard** out, const int& player);
+    bool AllCardsTaken();
+    int Score(const int& player);
+};
