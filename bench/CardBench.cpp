@@ -6,6 +6,8 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QWindow>
 
 namespace {
 
@@ -13,6 +15,11 @@ struct Table {
     Table() {
         wnd.resize(790, 650);
         wnd.show();
+        // Repaints only draw once the window is on screen.
+        QElapsedTimer clock;
+        clock.start();
+        while (!(wnd.windowHandle() && wnd.windowHandle()->isExposed()) && clock.elapsed() < 5000)
+            QApplication::processEvents(QEventLoop::AllEvents, 10);
         pack.InitPack36(&wnd);
         pack.ShowAinmationCards(true);
         pack.CardsToPack(false);

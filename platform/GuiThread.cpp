@@ -61,6 +61,10 @@ public:
 
 protected:
     bool event(QEvent* e) override {
+        // A wake event is made on a worker; taking the lock it was made under
+        // orders that before our reading it and Qt's freeing it, for thread
+        // checkers that cannot see Qt's own queue lock.
+        { std::lock_guard lock(m_mutex); }
         if (e->type() != wakeType())
             return QObject::event(e);
         m_wakePending.store(false);
@@ -83,7 +87,12 @@ private:
         // One pending wake is enough: the handler drains the whole queue.
         if (m_wakePending.exchange(true))
             return;
-        QCoreApplication::postEvent(this, new QEvent(wakeType()));
+        QEvent* e = nullptr;
+        {
+            std::lock_guard lock(m_mutex);
+            e = new QEvent(wakeType());
+        }
+        QCoreApplication::postEvent(this, e);
     }
 
     std::mutex m_mutex;

@@ -4,9 +4,11 @@
 
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPointer>
 #include <QResizeEvent>
 #include <QTimerEvent>
+
+#include <atomic>
+#include <unordered_map>
 
 namespace {
 // Any distinct address serves as the bottom marker.
@@ -24,12 +26,33 @@ UINT mouseKeys(Qt::MouseButtons buttons) {
 
 const QWidget* const HWND_BOTTOM = kBottomMarker;
 
-CWnd::CWnd(QWidget* parent, Qt::WindowFlags flags) : QWidget(parent, flags) {
+namespace {
+std::atomic<std::uint64_t> g_nextSerial{1};
+// Windows alive now, by serial. Windows are made and destroyed on the GUI
+// thread, and posted work runs there, so only that thread touches this.
+std::unordered_map<std::uint64_t, CWnd*>& LiveWindows() {
+    static std::unordered_map<std::uint64_t, CWnd*> live;
+    return live;
+}
+} // namespace
+
+CWnd::CWnd(QWidget* parent, Qt::WindowFlags flags)
+    : QWidget(parent, flags), m_serial(g_nextSerial++) {
     // Drawing is entirely ours; Qt must not fill the background first.
     setAttribute(Qt::WA_OpaquePaintEvent);
+    LiveWindows()[m_serial] = this;
 }
 
-CWnd::~CWnd() = default;
+CWnd::~CWnd() { LiveWindows().erase(m_serial); }
+
+void CWnd::postToSelf(std::function<void(CWnd*)> fn) {
+    const std::uint64_t serial = m_serial;
+    platform::PostToGuiThread([serial, fn = std::move(fn)] {
+        auto it = LiveWindows().find(serial);
+        if (it != LiveWindows().end())
+            fn(it->second);
+    });
+}
 
 CWnd* CWnd::GetParent() const { return qobject_cast<CWnd*>(parentWidget()); }
 
@@ -40,11 +63,7 @@ LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 BOOL CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    QPointer<CWnd> self(this);
-    platform::PostToGuiThread([self, message, wParam, lParam] {
-        if (self)
-            self->WindowProc(message, wParam, lParam);
-    });
+    postToSelf([message, wParam, lParam](CWnd* self) { self->WindowProc(message, wParam, lParam); });
     return TRUE;
 }
 
@@ -185,12 +204,20 @@ void CWnd::SetWindowRgn(const QRegion& region, BOOL redraw) {
     });
 }
 
+// Invalidation never waits: from a worker it is queued for the GUI thread,
+// which repaints when it gets to it, as the old platform did.
 void CWnd::Invalidate(BOOL) {
-    platform::RunOnGuiThread([&] { update(); });
+    if (platform::IsGuiThread())
+        update();
+    else
+        postToSelf([](CWnd* self) { self->update(); });
 }
 
 void CWnd::InvalidateRect(const QRect& r, BOOL) {
-    platform::RunOnGuiThread([&] { update(r); });
+    if (platform::IsGuiThread())
+        update(r);
+    else
+        postToSelf([r](CWnd* self) { self->update(r); });
 }
 
 void CWnd::UpdateWindow() {

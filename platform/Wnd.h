@@ -15,6 +15,8 @@
 #include <QRegion>
 #include <QWidget>
 
+#include <cstdint>
+#include <functional>
 #include <map>
 
 class QPainter;
@@ -109,5 +111,9 @@ private:
     BOOL doSetWindowPos(const QWidget* insertAfter, int x, int y, int cx, int cy, UINT flags);
     void repaintAround(const QRect& oldGeometry);
 
+    // Runs fn on the GUI thread later, if this window still exists then.
+    void postToSelf(std::function<void(CWnd*)> fn);
+
     std::map<UINT, int> m_timers; // game timer id -> Qt timer id
+    const std::uint64_t m_serial;  // never reused, unlike addresses
 };

@@ -99,7 +99,8 @@ HRESULT CMyImage::FileToStream(const QString& path, QByteArray* stream) {
     if (!stream)
         return E_POINTER;
     // Non-blocking, so that a pipe or device named by mistake cannot hang us.
-    const FileHandle file(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    const FileHandle file(
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (file.get() < 0)
         return HRESULT_FROM_WIN32(SystemErrorFromErrno(errno));
     struct stat info {};
@@ -119,7 +120,8 @@ HRESULT CMyImage::FileToStream(const QString& path, QByteArray* stream) {
     }
     qsizetype done = 0;
     while (done < size) {
-        const ssize_t got = ::read(file.get(), block.data() + done, static_cast<size_t>(size - done));
+        const ssize_t got =
+            ::read(file.get(), block.data() + done, static_cast<size_t>(size - done));
         if (got < 0 && errno == EINTR)
             continue;
         if (got <= 0)

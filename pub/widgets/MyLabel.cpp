@@ -48,8 +48,9 @@ QFont MakeFont(const LOGFONT& lf) {
     QFont font;
     // An empty face lets the system choose; ours is the label's default face.
     font.setFamily(lf.lfFaceName.isEmpty() ? QStringLiteral("Arial") : lf.lfFaceName);
-    font.setWeight(lf.lfWeight <= 0 ? QFont::Normal
-                                    : static_cast<QFont::Weight>(std::min<LONG>(lf.lfWeight, 1000)));
+    font.setWeight(lf.lfWeight <= 0
+                       ? QFont::Normal
+                       : static_cast<QFont::Weight>(std::min<LONG>(lf.lfWeight, 1000)));
     font.setItalic(lf.lfItalic != 0);
     font.setUnderline(lf.lfUnderline != 0);
     font.setStrikeOut(lf.lfStrikeOut != 0);
@@ -64,17 +65,24 @@ QFont MakeFont(const LOGFONT& lf) {
         const int natural = QFontMetrics(font).averageCharWidth();
         if (natural > 0) {
             const long width = std::labs(static_cast<long>(lf.lfWidth));
-            font.setStretch(static_cast<int>(std::clamp((width * 100 + natural / 2) / natural, 1L, 4000L)));
+            font.setStretch(
+                static_cast<int>(std::clamp((width * 100 + natural / 2) / natural, 1L, 4000L)));
         }
     }
     return font;
 }
 
-QColor ToColor(COLORREF c) { return QColor(GetRValue(c), GetGValue(c), GetBValue(c)); }
+QColor ToColor(COLORREF c) {
+    return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
+}
 
 // Right and bottom edges as the system counts them: one past the last pixel.
-int RightOf(const QRect& r) { return r.x() + r.width(); }
-int BottomOf(const QRect& r) { return r.y() + r.height(); }
+int RightOf(const QRect& r) {
+    return r.x() + r.width();
+}
+int BottomOf(const QRect& r) {
+    return r.y() + r.height();
+}
 
 void DrawCaption(QPainter* dc, const QRect& rc, UINT format, const QString& caption) {
     Qt::Alignment align = Qt::AlignLeft;
@@ -91,8 +99,7 @@ void DrawCaption(QPainter* dc, const QRect& rc, UINT format, const QString& capt
         if (top >= BottomOf(rc) && top != rc.y())
             break;
         dc->drawText(QRect(rc.x(), top, rc.width(), lineHeight),
-                     static_cast<int>(align | Qt::AlignTop) | Qt::TextSingleLine |
-                         Qt::TextDontClip,
+                     static_cast<int>(align | Qt::AlignTop) | Qt::TextSingleLine | Qt::TextDontClip,
                      line);
         top += lineHeight;
     }
@@ -107,7 +114,9 @@ CMyLabel::CMyLabel() {
     m_font = MakeFont(m_lfFont);
 }
 
-CMyLabel::CMyLabel(CWnd* parent) : CMyLabel() { m_pParent = parent; }
+CMyLabel::CMyLabel(CWnd* parent) : CMyLabel() {
+    m_pParent = parent;
+}
 
 CMyLabel& CMyLabel::operator=(const CMyLabel& other) {
     if (this == &other)
@@ -128,7 +137,9 @@ bool CMyLabel::IsValid() const {
     return m_pParent != nullptr;
 }
 
-void CMyLabel::SetMyLabelPos(const QPoint& pt, char align) { SetMyLabelPos(pt.x(), pt.y(), align); }
+void CMyLabel::SetMyLabelPos(const QPoint& pt, char align) {
+    SetMyLabelPos(pt.x(), pt.y(), align);
+}
 
 void CMyLabel::SetMyLabelPos(const int& x, const int& y, char align) {
     QRect before;
@@ -334,7 +345,9 @@ QString CMyLabel::GetCaption() const {
     return m_strCaption;
 }
 
-void CMyLabel::Invalidate() { Relayout(QRect()); }
+void CMyLabel::Invalidate() {
+    Relayout(QRect());
+}
 
 void CMyLabel::Relayout(const QRect& previous) {
     CWnd* parent = nullptr;

@@ -19,7 +19,7 @@ namespace {
 
 constexpr int kMaxStars = 10;
 constexpr int kPlaces = 5;
-constexpr int kPlaceStep = 25;   // places overlap: the icons are 32 wide
+constexpr int kPlaceStep = 25; // places overlap: the icons are 32 wide
 constexpr int kIconSize = 32;
 constexpr int kFramePause = 30;  // ms per frame
 constexpr int kFrameSquare = 28; // what one frame step redraws
@@ -102,7 +102,9 @@ struct CStar::Row {
     }
 };
 
-CStar::CStar() : m_row(std::make_shared<Row>()) { LoadIcons(); }
+CStar::CStar() : m_row(std::make_shared<Row>()) {
+    LoadIcons();
+}
 
 CStar::CStar(const CStar& other)
     : m_hStar(other.m_hStar), m_hGoldStar(other.m_hGoldStar), m_row(std::make_shared<Row>()),
@@ -170,9 +172,13 @@ QPoint CStar::GetRowPos() const {
     return m_row->ptRow;
 }
 
-void CStar::Increment() { Animate(true); }
+void CStar::Increment() {
+    Animate(true);
+}
 
-void CStar::Decrement() { Animate(false); }
+void CStar::Decrement() {
+    Animate(false);
+}
 
 void CStar::Animate(bool arrival) {
     int n = 0;
@@ -270,9 +276,13 @@ void CStar::DrawStar(QPainter* dc) const {
         Icon(frame).paint(dc, QRect(anim, QSize(kIconSize, kIconSize)));
 }
 
-void CStar::DisappearStar(bool silver) { m_row->Sequence(false, silver); }
+void CStar::DisappearStar(bool silver) {
+    m_row->Sequence(false, silver);
+}
 
-void CStar::AppearStar(bool silver) { m_row->Sequence(true, silver); }
+void CStar::AppearStar(bool silver) {
+    m_row->Sequence(true, silver);
+}
 
 UINT CStar::GetAnimIcon() const {
     std::lock_guard lock(m_row->mutex);

@@ -11,7 +11,9 @@ constexpr int kFirstRedBalls = 8;
 constexpr int kOutBalls = 12;
 constexpr char kCentred = 2;
 
-QColor ToColor(COLORREF c) { return QColor(GetRValue(c), GetGValue(c), GetBValue(c)); }
+QColor ToColor(COLORREF c) {
+    return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
+}
 } // namespace
 
 CTablo::CTablo() : CWnd(nullptr) {
@@ -126,9 +128,13 @@ QPoint CTablo::GetTabloPos() const {
     return corner;
 }
 
-void CTablo::Show(bool show) { ShowWindow(show ? SW_SHOW : SW_HIDE); }
+void CTablo::Show(bool show) {
+    ShowWindow(show ? SW_SHOW : SW_HIDE);
+}
 
-bool CTablo::IsVisible() const { return IsWindowVisible(); }
+bool CTablo::IsVisible() const {
+    return IsWindowVisible();
+}
 
 BOOL CTablo::OnEraseBkgnd(QPainter& dc) {
     dc.setPen(QPen(ToColor(kYellow), 1));

@@ -23,7 +23,7 @@ struct Metal {
 };
 
 const Metal kSilver{QColor(246, 248, 252), QColor(112, 120, 132), QColor(54, 58, 66)};
-const Metal kGold{QColor(255, 240, 150), QColor(178, 112, 8), QColor(92, 56, 0)};
+const Metal kGold{QColor(255, 232, 120), QColor(196, 124, 0), QColor(96, 58, 0)};
 
 QColor Mix(const QColor& a, const QColor& b, qreal t) {
     return QColor::fromRgbF(a.redF() + (b.redF() - a.redF()) * t,
