@@ -24,17 +24,18 @@ void BM_FourPlayerPartiesTo31(benchmark::State& state) {
     window.resize(800, 600);
     std::int64_t parties = 0;
     std::int64_t games = 0;
-    std::uint32_t seed = 1;
+    // One table for the whole run, as in the game: parties follow each other.
+    CSelfPlayParty play(&window, 4, true, 1);
+    play.SetBreakHook(&BreakAnimations);
+    play.SetCheckInvariants(false);
     for (auto _ : state) {
-        CSelfPlayParty play(&window, 4, true, seed++);
-        play.SetBreakHook(&BreakAnimations);
-        play.SetCheckInvariants(false);
+        const SelfPlayStats before = play.Stats();
         if (!play.PlayParty()) {
             state.SkipWithError(play.Failure().toStdString().c_str());
             break;
         }
-        parties += play.Stats().parties;
-        games += play.Stats().games;
+        parties += play.Stats().parties - before.parties;
+        games += play.Stats().games - before.games;
         // Star threads wait on the GUI thread for their repaints.
         while (CStar::m_staticCountThreads != 0)
             QApplication::processEvents();
