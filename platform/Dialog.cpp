@@ -1,27 +1,10 @@
 #include "Dialog.h"
 
-#include <QFontMetrics>
+#include "DialogUnits.h"
+
 #include <QLabel>
 #include <QPushButton>
 #include <QStyle>
-
-namespace {
-
-// a * b / c rounded half away from zero, without intermediate overflow.
-int mulDiv(int a, int b, int c) {
-    if (c == 0)
-        return -1;
-    long long p = static_cast<long long>(a) * b;
-    long long d = c;
-    if (d < 0) {
-        p = -p;
-        d = -d;
-    }
-    const long long q = p >= 0 ? (p + d / 2) / d : -((-p + d / 2) / d);
-    return static_cast<int>(q);
-}
-
-} // namespace
 
 CDialog::CDialog(QWidget* parent) : QDialog(parent) {
     SetDialogFont(DefaultDialogFont());
@@ -42,11 +25,7 @@ BOOL CDialog::OnInitDialog() {
 }
 
 QFont CDialog::DefaultDialogFont() {
-    QFont font;
-    font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(11);
-    return font;
+    return platform::DefaultDialogFont();
 }
 
 void CDialog::SetDialogFont(const QFont& font) {
@@ -54,19 +33,11 @@ void CDialog::SetDialogFont(const QFont& font) {
 }
 
 QSize CDialog::GetDialogBaseUnits() const {
-    const QFontMetrics fm(font());
-    // The alphabet average, rounded, is what dialog templates were designed against.
-    const int alphabet = fm.horizontalAdvance(
-        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
-    return QSize((alphabet / 26 + 1) / 2, fm.height());
+    return platform::DialogBaseUnits(font());
 }
 
 QRect CDialog::MapDialogRect(QRect dlgUnits) const {
-    const QSize base = GetDialogBaseUnits();
-    // Size is mapped on its own, not as right - left, as templates were.
-    return QRect(mulDiv(dlgUnits.x(), base.width(), 4), mulDiv(dlgUnits.y(), base.height(), 8),
-                 mulDiv(dlgUnits.width(), base.width(), 4),
-                 mulDiv(dlgUnits.height(), base.height(), 8));
+    return platform::MapDialogRect(dlgUnits, font());
 }
 
 QPushButton* CDialog::AddButton(int id, const QString& text, QRect dlgUnits) {

@@ -1,4 +1,5 @@
 #include "Public.h"
+#include "PublicArt.h"
 
 #include "GuiThread.h"
 #include "MessageBox.h"
@@ -64,16 +65,8 @@ CPublic::CPublic(CWnd* parent)
       m_CurrentPlayer(0), m_pParent(parent), m_ShowButton(false), m_CompletionPlayer(false),
       m_NumberBG(0), m_NumberTable(0), m_KozirIconX(0), m_KozirIconY(0), m_Game31(true),
       m_ClosedCardReset(true), m_AutomaticGame(true), m_NumberGame(0), m_CircleCompletion(false),
-      m_MoveBlocked(true), m_ShowTabloVictory(false), m_Sound(false), m_OtherNames{} {}
-
-void CPublic::SetParent(CWnd* parent) {
-    m_pParent = parent;
-    for (CPlayer& player : m_Players)
-        player.SetParent(parent);
-    m_LabelMessage.SetParent(parent);
-    m_LabelAnnounce.SetParent(parent);
-    m_LabelResult.SetParent(parent);
-}
+      m_MoveBlocked(true), m_ShowTabloVictory(false), m_Sound(false), m_OtherNames{},
+      m_Art(std::make_unique<TableArt>()) {}
 
 int CPublic::MyMessageBox(const QString& text, const QString& caption, int flags, UINT iconId,
                           UINT captionIconId) {

@@ -21,19 +21,63 @@
 #include <QString>
 
 #include <cstdint>
+#include <memory>
 
 class CWnd;
+class QPainter;
 
 class CPublic {
 public:
     static constexpr int kMaxPlayers = 4;
 
     explicit CPublic(CWnd* parent = nullptr);
+    // Saves the names, when they were read, before anything goes away.
+    ~CPublic();
     CPublic(const CPublic&) = delete;
     CPublic& operator=(const CPublic&) = delete;
 
-    // Binds the table to its window: the seats and labels are drawn there.
+    // Binds the table to its window: creates the victory table, the seats'
+    // boards, the labels' fonts and colours, and reads the names. Once.
     void SetParent(CWnd* parent);
+
+    // Names: "UserName" and "OtherNamesPlayers" under "Software\\Tavlin2.0\\Public".
+    void ReadSettingFromReg();
+    void WriteSettingToReg();
+    // names needs room for 11: the current name, then the remembered ones.
+    void InitNameDlg(QString* names);
+    // names[0] becomes the local player's name and heads the remembered ones.
+    void SetUserName(QString* names);
+
+    // Layout. Rectangles are kept as Qt keeps them: x + width is the right edge.
+    void OnSize(int cx, int cy);
+    void SetCoordinateCardsPlayers(const int& cx, const int& cy);
+    void CorrectLocationPack(const int& x, const int& y);
+    void CorrectLocationCardsUser();
+    void CorrectLocationCardsPlayer(const int& player);
+    void CorrectLocationCardsTable();
+    void CorrectLocationCardsTake();
+    // Deals the hands up to three cards each, animated; blocks its caller.
+    void DoDistrCards(int fromCard, int firstPlayer, const int& players);
+    // 0 none, 1 and 2 shaped, 3..6 textures, 7 the user's picture.
+    void SetTable(const int& number);
+    // 0..6; another number keeps the brush.
+    void SetBG(const char& number);
+    int GetNumberTable();
+    int GetNumberBG();
+    // The region stored as "BINARY" resource id; empty when there is none.
+    void CreateCustomRgn(QRegion* rgn, unsigned int id);
+
+    // Painting, called by the table window's erase and paint handlers.
+    void DrawBackGround(QPainter* dc);
+    void OnPaint(QPainter* dc);
+    void DrawMastIcon(QPainter* dc, QPoint at);
+    // Highlights the holder of the top of the table and player (0: nobody).
+    void FlashPlayer(const int& player);
+    void ShowActiveButton(const QString& text, bool show);
+    // A choice of the appearance page: control 1050 backs, 1051 tables,
+    // 1052 backgrounds (value: list index), 1079 picture (value: address of
+    // its path, a zero-terminated Windows-1251 string). Others beep.
+    void ProgView(unsigned int control, LPARAM value);
 
     // Returns 1 for "ОК", 2 for "Отмена" or a closed box.
     int MyMessageBox(const QString& text, const QString& caption, int flags, UINT iconId,
@@ -134,6 +178,22 @@ public:
     char m_OtherNames[11][12];
 
 private:
+    struct TableArt;
+    struct Layout;
+
+    Layout CopyLayout();
+    // Card placement from a copy of the layout.
+    void PlaceUser(const Layout& at);
+    void PlacePlayer(const Layout& at, int player);
+    void PlaceTable(const Layout& at);
+    void PlaceTake(const Layout& at);
+    void PlaceAllCards(const Layout& at);
+    void PlaceWidgets(int cx, int cy);
+    QPoint TableCentre() const;
+    void RenderBackGround(QPainter* dc, const QRect& client);
+    // The trump whose icon is drawn; 0 for none.
+    int ShownKozir();
+
     // Seats taking part: m_NumberPlayers kept within the four seats.
     int SeatsInGame() const;
     int NumberOut() const;
@@ -142,4 +202,7 @@ private:
     int CollectTargets(CCard** out, const int& player);
     bool AllCardsTaken();
     int Score(const int& player);
+
+    // Caches, locks and the window binding of layout and painting.
+    std::unique_ptr<TableArt> m_Art;
 };

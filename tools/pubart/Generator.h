@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QImage>
+#include <QPainterPath>
 #include <QString>
 
 namespace pubart {
@@ -16,5 +17,12 @@ bool SaveBytes(const QByteArray& bytes, const QDir& out, const QString& relative
 // One function per family of resources; each returns false on a write error.
 bool WriteProgramIcon(const QDir& out);
 bool WriteStarIcons(const QDir& out);
+bool WriteSuitIcons(const QDir& out);
+bool WriteBackgrounds(const QDir& out);
+bool WriteTableRegions(const QDir& out);
+bool WriteSounds(const QDir& out);
+
+// The suit sign filling box: 1 clubs, 2 spades, 3 hearts, 4 diamonds.
+QPainterPath SuitPath(int mast, const QRectF& box);
 
 } // namespace pubart

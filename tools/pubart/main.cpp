@@ -51,6 +51,10 @@ int main(int argc, char* argv[]) {
 
     bool ok = pubart::WriteProgramIcon(out);
     ok = pubart::WriteStarIcons(out) && ok;
+    ok = pubart::WriteSuitIcons(out) && ok;
+    ok = pubart::WriteBackgrounds(out) && ok;
+    ok = pubart::WriteTableRegions(out) && ok;
+    ok = pubart::WriteSounds(out) && ok;
     if (!ok) {
         std::fprintf(stderr, "pubart: could not write the resources\n");
         return 1;

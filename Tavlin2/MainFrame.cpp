@@ -1,0 +1,216 @@
+#include "MainFrame.h"
+
+#include "AboutDlg.h"
+#include "Adjustment.h"
+#include "BeginHelpDlg.h"
+#include "CompSettings.h"
+#include "FramePlacement.h"
+#include "HelpWnd.h"
+#include "MainMenu.h"
+#include "MyLabel.h"
+#include "NameDlg.h"
+#include "Resources.h"
+#include "Star.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QFile>
+#include <QListWidget>
+
+namespace {
+constexpr UINT kProgramIcon = 8037;
+}
+
+CMainFrame::CMainFrame() {
+    setWindowTitle(QStringLiteral("Карточная игра Занта"));
+    setWindowIcon(LoadIconResource(GetModuleResources("pub"), kProgramIcon));
+    setMinimumSize(CFramePlacement::ClientSize(QSize(kMinWidth, kMinHeight)));
+
+    m_pView = new CPlayWithComputer(this);
+    setCentralWidget(m_pView);
+    m_pView->m_SetTitle = [this](const QString& title) { setWindowTitle(title); };
+    m_pView->m_ShowFirstHelp = [this] {
+        CBeginHelpDlg rules(this);
+        rules.DoModal();
+    };
+    m_pView->m_ShowNames = [this] { ShowNames(); };
+
+    m_pMenu = new CMainMenu(this, [this](UINT id) { OnCommand(id); },
+                            [this](UINT id, QAction* item) { OnUpdateCommand(id, item); });
+    setMenuBar(m_pMenu);
+
+    m_pAdjustment = new CAdjustment(m_pView);
+    m_pView->m_pAdjustment = m_pAdjustment;
+    m_pAdjustment->SetActivePage(&m_pAdjustment->m_PageView);
+    m_pAdjustment->hide();
+    m_pView->installEventFilter(this);
+
+    ReadSettings();
+
+    CFramePlacement placement;
+    placement.Read();
+    placement.Restore(this);
+
+    // Nothing is dealt until the user starts a party.
+    CPublic& t = m_pView->m_Public;
+    t.ShowActiveButton(QStringLiteral("Новая партия!"), true);
+    for (int k = 1; k <= 4; ++k)
+        t.m_VictoryTable.DistrPlaceVictory(t.m_Players[k - 1].m_LabelName.GetCaption(), k,
+                                           t.m_Players[k - 1].m_Victory, t.m_NumberPlayers);
+    m_pView->setFocus();
+}
+
+CMainFrame::~CMainFrame() {
+    WriteSettings();
+    delete m_pAdjustment;
+}
+
+void CMainFrame::ReadSettings() {
+    CCompSettings s;
+    s.Read();
+    CPlayWithComputer& v = *m_pView;
+    CPublic& t = v.m_Public;
+    v.m_FirstHelp = s.m_FirstHelp;
+    t.m_NumberPlayers = s.m_NumberPlayers;
+    v.m_GameRate = s.m_GameRate;
+    auto& page = m_pAdjustment->m_PagePublicSetting;
+    page.SetGameRate(s.m_GameRate);
+    t.m_ShowTabloVictory = s.m_ShowTabloVictory;
+    page.SetCheck(1082, s.m_ShowTabloVictory);
+    t.m_VictoryTable.ShowWindow(s.m_ShowTabloVictory ? SW_SHOW : SW_HIDE);
+    t.m_Pack.ShowAinmationCards(s.m_ShowAnimation);
+    page.SetCheck(1023, s.m_ShowAnimation);
+    t.m_Sound = s.m_Sound;
+    page.SetCheck(1052, s.m_Sound);
+    v.m_GameForStars = s.m_GameForStars;
+    v.SetGameForStars(s.m_GameForStars);
+    page.SetCheck(1081, s.m_GameForStars);
+    v.SetGameKind(s.m_Game31);
+    page.EnableGame31(s.m_Game31);
+    t.m_Pack.SetShirt(static_cast<unsigned>(s.m_ShirtNumber));
+    auto& view = m_pAdjustment->m_PageView;
+    view.m_listShirts->setCurrentRow(s.m_ShirtNumber - CCompSettings::kFirstShirt);
+    t.m_TableImageFile = s.m_TableImageFile;
+    t.SetTable(s.EffectiveTable());
+    view.m_listTables->setCurrentRow(t.GetNumberTable());
+    t.SetBG(static_cast<char>(s.m_BGNumber));
+    view.m_listBg->setCurrentRow(s.m_BGNumber);
+    for (int k = 0; k < 3; ++k)
+        t.m_Players[k + 1].SetName(s.m_NameComp[k]);
+    v.m_NoShowNameWnd = s.m_NoShowNameWnd;
+    t.SetCoordinateCardsPlayers(v.width(), v.height());
+}
+
+void CMainFrame::WriteSettings() {
+    CCompSettings s;
+    CPlayWithComputer& v = *m_pView;
+    CPublic& t = v.m_Public;
+    s.m_FirstHelp = v.m_FirstHelp;
+    s.m_NumberPlayers = t.m_NumberPlayers;
+    s.m_GameRate = v.m_GameRate;
+    s.m_ShowTabloVictory = t.m_ShowTabloVictory;
+    s.m_ShowAnimation = t.m_Pack.IsShowAinmationCards();
+    s.m_Sound = t.m_Sound;
+    s.m_GameForStars = v.m_GameForStars;
+    s.m_Game31 = t.m_Game31;
+    s.m_ShirtNumber = t.m_Pack.GetShirt();
+    s.m_TableNumber = t.GetNumberTable();
+    s.m_BGNumber = t.GetNumberBG();
+    for (int k = 0; k < 3; ++k)
+        s.m_NameComp[k] = t.m_Players[k + 1].m_LabelName.GetCaption();
+    s.m_TableImageFile = t.m_TableImageFile;
+    s.m_NoShowNameWnd = v.m_NoShowNameWnd;
+    s.Write();
+}
+
+void CMainFrame::OnCommand(UINT id) {
+    if (m_pView->OnCommand(id))
+        return;
+    switch (id) {
+    case CMainMenu::ID_SETTINGS:
+        m_pAdjustment->show();
+        m_pAdjustment->raise();
+        break;
+    case CMainMenu::ID_EXIT:
+        // Through the same safe path as the close box, without saving the place.
+        RequestClose(false);
+        break;
+    case CMainMenu::ID_HELP_CONTENTS:
+    case CMainMenu::ID_HELP:
+        CHelpWnd::ShowHelp(this);
+        break;
+    case CMainMenu::ID_APP_ABOUT: {
+        CAboutDlg about(this);
+        about.DoModal();
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void CMainFrame::OnUpdateCommand(UINT id, QAction* item) {
+    item->setEnabled(m_pView->IsCommandEnabled(id));
+    if (item->isCheckable())
+        item->setChecked(m_pView->IsCommandChecked(id));
+}
+
+void CMainFrame::ShowNames() {
+    CPublic& t = m_pView->m_Public;
+    CNameDlg dlg(this);
+    t.InitNameDlg(dlg.m_ListNames);
+    dlg.m_strName2 = t.m_Players[1].m_LabelName.GetCaption();
+    dlg.m_strName3 = t.m_Players[2].m_LabelName.GetCaption();
+    dlg.m_strName4 = t.m_Players[3].m_LabelName.GetCaption();
+    dlg.m_NumberPlayers = static_cast<std::uint8_t>(t.m_NumberPlayers);
+    if (dlg.DoModal() != IDOK)
+        return;
+    t.SetUserName(dlg.m_ListNames);
+    t.m_Players[1].SetName(dlg.m_strName2);
+    t.m_Players[2].SetName(dlg.m_strName3);
+    t.m_Players[3].SetName(dlg.m_strName4);
+    for (int k = 1; k <= 4; ++k)
+        t.m_VictoryTable.DistrPlaceVictory(t.m_Players[k - 1].m_LabelName.GetCaption(), k,
+                                           t.m_Players[k - 1].m_Victory, t.m_NumberPlayers);
+    m_pView->Invalidate(TRUE);
+}
+
+void CMainFrame::RequestClose(bool savePlacement) {
+    if (m_Closing)
+        return;
+    if (savePlacement) {
+        CFramePlacement placement;
+        placement.Take(this);
+        placement.Write();
+    }
+    CCard::m_staticAnimCards = false;
+    CStar::m_staticBreak = true;
+    CMyLabel::m_staticBreak = true;
+    m_CloseRequested = true;
+    m_pView->RunWhenIdle([this] {
+        m_Closing = true;
+        close();
+    });
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (m_Closing) {
+        m_pAdjustment->hide();
+        event->accept();
+        return;
+    }
+    // The window goes once nothing on the table moves any more.
+    event->ignore();
+    RequestClose(true);
+}
+
+void CMainFrame::contextMenuEvent(QContextMenuEvent* event) {
+    m_pMenu->TrackPopupMenu(event->globalPos());
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_pView && event->type() == QEvent::Hide)
+        m_pAdjustment->hide();
+    return QMainWindow::eventFilter(watched, event);
+}

@@ -1,0 +1,135 @@
+#pragma once
+// The game view of the single-player program: the table drawn over the whole
+// client area, and the flow of a party between the user (seat 1) and one to
+// three computer seats. Play is paced by one-shot window timers; every step
+// that moves cards runs on a short-lived worker thread so the window keeps
+// painting while cards glide. A step is honoured only when nothing animates
+// and no worker runs, which serialises play without locks on the table.
+
+#include "ComputerPlayer.h"
+#include "PagePublicSetting.h"
+#include "PageView.h"
+#include "Public.h"
+#include "Random.h"
+#include "Wnd.h"
+
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <vector>
+
+class CAdjustment;
+
+// Number of the view's worker threads running.
+extern std::atomic<int> g_CountWorkThreads;
+// The seat drawn at random to begin the previous new party.
+extern std::atomic<int> g_LastFirstPlayer;
+
+// Messages and commands the view handles.
+constexpr UINT ID_NEW_PARTY = 32772;
+constexpr UINT ID_NEXT_GAME = 32774;
+constexpr UINT ID_GAME31 = 32780;
+constexpr UINT ID_GAME12 = 32783;
+constexpr UINT ID_CHANGE_NAMES = 32787;
+constexpr UINT ID_TWO_PLAYERS = 32792;
+constexpr UINT ID_THREE_PLAYERS = 32793;
+constexpr UINT ID_FOUR_PLAYERS = 32794;
+constexpr UINT ID_SETTINGS = 32808;
+
+class CPlayWithComputer : public CWnd {
+    Q_OBJECT
+public:
+    static constexpr UINT TIMER_FIRST_HELP = 1;
+    static constexpr UINT TIMER_STEP = 106;
+    static constexpr UINT TIMER_ZANTA = 107;
+    // Polls for the table to become idle, only while something waits for it.
+    static constexpr UINT TIMER_IDLE = 200;
+
+    explicit CPlayWithComputer(QWidget* parent = nullptr);
+    ~CPlayWithComputer() override;
+
+    // Menu commands; true when the view handled the command.
+    bool OnCommand(UINT id);
+    bool IsCommandEnabled(UINT id);
+    bool IsCommandChecked(UINT id);
+
+    // True while any animation or worker of the view runs.
+    static bool IsBusy();
+    // Runs fn as soon as nothing animates and no worker runs: at once when
+    // the table is idle already. This is how an abandoned party restarts, a
+    // change of table waits for running steps, and the window closes.
+    void RunWhenIdle(std::function<void()> fn);
+    bool HasIdleWork() const { return !m_IdleWork.empty() || m_BreakParty; }
+
+    void OnNewParty();
+    void SetNumberPlayers(int n);
+    void SetGameKind(bool game31);
+    void SetGameForStars(bool on);
+    void OnCardClick(CCard* card);
+    void OnButtonClick(QPoint point);
+    // The user's hand, left to right on the table.
+    std::vector<CCard*> UserHand();
+    // Whether a game is over and the party goes on (F2, "Следующая игра").
+    bool IsNextGameReady();
+
+    // Called by the frame when the window title should change.
+    std::function<void(const QString&)> m_SetTitle;
+    // Shows the rules dialog; the shell installs it.
+    std::function<void()> m_ShowFirstHelp;
+    // Runs the names dialog; the shell installs it.
+    std::function<void()> m_ShowNames;
+
+    CPublic m_Public;
+    std::atomic<int> m_GameRate{750};
+    std::atomic<bool> m_UserMoved{true};
+    CAdjustment* m_pAdjustment = nullptr;
+    bool m_NoShowNameWnd = false;
+    std::atomic<bool> m_BreakParty{false};
+    std::atomic<bool> m_GameForStars{false};
+    std::atomic<int> m_NumberStars{5};
+    std::atomic<bool> m_FirstHelp{false};
+
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnTimer(UINT id) override;
+    BOOL OnEraseBkgnd(QPainter& dc) override;
+    void OnLButtonDown(UINT flags, QPoint point) override;
+    void OnSize(UINT type, int cx, int cy) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    // Worker bodies.
+    void NewParty();
+    void StartGame();
+    void StepGame();
+    void ZantaEnd();
+
+    void ResetParty();
+    void ResetGame();
+    bool DistrCards(int& seat, const int& wanted);
+    int TakeTrick();
+    void EndGame(int winner);
+    void Announce(const QString& text, int effect);
+    void BreakAnimations();
+    bool ConfirmAbandon(const QString& question);
+
+    bool UserLead(CCard* card);
+    bool UserBeat(CCard* card);
+    bool UserReset(CCard* card);
+
+    // Starts fn on a worker thread counted in g_CountWorkThreads.
+    void StartWorker(std::function<void()> fn);
+    // Runs fn on the GUI thread (table widgets the paint code reads).
+    static void OnGui(const std::function<void()>& fn);
+    QString SeatName(int seat);
+    void ShowVictory(int seat);
+    int NextRandom();
+
+    void OnIdle();
+
+    std::vector<std::function<void()>> m_IdleWork;
+    std::mutex m_RandomMutex;
+    platform::Lcg m_Random;
+    CComputerPlayer m_Computer;
+};

@@ -1,0 +1,56 @@
+#include "HelpWnd.h"
+
+#include "Resources.h"
+
+#include <QDialogButtonBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QTextBrowser>
+#include <QVBoxLayout>
+
+namespace {
+constexpr UINT kProgramIcon = 8037;
+QPointer<CHelpWnd> g_pHelpWnd;
+} // namespace
+
+const QUrl& CHelpWnd::HelpPage() {
+    static const QUrl page(QStringLiteral("qrc:/Tavlin2/help/index.html"));
+    return page;
+}
+
+CHelpWnd* CHelpWnd::ShowHelp(QWidget* parent) {
+    if (!g_pHelpWnd)
+        g_pHelpWnd = new CHelpWnd(parent);
+    g_pHelpWnd->show();
+    g_pHelpWnd->raise();
+    g_pHelpWnd->activateWindow();
+    return g_pHelpWnd;
+}
+
+CHelpWnd::CHelpWnd(QWidget* parent)
+    : QDialog(parent, Qt::Window), m_pBrowser(new QTextBrowser(this)) {
+    // Closed help is gone; the next F1 loads the page afresh.
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Справка - Карточная игра Занта"));
+    setWindowIcon(LoadIconResource(GetModuleResources("pub"), kProgramIcon));
+
+    // The page's headings are sized from the document's font.
+    QFont font;
+    font.setFamilies({QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif")});
+    font.setStyleHint(QFont::Serif);
+    font.setPointSize(12);
+    m_pBrowser->document()->setDefaultFont(font);
+    m_pBrowser->setOpenExternalLinks(true);
+    m_pBrowser->setSource(HelpPage());
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    buttons->button(QDialogButtonBox::Close)->setText(QStringLiteral("Закрыть"));
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::close);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_pBrowser);
+    layout->addWidget(buttons);
+    resize(640, 600);
+}
+
+CHelpWnd::~CHelpWnd() = default;

@@ -1,0 +1,75 @@
+#pragma once
+// What the table keeps for its layout and painting besides its public
+// members: the lock that keeps a dealing worker and the window's thread apart,
+// the cached background picture and the library pictures it draws.
+//
+// A deal runs on a game worker while the window's thread goes on handling
+// resizes and paints. The layout members are written and read under the lock;
+// while a worker deals, the window's thread leaves the cards to it (their
+// places are the worker's to change) and the worker lays them out again at
+// the end of the deal.
+
+#include "Public.h"
+
+#include <QBrush>
+#include <QImage>
+#include <QPixmap>
+#include <QRegion>
+#include <QSize>
+
+#include <atomic>
+#include <map>
+#include <mutex>
+#include <thread>
+
+struct CPublic::Layout {
+    int resetX = 0;
+    int resetY[9] = {};
+    int goingX[3] = {};
+    int goingY[4] = {};
+    int handX[kMaxPlayers][3] = {};
+    int handY[kMaxPlayers] = {};
+    QPoint takePos[kMaxPlayers];
+};
+
+struct CPublic::TableArt {
+    // Recursive: on the window's thread a card move repaints the table at
+    // once, and the paint takes the lock again.
+    std::recursive_mutex lock;
+    // Guarded by lock.
+    int dealing = 0;
+    std::thread::id dealer;
+    bool placePending = false;
+    bool packPending = false;
+    QPoint packPos;
+    QSize client;
+
+    // The trump shown while a worker deals; read by the window's thread.
+    std::atomic<int> kozirShown{0};
+
+    bool bound = false;     // SetParent done
+    bool namesRead = false; // the names came from the registry
+
+    // Window's thread only: the background and table, drawn once for what
+    // they depend on and copied on every paint.
+    struct BackgroundKey {
+        QSize size;
+        qreal ratio = 0;
+        int table = -1;
+        int bg = -1;
+        QBrush brushBG;
+        QBrush brushTable;
+        QRect tableRect;
+        QRegion region;
+        const QImage* picture = nullptr;
+        bool operator==(const BackgroundKey&) const = default;
+    };
+    BackgroundKey backgroundKey;
+    QPixmap background;
+    bool buttonLoaded = false;
+    QPixmap button;
+    std::map<unsigned int, QPixmap> icons;
+
+    // True when another thread is dealing; call with lock held.
+    bool DealtElsewhere() const { return dealing > 0 && dealer != std::this_thread::get_id(); }
+};

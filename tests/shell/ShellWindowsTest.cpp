@@ -1,0 +1,143 @@
+#include "BeginHelpDlg.h"
+#include "HelpWnd.h"
+#include "MainMenu.h"
+#include "TestUtil.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QPointer>
+#include <QTest>
+#include <QTextBrowser>
+#include <QTimer>
+
+#include <functional>
+#include <vector>
+
+namespace {
+
+QStringList itemTexts(const QMenu* menu) {
+    QStringList texts;
+    for (const QAction* item : menu->actions())
+        texts << (item->isSeparator() ? QStringLiteral("-") : item->text());
+    return texts;
+}
+
+// Acts on the next popup menu once it is open.
+void onNextPopup(std::function<void(QMenu*)> act, int attempts = 1000) {
+    QTimer::singleShot(5, [act, attempts] {
+        if (auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget()))
+            act(popup);
+        else if (attempts > 0)
+            onNextPopup(act, attempts - 1);
+        else
+            ADD_FAILURE() << "no popup menu opened";
+    });
+}
+
+// A frame as the program's: every command recorded; "Следующая игра" grayed
+// and the 31-point party checked, as the view would have them.
+struct Frame {
+    QWidget window;
+    std::vector<UINT> commands;
+    CMainMenu* menu = new CMainMenu(
+        &window, [this](UINT id) { commands.push_back(id); },
+        [](UINT id, QAction* item) {
+            if (id == CMainMenu::ID_NEXT_GAME)
+                item->setEnabled(false);
+            if (id == CMainMenu::ID_GAME31 || id == CMainMenu::ID_GAME12)
+                item->setChecked(id == CMainMenu::ID_GAME31);
+        });
+};
+
+} // namespace
+
+TEST(ShellHelp, TheHelpWindowShowsTheBundledPage) {
+    QPointer<CHelpWnd> help = CHelpWnd::ShowHelp(nullptr);
+    ASSERT_TRUE(testutil::WaitFor([&] { return help->isVisible(); }));
+    QTextBrowser* browser = help->GetBrowser();
+    EXPECT_EQ(browser->source(), CHelpWnd::HelpPage());
+    EXPECT_EQ(browser->documentTitle(), QStringLiteral("Карточная игра Занта"));
+    const QString text = browser->toPlainText();
+    for (const char* part :
+         {"Правила игры", "козырь", "Enter, Пробел", "Темп игры", "до 12 баллов"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(part))) << part;
+
+    EXPECT_EQ(CHelpWnd::ShowHelp(nullptr), help.data()); // one window at a time
+    help->close();
+    EXPECT_TRUE(testutil::WaitFor([&] { return help.isNull(); }));
+}
+
+TEST(ShellHelp, TheRulesFitUnderTheirTitle) {
+    CBeginHelpDlg dlg;
+    testutil::ModalSeen seen;
+    testutil::AnswerNextModal(QStringLiteral("ОК"), &seen);
+    EXPECT_EQ(dlg.DoModal(), IDOK);
+    EXPECT_TRUE(seen.text.contains(QStringLiteral("\"Первоходящий\" из игроков")));
+    EXPECT_TRUE(dlg.windowFlags() & Qt::FramelessWindowHint);
+
+    EXPECT_EQ(dlg.m_Title.GetCaption(), QStringLiteral("Суть игры"));
+    const QRect title = dlg.m_Title.GetTextRect();
+    EXPECT_NEAR(title.center().x(), dlg.width() / 2, 1);
+    EXPECT_EQ(title.top(), 20);
+    auto* rules = qobject_cast<QLabel*>(dlg.GetDlgItem(CBeginHelpDlg::IDC_STATIC_RULES));
+    EXPECT_LE(rules->heightForWidth(rules->width()), rules->height());
+    EXPECT_GT(rules->y(), title.bottom());
+    EXPECT_LT(rules->geometry().bottom(), dlg.GetDlgItem(IDOK)->y());
+    EXPECT_GE(rules->font().pixelSize(), 13); // 12 points, or near it where that cannot fit
+}
+
+TEST(ShellMenu, TheMenuCarriesTheCommandNumbers) {
+    Frame frame;
+    const QList<QAction*> bar = frame.menu->actions();
+    ASSERT_EQ(bar.size(), 3);
+    EXPECT_EQ(bar[1]->text(), QStringLiteral("Настройки"));
+    EXPECT_EQ(
+        itemTexts(frame.menu->GetMainPopup()),
+        QStringList({"Новая партия", "Следующая игра", "-", "Игра до 31 очка", "Игра до 12 баллов",
+                     "-", "Смена имен игроков...", "Количество игроков", "-", "E&xit"}));
+    EXPECT_EQ(itemTexts(bar[2]->menu()), QStringList({"Справка", "-", "О программе..."}));
+
+    // Every item hands its number to the frame.
+    for (UINT id : {32772u, 32774u, 32780u, 32783u, 32787u, 32792u, 32793u, 32794u, 32808u, 32815u,
+                    32816u, 57664u}) {
+        ASSERT_NE(frame.menu->FindCommand(id), nullptr) << id;
+        frame.menu->FindCommand(id)->trigger();
+        EXPECT_EQ(frame.commands.back(), id);
+    }
+    EXPECT_EQ(frame.menu->FindCommand(32787)->text(), QStringLiteral("Смена имен игроков..."));
+
+    frame.window.show();
+    frame.window.activateWindow();
+    ASSERT_TRUE(testutil::WaitFor([&] { return frame.window.isActiveWindow(); }));
+    QTest::keyClick(&frame.window, Qt::Key_F1);
+    EXPECT_EQ(frame.commands.back(), CMainMenu::ID_HELP);
+}
+
+TEST(ShellMenu, TheContextMenuAddsSettingsAndHelpWhileOpen) {
+    Frame frame;
+    QMenu* main = frame.menu->GetMainPopup();
+    const QStringList plain = itemTexts(main);
+    QStringList shown;
+    onNextPopup([&](QMenu* popup) {
+        shown = itemTexts(popup);
+        EXPECT_FALSE(frame.menu->FindCommand(CMainMenu::ID_NEXT_GAME)->isEnabled());
+        EXPECT_TRUE(frame.menu->FindCommand(CMainMenu::ID_GAME31)->isChecked());
+        popup->setActiveAction(popup->actions()[plain.size() + 2]); // "Справка..."
+        QTest::keyClick(popup, Qt::Key_Return);
+    });
+    EXPECT_EQ(frame.menu->TrackPopupMenu(QPoint(50, 50)), CMainMenu::ID_HELP_CONTENTS);
+    QStringList expected = QStringList{"Настройки...", "-"} + plain;
+    expected.insert(expected.size() - 1, QStringLiteral("-"));
+    expected.insert(expected.size() - 1, QStringLiteral("Справка..."));
+    EXPECT_EQ(shown, expected);
+    // Handed over once, and the menu is as it was.
+    EXPECT_EQ(frame.commands, std::vector<UINT>{CMainMenu::ID_HELP_CONTENTS});
+    EXPECT_EQ(itemTexts(main), plain);
+
+    onNextPopup([](QMenu* popup) { QTest::keyClick(popup, Qt::Key_Escape); });
+    EXPECT_EQ(frame.menu->TrackPopupMenu(QPoint(50, 50)), 0u);
+    EXPECT_EQ(frame.commands.size(), 1u);
+}
