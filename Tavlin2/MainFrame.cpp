@@ -68,9 +68,13 @@ CMainFrame::~CMainFrame() {
 
 void CMainFrame::ReadSettings() {
     CCompSettings s;
-    s.Read();
     CPlayWithComputer& v = *m_pView;
     CPublic& t = v.m_Public;
+    if (!s.Read()) {
+        // No settings key: everything keeps its starting value.
+        t.SetCoordinateCardsPlayers(v.width(), v.height());
+        return;
+    }
     v.m_FirstHelp = s.m_FirstHelp;
     t.m_NumberPlayers = s.m_NumberPlayers;
     v.m_GameRate = s.m_GameRate;

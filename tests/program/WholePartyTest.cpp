@@ -1,0 +1,28 @@
+#include "ProgramDriver.h"
+#include "TestUtil.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+struct Kind {
+    int players;
+    bool game31;
+};
+class WholeParty : public testing::TestWithParam<Kind> {};
+} // namespace
+
+TEST_P(WholeParty, PlayedByClicksToTheEnd) {
+    const Kind kind = GetParam();
+    ProgramDriver program(kind.players, kind.game31);
+    const QString fault = program.PlayParty();
+    ASSERT_TRUE(fault.isEmpty()) << fault.toStdString();
+    EXPECT_GT(program.GamesChecked(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(AllTables, WholeParty,
+                         testing::Values(Kind{2, true}, Kind{3, true}, Kind{4, true},
+                                         Kind{2, false}, Kind{3, false}, Kind{4, false}),
+                         [](const testing::TestParamInfo<Kind>& info) {
+                             return std::to_string(info.param.players) +
+                                    (info.param.game31 ? "PlayersTo31" : "PlayersTo12");
+                         });
