@@ -194,6 +194,7 @@ void CMainFrame::RequestClose(bool savePlacement) {
     m_CloseRequested = true;
     m_pView->RunWhenIdle([this] {
         m_Closing = true;
+        m_pView->StopPlay();
         close();
     });
 }

@@ -90,6 +90,12 @@ void CPlayWithComputer::RunWhenIdle(std::function<void()> fn) {
     OnIdle();
 }
 
+void CPlayWithComputer::StopPlay() {
+    m_Stopped = true;
+    for (UINT id : {TIMER_FIRST_HELP, TIMER_STEP, TIMER_ZANTA, TIMER_IDLE})
+        KillTimer(id);
+}
+
 void CPlayWithComputer::OnIdle() {
     if (IsBusy()) {
         SetTimer(TIMER_IDLE, 15);
@@ -313,6 +319,8 @@ bool CPlayWithComputer::IsNextGameReady() {
 
 void CPlayWithComputer::OnTimer(UINT id) {
     KillTimer(id);
+    if (m_Stopped && id != TIMER_IDLE)
+        return;
     switch (id) {
     case TIMER_FIRST_HELP:
         if (m_ShowFirstHelp)

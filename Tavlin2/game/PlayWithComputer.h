@@ -60,6 +60,8 @@ public:
     // change of table waits for running steps, and the window closes.
     void RunWhenIdle(std::function<void()> fn);
     bool HasIdleWork() const { return !m_IdleWork.empty() || m_BreakParty; }
+    // The window goes: no timer may start another step.
+    void StopPlay();
 
     void OnNewParty();
     void SetNumberPlayers(int n);
@@ -129,6 +131,7 @@ private:
     void OnIdle();
 
     std::vector<std::function<void()>> m_IdleWork;
+    bool m_Stopped = false;
     std::mutex m_RandomMutex;
     platform::Lcg m_Random;
     CComputerPlayer m_Computer;

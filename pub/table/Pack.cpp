@@ -71,7 +71,8 @@ CPack::~CPack() {
 
 CPack::CPack(const CPack& other)
     : m_PackX(other.m_PackX), m_PackY(other.m_PackY), m_KozirState(other.m_KozirState),
-      m_Cards(other.m_Cards), m_NumberCards(other.m_NumberCards), m_Shirt(other.m_Shirt) {}
+      m_Cards(other.m_Cards), m_NumberCards(other.m_NumberCards), m_Shirt(other.m_Shirt),
+      m_KozirMast(other.m_KozirMast.load()) {}
 
 CPack& CPack::operator=(const CPack& other) {
     m_PackX = other.m_PackX;
@@ -80,6 +81,7 @@ CPack& CPack::operator=(const CPack& other) {
     m_Cards = other.m_Cards;
     m_NumberCards = other.m_NumberCards;
     m_Shirt = other.m_Shirt;
+    m_KozirMast = other.m_KozirMast.load();
     return *this;
 }
 
@@ -223,13 +225,19 @@ void CPack::ResetKozir() {
     for (CCard* card : m_Cards)
         if (card->m_Value > 9)
             card->m_Value -= 9;
+    m_KozirMast = 0;
 }
 
 void CPack::SetKozir(const int& mast) {
     ResetKozir();
-    for (CCard* card : m_Cards)
-        if (card->m_Mast == mast)
+    bool marked = false;
+    for (CCard* card : m_Cards) {
+        if (card->m_Mast == mast) {
             card->m_Value += 9;
+            marked = true;
+        }
+    }
+    m_KozirMast = marked ? mast : 0;
 }
 
 int CPack::ShowCardKozir() {

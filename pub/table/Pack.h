@@ -48,6 +48,10 @@ public:
     void ReadShuffleFromReg();
     void WriteShuffleToReg();
 
+    // The trump suit as SetKozir/ResetKozir last left it (0 for none), for the
+    // painting thread, which must not walk the cards while a worker moves them.
+    int GetKozirMast() const { return m_KozirMast.load(); }
+
     void SetShirt(const unsigned int& shirt);
     int GetShirt();
 
@@ -61,4 +65,6 @@ public:
 
 private:
     void DestroyCards();
+
+    std::atomic<int> m_KozirMast{0};
 };

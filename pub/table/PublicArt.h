@@ -44,9 +44,6 @@ struct CPublic::TableArt {
     QPoint packPos;
     QSize client;
 
-    // The trump shown while a worker deals; read by the window's thread.
-    std::atomic<int> kozirShown{0};
-
     bool bound = false;     // SetParent done
     bool namesRead = false; // the names came from the registry
 

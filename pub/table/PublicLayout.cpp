@@ -306,7 +306,6 @@ void CPublic::DoDistrCards(int fromCard, int firstPlayer, const int& players) {
     TableArt& art = *m_Art;
     {
         std::lock_guard lock(art.lock);
-        art.kozirShown = GetMastKozir();
         ++art.dealing;
         art.dealer = std::this_thread::get_id();
     }
@@ -353,7 +352,6 @@ void CPublic::DoDistrCards(int fromCard, int firstPlayer, const int& players) {
 
     platform::StopAllSounds();
     m_Pack.ShowCardKozir();
-    art.kozirShown = GetMastKozir();
     CorrectLocationCardsUser();
 
     // A resize during the deal left the cards to us.

@@ -76,9 +76,9 @@ void CPublic::DrawBackGround(QPainter* dc) {
 }
 
 int CPublic::ShownKozir() {
-    std::lock_guard lock(m_Art->lock);
-    // While a worker deals the cards are its own; it reports the trump.
-    return m_Art->DealtElsewhere() ? m_Art->kozirShown.load() : GetMastKozir();
+    // The deck keeps the trump suit for painting: the cards belong to whichever
+    // game worker moves them now.
+    return m_Pack.GetKozirMast();
 }
 
 void CPublic::RenderBackGround(QPainter* dc, const QRect& client) {

@@ -166,7 +166,10 @@ TEST(ProgramFlow, NextGameIsOfferedOnlyBetweenGamesOfARunningParty) {
     EXPECT_FALSE(p.View().IsCommandEnabled(ID_NEXT_GAME));
     ASSERT_TRUE(p.PressButton(QStringLiteral("Новая партия!")));
     ASSERT_TRUE(p.WaitForUser());
-    EXPECT_FALSE(p.View().IsCommandEnabled(ID_NEXT_GAME));
+    // A zanta may end the first game at once; otherwise nothing is offered yet.
+    if (!p.Table().m_ShowButton) {
+        EXPECT_FALSE(p.View().IsCommandEnabled(ID_NEXT_GAME));
+    }
     // Play until the first game is over.
     for (int i = 0; i < 3000 && !p.Table().m_ShowButton; ++i) {
         ASSERT_TRUE(p.WaitForUser());
@@ -178,7 +181,9 @@ TEST(ProgramFlow, NextGameIsOfferedOnlyBetweenGamesOfARunningParty) {
         EXPECT_TRUE(p.View().IsCommandEnabled(ID_NEXT_GAME));
         const int game = p.Table().m_NumberGame;
         QTest::keyClick(p.Frame().View(), Qt::Key_F2);
-        ASSERT_TRUE(testutil::WaitFor([&] { return p.Table().m_NumberGame == game + 1; }));
+        ASSERT_TRUE(testutil::WaitFor([&] {
+            return !CPlayWithComputer::IsBusy() && p.Table().m_NumberGame == game + 1;
+        }));
         EXPECT_FALSE(p.View().IsCommandEnabled(ID_NEXT_GAME));
     } else {
         EXPECT_FALSE(p.View().IsCommandEnabled(ID_NEXT_GAME));
@@ -212,9 +217,10 @@ TEST(ProgramFlow, AbandoningWhileCardsGlideAsksAndRestartsWhenIdle) {
     EXPECT_TRUE(confirmed.answered);
     EXPECT_EQ(confirmed.text,
               QStringLiteral("Прервать текущую партию и начать игру  с тремя игроками?"));
+    // Table state is read only once no worker runs (their end orders it).
     ASSERT_TRUE(testutil::WaitFor([&] {
-        return !p.View().HasIdleWork() && t.m_NumberPlayers == 3 && t.m_NumberGame == 1 &&
-               !CPlayWithComputer::IsBusy();
+        return !CPlayWithComputer::IsBusy() && !p.View().HasIdleWork() &&
+               t.m_NumberPlayers == 3 && t.m_NumberGame == 1;
     }, 20000));
     EXPECT_GE(t.m_CurrentPlayer, 1);
     EXPECT_LE(t.m_CurrentPlayer, 3);

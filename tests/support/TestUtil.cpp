@@ -20,23 +20,22 @@ bool WaitFor(const std::function<bool()>& cond, int timeoutMs) {
 }
 
 void AnswerNextModal(const QString& buttonText, ModalSeen* seen, int timeoutMs) {
-    auto* poll = new QTimer;
-    auto* clock = new QElapsedTimer;
-    clock->start();
+    // Owned by the application, so a box that never came leaks nothing.
+    auto* poll = new QTimer(qApp);
+    QElapsedTimer clock;
+    clock.start();
     poll->setInterval(5);
     QObject::connect(poll, &QTimer::timeout, [poll, clock, buttonText, seen, timeoutMs] {
         QWidget* modal = QApplication::activeModalWidget();
         if (!modal) {
-            if (clock->elapsed() > timeoutMs) {
+            if (clock.elapsed() > timeoutMs) {
                 poll->stop();
                 poll->deleteLater();
-                delete clock;
             }
             return;
         }
         poll->stop();
         poll->deleteLater();
-        delete clock;
         if (seen) {
             seen->title = modal->windowTitle();
             QStringList texts;
