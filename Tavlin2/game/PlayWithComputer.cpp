@@ -248,16 +248,7 @@ void CPlayWithComputer::StepGame() {
 
 int CPlayWithComputer::TakeTrick() {
     CPublic& t = m_Public;
-    int taker = 0;
-    for (int value = 18; value >= 1 && taker == 0; --value) {
-        for (int i = 0; i < t.m_Pack.GetNumberCardsInPack(); ++i) {
-            CCard* c = t.m_Pack.GetCard(i);
-            if (c->m_Place == e_Going && c->m_Value == value) {
-                taker = c->m_Player;
-                break;
-            }
-        }
-    }
+    const int taker = t.GetTrickTaker();
     if (taker == 0)
         return t.m_CurrentPlayer;
     CTablo& board = t.m_Players[taker - 1].m_Tablo;

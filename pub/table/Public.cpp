@@ -487,6 +487,17 @@ int CPublic::IsEndGame() {
     }
 }
 
+int CPublic::GetTrickTaker() {
+    for (int value = 18; value >= 1; --value) {
+        for (int i = 0; i < m_Pack.GetNumberCardsInPack(); ++i) {
+            const CCard* c = m_Pack.GetCard(i);
+            if (c && c->m_Place == e_Going && c->m_Value == value)
+                return c->m_Player;
+        }
+    }
+    return 0;
+}
+
 int CPublic::GetWinnerAllCardsTaken() {
     if (!AllCardsTaken())
         return -1;

@@ -132,6 +132,10 @@ public:
     // Otherwise IsEndGame's winner; -1 while cards remain outside the trick
     // piles. The flows ask it when IsEndGame gives -1.
     int GetWinnerAllCardsTaken();
+    // Who takes the table: the holder of the face-up card with the highest
+    // value (values from 18 down, within a value the first in deck order);
+    // 0 when nothing lies face up.
+    int GetTrickTaker();
     void DoOutPlayers();
     int IsEndParty();
     bool IsValidGame();

@@ -234,3 +234,18 @@ TEST_F(PublicRulesTest, MovesBeyondTheTableLimitsStayWithinTheLayout) {
     EXPECT_TRUE(table.MoveTakeCard(0, Card(Diamonds, Six)));
     EXPECT_FALSE(table.BitaCard(Card(Diamonds, Seven), nullptr));
 }
+
+TEST_F(PublicRulesTest, TheHighestFaceUpCardTakesTheTable) {
+    EXPECT_EQ(table.GetTrickTaker(), 0);
+    table.m_Pack.SetKozir(Hearts);
+    Give(1, {Card(Clubs, Ace)});
+    Give(2, {Card(Spades, Ace)});
+    Give(3, {Card(Hearts, Six)});
+    table.MoveCard_GO(1, Card(Clubs, Ace), true);
+    table.MoveCard_GO(2, Card(Spades, Ace), true);
+    EXPECT_EQ(table.GetTrickTaker(), 1); // equal values: the first in deck order
+    table.BitaCard(Card(Hearts, Six), Card(Spades, Ace));
+    EXPECT_EQ(table.GetTrickTaker(), 3); // any trump over a plain ace
+    table.ResetCard(Card(Hearts, Six));
+    EXPECT_EQ(table.GetTrickTaker(), 1); // thrown cards take nothing
+}
