@@ -112,6 +112,12 @@ QString ProgramDriver::CheckGameEnd(const int starsBefore[4], const int ballsBef
     return {};
 }
 
+void ProgramDriver::Snapshot(const QString& name) {
+    const QString folder = qEnvironmentVariable("ZANTA_SHOT_DIR");
+    if (!folder.isEmpty())
+        m_Frame->grab().save(folder + QLatin1Char('/') + name + QStringLiteral(".png"));
+}
+
 QString ProgramDriver::PlayParty(int maxGames) {
     CPublic& t = Table();
     if (!PressButton(QStringLiteral("Новая партия!")))
@@ -125,10 +131,19 @@ QString ProgramDriver::PlayParty(int maxGames) {
         }
     };
     testutil::WaitFor([&] { return !CPlayWithComputer::IsBusy() && t.m_NumberGame == 1; });
+    Snapshot(QStringLiteral("deal"));
     remember();
+    bool zantaSeen = false;
     for (int moves = 0; moves < maxGames * 200; ++moves) {
         if (!WaitForUser())
             return QStringLiteral("the game stopped moving");
+        if (!zantaSeen && t.m_LabelMessage.IsVisible() &&
+            t.m_LabelMessage.GetCaption().endsWith(QStringLiteral("занта!"))) {
+            zantaSeen = true;
+            Snapshot(QStringLiteral("zanta"));
+        }
+        if (moves == 7)
+            Snapshot(QStringLiteral("circle"));
         if (t.m_ShowButton && t.m_ButtonText == QStringLiteral("Сдать карты!")) {
             if (QString fault = CheckGameEnd(stars, balls); !fault.isEmpty())
                 return fault;
@@ -140,6 +155,7 @@ QString ProgramDriver::PlayParty(int maxGames) {
         if (t.m_ShowButton && t.m_ButtonText == QStringLiteral("Новая партия!")) {
             if (QString fault = CheckGameEnd(stars, balls); !fault.isEmpty())
                 return fault;
+            Snapshot(QStringLiteral("end"));
             const QString result = t.m_LabelResult.GetCaption();
             if (result != QStringLiteral("Вы выиграли!") && result != QStringLiteral("Вы проиграли!"))
                 return QStringLiteral("the party ended with \"%1\"").arg(result);

@@ -33,6 +33,9 @@ public:
     QString PlayParty(int maxGames = 400);
 
     int GamesChecked() const { return m_GamesChecked; }
+    // With ZANTA_SHOT_DIR set, saves a picture of the window there (for
+    // looking at a party as a user sees it); otherwise nothing.
+    void Snapshot(const QString& name);
 
 private:
     QString CheckGameEnd(const int starsBefore[4], const int ballsBefore[4]);
