@@ -180,6 +180,8 @@ void CPlayWithComputer::ResetGame() {
 void CPlayWithComputer::StartGame() {
     CPublic& t = m_Public;
     ResetGame();
+    m_GameEnded = false;
+    m_ZantaPending = false;
     if (++t.m_NumberGame > 1)
         m_FirstHelp = false;
     Announce(QStringLiteral("Игра №") + QString::number(t.m_NumberGame), 1);
@@ -202,6 +204,8 @@ bool CPlayWithComputer::DistrCards(int& seat, const int& wanted) {
                                                  QStringLiteral(" занта!"),
                                     0);
         t.m_LabelMessage.Show(true);
+        if (t.m_Game31)
+            m_ZantaPending = true;
         SetTimer(t.m_Game31 ? TIMER_ZANTA : TIMER_STEP,
                  static_cast<UINT>(ZantaPause(m_GameRate)));
     } else {
@@ -258,6 +262,8 @@ int CPlayWithComputer::TakeTrick() {
 
 void CPlayWithComputer::EndGame(int winner) {
     CPublic& t = m_Public;
+    m_GameEnded = true;
+    m_ZantaPending = false;
     t.m_CurrentPlayer = winner;
     if (t.m_Game31)
         t.DecrementStars(winner);
@@ -508,11 +514,12 @@ void CPlayWithComputer::SetGameForStars(bool on) {
 
 void CPlayWithComputer::OnCardClick(CCard* card) {
     CPublic& t = m_Public;
+    // The game's end and a zanta are what the view itself recorded: asking the
+    // table would also count trumps laid face up in this circle, and a hand of
+    // two trumps plus one laid on the table would then lock the user out for good.
     if (!card || IsBusy() || card->m_Place != e_Hand || card->m_Player != 1 ||
-        t.m_CurrentPlayer != 1 || m_UserMoved || t.m_CircleCompletion || t.IsEndGame() != -1)
-        return;
-    int zanta = 1;
-    if (t.m_Game31 && t.IsZanta(&zanta))
+        t.m_CurrentPlayer != 1 || m_UserMoved || t.m_CircleCompletion || m_GameEnded ||
+        (t.m_Game31 && m_ZantaPending))
         return;
 
     if (t.GetNumberCardsPlayerOnTable(1) == t.GetNumberCardsOnTable()) {

@@ -90,6 +90,10 @@ public:
     std::atomic<bool> m_GameForStars{false};
     std::atomic<int> m_NumberStars{5};
     std::atomic<bool> m_FirstHelp{false};
+    // The current game is over (or none has been dealt yet).
+    std::atomic<bool> m_GameEnded{true};
+    // A zanta is being shown before it ends a 31-point game.
+    std::atomic<bool> m_ZantaPending{false};
 
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;

@@ -259,3 +259,39 @@ TEST(ProgramFlow, KeysPlayTheHandAndPressTheButton) {
     EXPECT_EQ(hand[1]->m_Place, e_Going);
     EXPECT_EQ(hand[0]->m_Place, e_Hand);
 }
+
+TEST(ProgramFlow, ThreeTrumpsCountedWithOneOnTheTableDoNotLockTheUserOut) {
+    ProgramDriver p(2, true);
+    ASSERT_TRUE(p.PressButton(QStringLiteral("Новая партия!")));
+    ASSERT_TRUE(WaitForUserLead(p));
+    CPublic& t = p.Table();
+    const int kozir = t.GetMastKozir();
+    ASSERT_NE(kozir, 0);
+    // Seat 2 holds two trumps and has led a third face up: a zanta by count,
+    // but not one dealt, so the game goes on and the user must answer.
+    std::vector<CCard*> trumps;
+    for (int i = 0; i < 36 && trumps.size() < 3; ++i) {
+        CCard* c = t.m_Pack.GetCard(i);
+        if (c->m_Mast == kozir && !(c->m_Place == e_Hand && c->m_Player == 1))
+            trumps.push_back(c);
+    }
+    ASSERT_EQ(trumps.size(), 3u);
+    for (int i = 0; i < 36; ++i) {
+        CCard* c = t.m_Pack.GetCard(i);
+        if (c->m_Place == e_Hand && c->m_Player == 2) {
+            c->m_Place = e_Pack;
+            c->m_Player = 0;
+        }
+    }
+    for (CCard* c : trumps) {
+        c->m_Place = e_Hand;
+        c->m_Player = 2;
+    }
+    t.MoveCard_GO(2, trumps[0], true);
+    int zanta = 1;
+    ASSERT_TRUE(t.IsZanta(&zanta));
+    auto hand = p.View().UserHand();
+    ASSERT_FALSE(hand.empty());
+    p.ClickCard(hand[0]);
+    EXPECT_NE(hand[0]->m_Place, e_Hand);
+}
