@@ -204,8 +204,10 @@ bool CPlayWithComputer::DistrCards(int& seat, const int& wanted) {
                                                  QStringLiteral(" занта!"),
                                     0);
         t.m_LabelMessage.Show(true);
-        if (t.m_Game31)
+        if (t.m_Game31) {
             m_ZantaPending = true;
+            KillTimer(TIMER_STEP);
+        }
         SetTimer(t.m_Game31 ? TIMER_ZANTA : TIMER_STEP,
                  static_cast<UINT>(ZantaPause(m_GameRate)));
     } else {
@@ -324,6 +326,12 @@ void CPlayWithComputer::OnTimer(UINT id) {
             m_ShowFirstHelp();
         break;
     case TIMER_STEP:
+        // A zanta being shown ends a 31-point game, whichever step comes due.
+        if (m_Public.m_Game31 && m_ZantaPending) {
+            if (!m_BreakParty)
+                StartWorker([this] { ZantaEnd(); });
+            break;
+        }
         if (!m_Public.m_Game31 &&
             m_Public.m_LabelAnnounce.GetCaption() == QStringLiteral("Внимание, занта!"))
             Announce(QStringLiteral("Продолжение игры"), 1);

@@ -163,5 +163,18 @@ QString ProgramDriver::PlayParty(int maxGames) {
         }
         MakeUserMove();
     }
-    return QStringLiteral("the party did not end");
+    return QStringLiteral("the party did not end: seat %1 to move, user moved %2, hand %3, "
+                          "table %4 (led %5), button \"%6\" shown %7, game ended %8, zanta %9, "
+                          "pack empty %10, circle %11")
+        .arg(t.m_CurrentPlayer)
+        .arg(View().m_UserMoved.load())
+        .arg(t.GetNumberCardsPlayer(1))
+        .arg(t.GetNumberCardsOnTable())
+        .arg(t.GetNumberCardsGoing())
+        .arg(t.m_ButtonText)
+        .arg(t.m_ShowButton)
+        .arg(View().m_GameEnded.load())
+        .arg(View().m_ZantaPending.load())
+        .arg(t.m_Pack.IsPackEnd())
+        .arg(t.m_CircleCompletion);
 }
