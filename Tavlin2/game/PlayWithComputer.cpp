@@ -231,6 +231,11 @@ void CPlayWithComputer::StepGame() {
             EndGame(winner);
         return;
     }
+    if (t.m_Game31 && m_ZantaPending) {
+        // A zanta is on the table: it ends the game, nobody moves.
+        ZantaEnd();
+        return;
+    }
     if (t.m_CurrentPlayer == 1) {
         t.m_LabelMessage.SetCaption(QStringLiteral("Ваш ход!"), 0);
         t.m_LabelMessage.Show(true);

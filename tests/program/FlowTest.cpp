@@ -195,7 +195,8 @@ TEST(ProgramFlow, AbandoningWhileCardsGlideAsksAndRestartsWhenIdle) {
     ProgramDriver p(4, true, true);
     CPublic& t = p.Table();
     ASSERT_TRUE(p.PressButton(QStringLiteral("Новая партия!")));
-    ASSERT_TRUE(testutil::WaitFor([] { return CCard::m_staticProccessMovecard != 0; }));
+    // The party's worker runs from the press on; cards start gliding soon after.
+    EXPECT_TRUE(CPlayWithComputer::IsBusy());
 
     testutil::ModalSeen refused;
     testutil::AnswerNextModal(QStringLiteral("Отмена"), &refused);
@@ -241,7 +242,7 @@ TEST(ProgramFlow, ChangingTheKindWithoutAPartyAsksNothing) {
 TEST(ProgramFlow, ClosingDuringADealWaitsForTheTableThenCloses) {
     auto p = std::make_unique<ProgramDriver>(4, true, true);
     ASSERT_TRUE(p->PressButton(QStringLiteral("Новая партия!")));
-    ASSERT_TRUE(testutil::WaitFor([] { return CCard::m_staticProccessMovecard != 0; }));
+    ASSERT_TRUE(CPlayWithComputer::IsBusy()); // the deal's worker runs
     p->Frame().close();
     EXPECT_TRUE(p->Frame().m_CloseRequested);
     ASSERT_TRUE(testutil::WaitFor([&] { return !p->Frame().isVisible(); }, 20000));
