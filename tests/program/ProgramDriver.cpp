@@ -120,8 +120,6 @@ void ProgramDriver::Snapshot(const QString& name) {
 
 QString ProgramDriver::PlayParty(int maxGames) {
     CPublic& t = Table();
-    if (!PressButton(QStringLiteral("Новая партия!")))
-        return QStringLiteral("no \"Новая партия!\" button");
     int stars[4] = {};
     int balls[4] = {};
     auto remember = [&] {
@@ -130,9 +128,16 @@ QString ProgramDriver::PlayParty(int maxGames) {
             balls[k] = t.m_Players[k].m_Tablo.GetBallsValue();
         }
     };
+    // What every seat starts the party with; taken before the press, since a
+    // zanta may end the first game before this thread looks again.
+    for (int k = 0; k < 4; ++k) {
+        stars[k] = t.m_Game31 ? View().m_NumberStars.load() : 0;
+        balls[k] = 0;
+    }
+    if (!PressButton(QStringLiteral("Новая партия!")))
+        return QStringLiteral("no \"Новая партия!\" button");
     testutil::WaitFor([&] { return !CPlayWithComputer::IsBusy() && t.m_NumberGame == 1; });
     Snapshot(QStringLiteral("deal"));
-    remember();
     bool zantaSeen = false;
     for (int moves = 0; moves < maxGames * 200; ++moves) {
         if (!WaitForUser())
@@ -147,9 +152,9 @@ QString ProgramDriver::PlayParty(int maxGames) {
         if (t.m_ShowButton && t.m_ButtonText == QStringLiteral("Сдать карты!")) {
             if (QString fault = CheckGameEnd(stars, balls); !fault.isEmpty())
                 return fault;
+            remember(); // before the press: the next game may end at once
             PressButton(QStringLiteral("Сдать карты!"));
             testutil::WaitFor([&] { return !t.m_ShowButton; });
-            remember();
             continue;
         }
         if (t.m_ShowButton && t.m_ButtonText == QStringLiteral("Новая партия!")) {
