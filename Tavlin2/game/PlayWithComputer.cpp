@@ -302,6 +302,9 @@ void CPlayWithComputer::EndGame(int winner) {
 }
 
 void CPlayWithComputer::ZantaEnd() {
+    // One zanta ends one game, however many timers come due for it.
+    if (!m_ZantaPending.exchange(false))
+        return;
     CPublic& t = m_Public;
     const int holder = t.m_CurrentPlayer;
     if (holder != 1) {

@@ -4,6 +4,7 @@
 #include "Star.h"
 #include "TestUtil.h"
 
+#include <QApplication>
 #include <QTest>
 
 ProgramDriver::ProgramDriver(int players, bool game31, bool animate) {
@@ -42,11 +43,18 @@ void ProgramDriver::ClickCard(CCard* card) {
 
 bool ProgramDriver::IsUsersTurn() {
     CPublic& t = Table();
-    return !CPlayWithComputer::IsBusy() && t.m_CurrentPlayer == 1 && !View().m_UserMoved &&
-           !t.m_CircleCompletion && !View().IsTimerSet(CPlayWithComputer::TIMER_STEP);
+    CPlayWithComputer& v = View();
+    // A zanta being shown is not a turn: its timer ends the game.
+    return !CPlayWithComputer::IsBusy() && t.m_CurrentPlayer == 1 && !v.m_UserMoved &&
+           !t.m_CircleCompletion && !(t.m_Game31 && v.m_ZantaPending) &&
+           !v.IsTimerSet(CPlayWithComputer::TIMER_STEP) &&
+           !v.IsTimerSet(CPlayWithComputer::TIMER_ZANTA);
 }
 
 bool ProgramDriver::WaitForUser(int timeoutMs) {
+    // The program's timers only come due while events are handled: handle
+    // them at least once, even when the user seems to be on turn already.
+    QApplication::processEvents();
     return testutil::WaitFor(
         [this] {
             if (CPlayWithComputer::IsBusy())
