@@ -132,19 +132,19 @@ void CMainFrame::OnCommand(UINT id) {
     if (m_pView->OnCommand(id))
         return;
     switch (id) {
-    case CMainMenu::ID_SETTINGS:
+    case ID_SETTINGS:
         m_pAdjustment->show();
         m_pAdjustment->raise();
         break;
-    case CMainMenu::ID_EXIT:
+    case ID_EXIT:
         // Through the same safe path as the close box, without saving the place.
         RequestClose(false);
         break;
-    case CMainMenu::ID_HELP_CONTENTS:
-    case CMainMenu::ID_HELP:
+    case ID_HELP_CONTENTS:
+    case ID_HELP:
         CHelpWnd::ShowHelp(this);
         break;
-    case CMainMenu::ID_APP_ABOUT: {
+    case ID_APP_ABOUT: {
         CAboutDlg about(this);
         about.DoModal();
         break;

@@ -6,6 +6,7 @@
 // painting while cards glide. A step is honoured only when nothing animates
 // and no worker runs, which serialises play without locks on the table.
 
+#include "Commands.h"
 #include "ComputerPlayer.h"
 #include "PagePublicSetting.h"
 #include "PageView.h"
@@ -24,17 +25,6 @@ class CAdjustment;
 extern std::atomic<int> g_CountWorkThreads;
 // The seat drawn at random to begin the previous new party.
 extern std::atomic<int> g_LastFirstPlayer;
-
-// Messages and commands the view handles.
-constexpr UINT ID_NEW_PARTY = 32772;
-constexpr UINT ID_NEXT_GAME = 32774;
-constexpr UINT ID_GAME31 = 32780;
-constexpr UINT ID_GAME12 = 32783;
-constexpr UINT ID_CHANGE_NAMES = 32787;
-constexpr UINT ID_TWO_PLAYERS = 32792;
-constexpr UINT ID_THREE_PLAYERS = 32793;
-constexpr UINT ID_FOUR_PLAYERS = 32794;
-constexpr UINT ID_SETTINGS = 32808;
 
 class CPlayWithComputer : public CWnd {
     Q_OBJECT

@@ -1,14 +1,13 @@
 #pragma once
-// Menu 8037 of the main frame, with the program's command numbers. Every item
-// reports its number to one command handler (the frame, which offers it to
-// the view first); before a popup opens, an update handler may enable, gray
-// or check each of its items by number, as the old command-update handlers
-// did. F1 sends ID_HELP, the platform's help command.
+// Menu 8037 of the main frame. Every item reports its command number to one
+// command handler (the frame, which offers it to the view first); before a
+// popup opens, an update handler may enable, gray or check each of its items
+// by number, as the old command-update handlers did.
 //
 // The view's context menu is the first popup, "Главная", with "Настройки..."
 // and "Справка..." added for as long as it is open.
 
-#include "WinTypes.h"
+#include "Commands.h"
 
 #include <QMenuBar>
 
@@ -20,23 +19,6 @@ class CMainMenu : public QMenuBar {
     Q_OBJECT
 
 public:
-    // Commands of menu 8037.
-    enum : UINT {
-        ID_NEW_PARTY = 32772,
-        ID_NEXT_GAME = 32774,
-        ID_GAME31 = 32780,
-        ID_GAME12 = 32783,
-        ID_CHANGE_NAMES = 32787,
-        ID_TWO_PLAYERS = 32792,
-        ID_THREE_PLAYERS = 32793,
-        ID_FOUR_PLAYERS = 32794,
-        ID_SETTINGS = 32808,
-        ID_EXIT = 32815,
-        ID_HELP_CONTENTS = 32816,
-        ID_APP_ABOUT = 57664,
-        ID_HELP = 57670, // the platform's help command, F1
-    };
-
     using CommandHandler = std::function<void(UINT id)>;
     using UpdateHandler = std::function<void(UINT id, QAction* item)>;
 

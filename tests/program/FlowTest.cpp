@@ -79,11 +79,9 @@ TEST(ProgramFlow, LeadingTwoCardsOfASuitShowsFurtherThenAnotherSuitGoesBack) {
     ASSERT_TRUE(p.PressButton(QStringLiteral("Новая партия!")));
     ASSERT_TRUE(WaitForUserLead(p));
     CPublic& t = p.Table();
-    // Give the user two plain cards of one suit and one of another.
+    // Give the user two plain cards of one suit and one of another, from the
+    // cards nobody holds or plays now (the pack, tricks and discards).
     const int kozir = t.GetMastKozir();
-    const int suit = kozir == 1 ? 2 : 1;
-    const int other = kozir == 3 ? 4 : 3;
-    std::vector<CCard*> pick;
     for (int i = 0; i < 36; ++i) {
         CCard* c = t.m_Pack.GetCard(i);
         if (c->m_Place == e_Hand && c->m_Player == 1) {
@@ -91,20 +89,22 @@ TEST(ProgramFlow, LeadingTwoCardsOfASuitShowsFurtherThenAnotherSuitGoesBack) {
             c->m_Player = 2;
         }
     }
-    int ofSuit = 0;
-    bool ofOther = false;
-    for (int i = 0; i < 36 && pick.size() < 3; ++i) {
+    std::vector<CCard*> free[5];
+    for (int i = 0; i < 35; ++i) { // not the trump card under the pack
         CCard* c = t.m_Pack.GetCard(i);
-        if (c->m_Place != e_Pack || c == t.m_Pack.GetCard(35))
-            continue;
-        if (c->m_Mast == suit && ofSuit < 2) {
-            ++ofSuit;
-            pick.push_back(c);
-        } else if (c->m_Mast == other && !ofOther) {
-            ofOther = true;
-            pick.push_back(c);
-        }
+        if (c->m_Place != e_Hand && c->m_Place != e_Going && c->m_Mast != kozir)
+            free[c->m_Mast].push_back(c);
     }
+    int suit = 0;
+    int other = 0;
+    for (int m = 1; m <= 4; ++m) {
+        if (!suit && free[m].size() >= 2)
+            suit = m;
+        else if (!other && !free[m].empty())
+            other = m;
+    }
+    ASSERT_TRUE(suit && other);
+    std::vector<CCard*> pick = {free[suit][0], free[suit][1], free[other][0]};
     ASSERT_EQ(pick.size(), 3u);
     for (CCard* c : pick) {
         c->m_Place = e_Hand;

@@ -45,10 +45,10 @@ struct Frame {
     CMainMenu* menu = new CMainMenu(
         &window, [this](UINT id) { commands.push_back(id); },
         [](UINT id, QAction* item) {
-            if (id == CMainMenu::ID_NEXT_GAME)
+            if (id == ID_NEXT_GAME)
                 item->setEnabled(false);
-            if (id == CMainMenu::ID_GAME31 || id == CMainMenu::ID_GAME12)
-                item->setChecked(id == CMainMenu::ID_GAME31);
+            if (id == ID_GAME31 || id == ID_GAME12)
+                item->setChecked(id == ID_GAME31);
         });
 };
 
@@ -113,7 +113,7 @@ TEST(ShellMenu, TheMenuCarriesTheCommandNumbers) {
     frame.window.activateWindow();
     ASSERT_TRUE(testutil::WaitFor([&] { return frame.window.isActiveWindow(); }));
     QTest::keyClick(&frame.window, Qt::Key_F1);
-    EXPECT_EQ(frame.commands.back(), CMainMenu::ID_HELP);
+    EXPECT_EQ(frame.commands.back(), ID_HELP);
 }
 
 TEST(ShellMenu, TheContextMenuAddsSettingsAndHelpWhileOpen) {
@@ -123,18 +123,18 @@ TEST(ShellMenu, TheContextMenuAddsSettingsAndHelpWhileOpen) {
     QStringList shown;
     onNextPopup([&](QMenu* popup) {
         shown = itemTexts(popup);
-        EXPECT_FALSE(frame.menu->FindCommand(CMainMenu::ID_NEXT_GAME)->isEnabled());
-        EXPECT_TRUE(frame.menu->FindCommand(CMainMenu::ID_GAME31)->isChecked());
+        EXPECT_FALSE(frame.menu->FindCommand(ID_NEXT_GAME)->isEnabled());
+        EXPECT_TRUE(frame.menu->FindCommand(ID_GAME31)->isChecked());
         popup->setActiveAction(popup->actions()[plain.size() + 2]); // "Справка..."
         QTest::keyClick(popup, Qt::Key_Return);
     });
-    EXPECT_EQ(frame.menu->TrackPopupMenu(QPoint(50, 50)), CMainMenu::ID_HELP_CONTENTS);
+    EXPECT_EQ(frame.menu->TrackPopupMenu(QPoint(50, 50)), ID_HELP_CONTENTS);
     QStringList expected = QStringList{"Настройки...", "-"} + plain;
     expected.insert(expected.size() - 1, QStringLiteral("-"));
     expected.insert(expected.size() - 1, QStringLiteral("Справка..."));
     EXPECT_EQ(shown, expected);
     // Handed over once, and the menu is as it was.
-    EXPECT_EQ(frame.commands, std::vector<UINT>{CMainMenu::ID_HELP_CONTENTS});
+    EXPECT_EQ(frame.commands, std::vector<UINT>{ID_HELP_CONTENTS});
     EXPECT_EQ(itemTexts(main), plain);
 
     onNextPopup([](QMenu* popup) { QTest::keyClick(popup, Qt::Key_Escape); });
