@@ -6,6 +6,7 @@
 
 #include "Cp1251.h"
 #include "Public.h"
+#include "TableView.h"
 
 #include <benchmark/benchmark.h>
 
@@ -20,23 +21,10 @@
 
 namespace {
 
-QTemporaryDir& Settings() {
+QTemporaryDir& Pictures() {
     static QTemporaryDir dir;
     return dir;
 }
-
-class TableView : public CWnd {
-public:
-    CPublic* table = nullptr;
-
-protected:
-    BOOL OnEraseBkgnd(QPainter& dc) override {
-        table->DrawBackGround(&dc);
-        return TRUE;
-    }
-    void OnPaint(QPainter& dc) override { table->OnPaint(&dc); }
-    void OnSize(UINT, int cx, int cy) override { table->OnSize(cx, cy); }
-};
 
 // A dealt table of three players with a shown button, at the given size.
 struct Table {
@@ -56,7 +44,7 @@ struct Table {
             g.setColorAt(1, QColor(160, 120, 40));
             p.fillRect(picture.rect(), g);
             p.end();
-            const QString path = Settings().filePath(QStringLiteral("table.jpg"));
+            const QString path = Pictures().filePath(QStringLiteral("table.jpg"));
             picture.save(path, "JPEG");
             const QByteArray bytes = Cp1251FromUnicode(path);
             pub.ProgView(1079, reinterpret_cast<LPARAM>(bytes.constData()));
@@ -122,15 +110,3 @@ void BM_TableChoiceRepaint(benchmark::State& state) {
 BENCHMARK(BM_TableChoiceRepaint)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    // The tables read and write the names: not the user's own.
-    qputenv("XDG_CONFIG_HOME", Settings().path().toLocal8Bit());
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -47,6 +47,17 @@ std::optional<OpenKey> lookup(State& s, HKEY key) {
     return it->second;
 }
 
+// The key behind a handle, when the handle was opened with the access wanted.
+LONG keyWithAccess(State& s, HKEY key, DWORD access, OpenKey& out) {
+    const auto open = lookup(s, key);
+    if (!open)
+        return ERROR_INVALID_HANDLE;
+    if ((open->access & access) == 0)
+        return ERROR_ACCESS_DENIED;
+    out = *open;
+    return ERROR_SUCCESS;
+}
+
 HKEY addHandle(State& s, OpenKey key) {
     const quintptr id = s.nextHandle;
     s.nextHandle += 2;
@@ -151,13 +162,11 @@ LONG RegQueryValueEx(HKEY key, const char* valueName, DWORD* type, BYTE* data, D
         return ERROR_INVALID_PARAMETER;
     State& s = state();
     std::lock_guard lock(s.mutex);
-    const auto open = lookup(s, key);
-    if (!open)
-        return ERROR_INVALID_HANDLE;
-    if ((open->access & KEY_QUERY_VALUE) == 0)
-        return ERROR_ACCESS_DENIED;
-    const RegistryFile content = load(open->file);
-    const RegistryFile::Value* value = content.findValue(open->path, ::valueName(valueName));
+    OpenKey open;
+    if (const LONG status = keyWithAccess(s, key, KEY_QUERY_VALUE, open); status != ERROR_SUCCESS)
+        return status;
+    const RegistryFile content = load(open.file);
+    const RegistryFile::Value* value = content.findValue(open.path, ::valueName(valueName));
     if (value == nullptr)
         return ERROR_FILE_NOT_FOUND;
     if (type != nullptr)
@@ -183,28 +192,24 @@ LONG RegSetValueEx(HKEY key, const char* valueName, DWORD type, const BYTE* data
         return ERROR_INVALID_PARAMETER;
     State& s = state();
     std::lock_guard lock(s.mutex);
-    const auto open = lookup(s, key);
-    if (!open)
-        return ERROR_INVALID_HANDLE;
-    if ((open->access & KEY_SET_VALUE) == 0)
-        return ERROR_ACCESS_DENIED;
-    RegistryFile content = load(open->file);
-    content.setValue(open->path, ::valueName(valueName), type, *bytes);
-    return save(open->file, content) ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
+    OpenKey open;
+    if (const LONG status = keyWithAccess(s, key, KEY_SET_VALUE, open); status != ERROR_SUCCESS)
+        return status;
+    RegistryFile content = load(open.file);
+    content.setValue(open.path, ::valueName(valueName), type, *bytes);
+    return save(open.file, content) ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
 }
 
 LONG RegDeleteValue(HKEY key, const char* valueName) {
     State& s = state();
     std::lock_guard lock(s.mutex);
-    const auto open = lookup(s, key);
-    if (!open)
-        return ERROR_INVALID_HANDLE;
-    if ((open->access & KEY_SET_VALUE) == 0)
-        return ERROR_ACCESS_DENIED;
-    RegistryFile content = load(open->file);
-    if (!content.removeValue(open->path, ::valueName(valueName)))
+    OpenKey open;
+    if (const LONG status = keyWithAccess(s, key, KEY_SET_VALUE, open); status != ERROR_SUCCESS)
+        return status;
+    RegistryFile content = load(open.file);
+    if (!content.removeValue(open.path, ::valueName(valueName)))
         return ERROR_FILE_NOT_FOUND;
-    return save(open->file, content) ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
+    return save(open.file, content) ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
 }
 
 LONG RegCloseKey(HKEY key) {

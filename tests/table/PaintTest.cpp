@@ -5,6 +5,7 @@
 #include "Public.h"
 #include "Resources.h"
 #include "Star.h"
+#include "TableView.h"
 #include "TestUtil.h"
 
 #include <gtest/gtest.h>
@@ -20,20 +21,6 @@
 #include <thread>
 
 namespace {
-
-// A table window as the programs make it: resize, erase and paint go to the table.
-class TableView : public CWnd {
-public:
-    CPublic* table = nullptr;
-
-protected:
-    BOOL OnEraseBkgnd(QPainter& dc) override {
-        table->DrawBackGround(&dc);
-        return TRUE;
-    }
-    void OnPaint(QPainter& dc) override { table->OnPaint(&dc); }
-    void OnSize(UINT, int cx, int cy) override { table->OnSize(cx, cy); }
-};
 
 const QColor kGreen(0, 128, 0);   // background 0
 const QColor kIndigo(51, 0, 153); // background 5, table 6
