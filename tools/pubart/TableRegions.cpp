@@ -198,9 +198,11 @@ QPainterPath CardsAndTitle() {
         drawing = drawing.subtracted(at.map(full)).united(at.map(ink));
     }
 
-    const QPainterPath title = Text(QString::fromUtf8("ЗАНТА"), Serif(84), QPointF(229.5, 214), 10);
+    // The band between the name and the line under it is left clear: the
+    // table's messages ("Ваш ход!", the party's result) are shown there.
+    const QPainterPath title = Text(QString::fromUtf8("ЗАНТА"), Serif(78), QPointF(229.5, 196), 10);
     const QPainterPath subtitle =
-        Text(QString::fromUtf8("карточная игра"), Serif(30, true), QPointF(229.5, 250), 1);
+        Text(QString::fromUtf8("карточная игра"), Serif(28, true), QPointF(229.5, 268), 1);
     drawing = drawing.united(title).united(subtitle);
     const QRectF sub = subtitle.boundingRect();
     const qreal ruleY = sub.center().y() + 2;
