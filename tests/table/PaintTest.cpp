@@ -2,11 +2,13 @@
 // choices that change it.
 
 #include "Cp1251.h"
+#include "GuiThread.h"
 #include "Public.h"
 #include "Resources.h"
 #include "Star.h"
 #include "TableView.h"
 #include "TestUtil.h"
+#include "Time.h"
 
 #include <gtest/gtest.h>
 
@@ -17,6 +19,7 @@
 #include <sys/stat.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <thread>
 
@@ -261,29 +264,49 @@ TEST_F(PaintTest, ProgViewAppliesEveryChoiceAndFallsBackForAMissingPicture) {
     EXPECT_EQ(table.m_Pack.GetShirt(), 40);
 }
 
+namespace {
+
+// Each pause of the dealing worker lasts until the window has been resized
+// once more, so the deal and the resizes interleave however fast either runs.
+std::atomic<int> g_Resizes{0};
+std::atomic<bool> g_DealWaits{true};
+
+void PauseUntilNextResize(int) {
+    if (platform::IsGuiThread())
+        return;
+    const int seen = g_Resizes;
+    while (g_DealWaits && g_Resizes == seen)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+} // namespace
+
 TEST_F(PaintTest, ResizeAndPaintWhileAWorkerDeals) {
     table.SetTable(2);
     table.m_Pack.ShowAinmationCards(true);
     table.m_Pack.CardsToPack(true);
+    const platform::PauseHook counting = platform::SetPauseHook(PauseUntilNextResize);
     std::atomic<bool> done{false};
     std::thread dealer([&] {
         table.DoDistrCards(0, 1, 3);
         done = true;
     });
-    int resizes = 0;
     const bool finished = testutil::WaitFor(
         [&] {
             if (done)
                 return true;
+            const int resizes = g_Resizes;
             view.resize(resizes % 2 ? 800 : 1024, 600 + resizes % 3 * 50);
             view.repaint();
-            ++resizes;
+            ++g_Resizes;
             return false;
         },
         60000);
+    g_DealWaits = false;
     dealer.join();
+    platform::SetPauseHook(counting);
     ASSERT_TRUE(finished);
-    EXPECT_GT(resizes, 1);
+    EXPECT_GT(g_Resizes, 9); // at least one for each card dealt
 
     // Every card lies where the layout of the final size puts it.
     const int W = view.width();
