@@ -35,16 +35,20 @@ int CCard::CreateCard(QRect rect, CWnd* parent, UINT faceId, UINT shirtId) {
     platform::RunOnGuiThread([&] {
         setParent(parent);
         setGeometry(rect);
-        // Rounded corners: the window takes the shape of its card.
-        QRegion shape(QRect(0, 0, kWidth + 1, kHeight + 1));
+        // Rounded corners: the window takes the shape of its card. The old
+        // platform's round-rectangle region leaves out its right and bottom
+        // edges, so (0, 0)-(72, 97) there is exactly the card's 71 x 96 here;
+        // a mask wider than the window would let the card paint a column
+        // and a row beside itself that nobody erases when it moves on.
+        QRegion shape(QRect(0, 0, kWidth, kHeight));
         const int r = 2; // corner ellipses 4 by 4
         shape -= QRegion(0, 0, r, r) - QRegion(0, 0, 2 * r, 2 * r, QRegion::Ellipse);
-        shape -= QRegion(kWidth + 1 - r, 0, r, r) -
-                 QRegion(kWidth + 1 - 2 * r, 0, 2 * r, 2 * r, QRegion::Ellipse);
-        shape -= QRegion(0, kHeight + 1 - r, r, r) -
-                 QRegion(0, kHeight + 1 - 2 * r, 2 * r, 2 * r, QRegion::Ellipse);
-        shape -= QRegion(kWidth + 1 - r, kHeight + 1 - r, r, r) -
-                 QRegion(kWidth + 1 - 2 * r, kHeight + 1 - 2 * r, 2 * r, 2 * r, QRegion::Ellipse);
+        shape -= QRegion(kWidth - r, 0, r, r) -
+                 QRegion(kWidth - 2 * r, 0, 2 * r, 2 * r, QRegion::Ellipse);
+        shape -= QRegion(0, kHeight - r, r, r) -
+                 QRegion(0, kHeight - 2 * r, 2 * r, 2 * r, QRegion::Ellipse);
+        shape -= QRegion(kWidth - r, kHeight - r, r, r) -
+                 QRegion(kWidth - 2 * r, kHeight - 2 * r, 2 * r, 2 * r, QRegion::Ellipse);
         setMask(shape);
         show();
     });

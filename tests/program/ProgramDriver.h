@@ -32,6 +32,11 @@ public:
     // Returns an empty string or what went wrong.
     QString PlayParty(int maxGames = 400);
 
+    // Pixels where the window on screen differs from what its widgets paint
+    // afresh now: what a moved or turned card left behind. Their bounds go
+    // to where.
+    int StalePixels(QRect* where = nullptr);
+
     int GamesChecked() const { return m_GamesChecked; }
     // With ZANTA_SHOT_DIR set, saves a picture of the window there (for
     // looking at a party as a user sees it); otherwise nothing.

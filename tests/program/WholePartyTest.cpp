@@ -26,3 +26,22 @@ INSTANTIATE_TEST_SUITE_P(AllTables, WholeParty,
                              return std::to_string(info.param.players) +
                                     (info.param.game31 ? "PlayersTo31" : "PlayersTo12");
                          });
+
+// With cards gliding and turning as the user sees them, every step of a game
+// leaves the screen exactly as the windows would paint it afresh.
+TEST(PartyOnScreen, GlidingCardsLeaveNothingBehind) {
+    ProgramDriver program(3, true, /*animate=*/true);
+    CPublic& t = program.Table();
+    ASSERT_TRUE(program.PressButton(QStringLiteral("Новая партия!")));
+    for (int move = 0; move < 40; ++move) {
+        ASSERT_TRUE(program.WaitForUser());
+        QRect where;
+        const int stale = program.StalePixels(&where);
+        ASSERT_EQ(stale, 0) << "after move " << move << ", within (" << where.x() << ", "
+                            << where.y() << ") " << where.width() << " x " << where.height();
+        if (t.m_ShowButton && t.m_ButtonText == QStringLiteral("Новая партия!"))
+            break;
+        if (!program.PressButton(QStringLiteral("Сдать карты!")))
+            program.MakeUserMove();
+    }
+}

@@ -5,9 +5,12 @@
 
 #include "Time.h"
 
+#include <QApplication>
 #include <QPainter>
+#include <QScreen>
 #include <QTest>
 
+#include <memory>
 #include <thread>
 
 namespace {
@@ -48,7 +51,50 @@ void BreakingPause(int) {
         CCard::m_staticAnimCards = false;
 }
 
+// A table of one colour, for comparing what reached the screen with what the
+// windows would paint now.
+class PlainTable : public CWnd {
+protected:
+    BOOL OnEraseBkgnd(QPainter& dc) override {
+        dc.fillRect(rect(), QColor(0, 128, 0));
+        return TRUE;
+    }
+};
+
 } // namespace
+
+TEST(CardOnScreen, CardsLeavingAStackLeaveNothingOfThemselvesBehind) {
+    PlainTable table;
+    table.resize(400, 300);
+    // A stack as the pack lays it: each card one pixel right of and above the
+    // one on it.
+    std::vector<std::unique_ptr<CCard>> stack;
+    for (int i = 0; i < 4; ++i) {
+        stack.push_back(std::make_unique<CCard>());
+        stack[i]->CreateCard(QRect(0, 0, 71, 96), &table, 0, 0);
+        stack[i]->SetWindowPos(HWND_BOTTOM, 300 + i, 190 - i, 71, 96, SWP_NOACTIVATE);
+    }
+    table.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&table));
+    testutil::PauseCounter pauses;
+    CCard::m_staticAnimCards = true;
+    for (int i = 0; i < 3; ++i) {
+        stack[i]->m_bAnimation = true;
+        stack[i]->CardMove(20 + 80 * i, 20, 0, false);
+        stack[i]->CardOpen(true);
+    }
+    QApplication::processEvents();
+    // The screen keeps what was painted; a grab paints everything afresh.
+    const QImage shown = table.screen()->grabWindow(table.winId()).toImage().convertToFormat(
+        QImage::Format_RGB32);
+    const QImage fresh = table.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(shown.size(), fresh.size());
+    int stale = 0;
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x)
+            stale += shown.pixel(x, y) != fresh.pixel(x, y);
+    EXPECT_EQ(stale, 0);
+}
 
 TEST_F(CardTest, FreshCardIsClosedAndPlainAfterCreation) {
     CCard fresh;
