@@ -69,6 +69,28 @@ std::optional<QString> childPath(const OpenKey& parent, const char* subKey) {
     return RegistryFile::normalizedPath(parent.path + u'\\' + Cp1251ToUnicode(subKey, -1));
 }
 
+// Where a subkey of an open key lives, for creating or opening it.
+struct SubKey {
+    QString file;
+    QString path;
+};
+
+// Checks the arguments of a create or open call and finds the subkey's place;
+// badName is the error for a name that makes no path. Clears *result first.
+LONG subKeyOf(State& s, HKEY root, const char* subKey, HKEY* result, LONG badName, SubKey& out) {
+    if (result == nullptr)
+        return ERROR_INVALID_PARAMETER;
+    *result = nullptr;
+    const auto parent = lookup(s, root);
+    if (!parent)
+        return ERROR_INVALID_HANDLE;
+    const auto path = childPath(*parent, subKey);
+    if (!path)
+        return badName;
+    out = SubKey{parent->file, *path};
+    return ERROR_SUCCESS;
+}
+
 QByteArray valueName(const char* name) {
     return name ? QByteArray(name) : QByteArray();
 }
@@ -111,49 +133,39 @@ QString RegistryFilePath() {
 
 LONG RegCreateKeyEx(HKEY root, const char* subKey, DWORD samDesired, HKEY* result,
                     DWORD* disposition) {
-    if (result == nullptr)
-        return ERROR_INVALID_PARAMETER;
-    *result = nullptr;
     State& s = state();
     std::lock_guard lock(s.mutex);
-    const auto parent = lookup(s, root);
-    if (!parent)
-        return ERROR_INVALID_HANDLE;
-    const auto path = childPath(*parent, subKey);
-    if (!path)
-        return ERROR_INVALID_PARAMETER;
-    if (!makeFolder(parent->file))
+    SubKey key;
+    if (const LONG status = subKeyOf(s, root, subKey, result, ERROR_INVALID_PARAMETER, key);
+        status != ERROR_SUCCESS)
+        return status;
+    if (!makeFolder(key.file))
         return ERROR_ACCESS_DENIED;
-    RegistryFile content = load(parent->file);
-    const bool created = !content.keyExists(*path);
-    const QString canonical = content.canonicalPath(*path);
+    RegistryFile content = load(key.file);
+    const bool created = !content.keyExists(key.path);
+    const QString canonical = content.canonicalPath(key.path);
     if (created) {
         content.addKey(canonical);
-        if (!save(parent->file, content))
+        if (!save(key.file, content))
             return ERROR_ACCESS_DENIED;
     }
-    *result = addHandle(s, OpenKey{parent->file, canonical, samDesired});
+    *result = addHandle(s, OpenKey{key.file, canonical, samDesired});
     if (disposition != nullptr)
         *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
     return ERROR_SUCCESS;
 }
 
 LONG RegOpenKeyEx(HKEY root, const char* subKey, DWORD samDesired, HKEY* result) {
-    if (result == nullptr)
-        return ERROR_INVALID_PARAMETER;
-    *result = nullptr;
     State& s = state();
     std::lock_guard lock(s.mutex);
-    const auto parent = lookup(s, root);
-    if (!parent)
-        return ERROR_INVALID_HANDLE;
-    const auto path = childPath(*parent, subKey);
-    if (!path)
+    SubKey key;
+    if (const LONG status = subKeyOf(s, root, subKey, result, ERROR_FILE_NOT_FOUND, key);
+        status != ERROR_SUCCESS)
+        return status;
+    const RegistryFile content = load(key.file);
+    if (!content.keyExists(key.path))
         return ERROR_FILE_NOT_FOUND;
-    const RegistryFile content = load(parent->file);
-    if (!content.keyExists(*path))
-        return ERROR_FILE_NOT_FOUND;
-    *result = addHandle(s, OpenKey{parent->file, content.canonicalPath(*path), samDesired});
+    *result = addHandle(s, OpenKey{key.file, content.canonicalPath(key.path), samDesired});
     return ERROR_SUCCESS;
 }
 
