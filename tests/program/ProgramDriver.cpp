@@ -5,7 +5,6 @@
 #include "TestUtil.h"
 
 #include <QApplication>
-#include <QScreen>
 #include <QTest>
 
 ProgramDriver::ProgramDriver(int players, bool game31, bool animate) {
@@ -122,28 +121,7 @@ QString ProgramDriver::CheckGameEnd(const int starsBefore[4], const int ballsBef
 }
 
 int ProgramDriver::StalePixels(QRect* where) {
-    QApplication::processEvents(); // pending repaints first
-    QWidget& window = *m_Frame;
-    const QImage shown = window.screen()->grabWindow(window.winId()).toImage().convertToFormat(
-        QImage::Format_RGB32);
-    const QImage fresh = window.grab().toImage().convertToFormat(QImage::Format_RGB32);
-    const int width = std::min(shown.width(), fresh.width());
-    const int height = std::min(shown.height(), fresh.height());
-    int stale = 0;
-    QRect bounds;
-    for (int y = 0; y < height; ++y) {
-        const auto* a = reinterpret_cast<const QRgb*>(shown.constScanLine(y));
-        const auto* b = reinterpret_cast<const QRgb*>(fresh.constScanLine(y));
-        for (int x = 0; x < width; ++x) {
-            if (a[x] != b[x]) {
-                ++stale;
-                bounds |= QRect(x, y, 1, 1);
-            }
-        }
-    }
-    if (where)
-        *where = bounds;
-    return stale;
+    return testutil::StalePixels(*m_Frame, where);
 }
 
 void ProgramDriver::Snapshot(const QString& name) {

@@ -5,7 +5,11 @@
 #include <QAbstractButton>
 #include <QDialog>
 #include <QLabel>
+#include <QScreen>
 #include <QTimer>
+
+#include <algorithm>
+#include <cstdlib>
 
 namespace testutil {
 
@@ -17,6 +21,31 @@ bool WaitFor(const std::function<bool()>& cond, int timeoutMs) {
         QApplication::processEvents(QEventLoop::AllEvents, 10);
     }
     return true;
+}
+
+int StalePixels(QWidget& window, QRect* where) {
+    QApplication::processEvents();
+    // The screen keeps what was painted; a grab paints everything afresh.
+    const QImage shown = window.screen()->grabWindow(window.winId()).toImage().convertToFormat(
+        QImage::Format_RGB32);
+    const QImage fresh = window.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const int width = std::min(shown.width(), fresh.width());
+    const int height = std::min(shown.height(), fresh.height());
+    int stale = std::abs(shown.width() * shown.height() - fresh.width() * fresh.height());
+    QRect bounds;
+    for (int y = 0; y < height; ++y) {
+        const auto* a = reinterpret_cast<const QRgb*>(shown.constScanLine(y));
+        const auto* b = reinterpret_cast<const QRgb*>(fresh.constScanLine(y));
+        for (int x = 0; x < width; ++x) {
+            if (a[x] != b[x]) {
+                ++stale;
+                bounds |= QRect(x, y, 1, 1);
+            }
+        }
+    }
+    if (where)
+        *where = bounds;
+    return stale;
 }
 
 void AnswerNextModal(const QString& buttonText, ModalSeen* seen, int timeoutMs) {

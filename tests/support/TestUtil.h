@@ -1,6 +1,7 @@
 #pragma once
 // Helpers shared by the tests: waiting for a condition with a deadline while
-// the event loop runs, answering modal dialogs, counting animation pauses.
+// the event loop runs, answering modal dialogs, comparing the screen with a
+// fresh paint, counting animation pauses.
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -26,6 +27,11 @@ struct ModalSeen {
 // closes it when the text is empty). Returns at once; the press happens later.
 // The object behind seen must outlive the answer.
 void AnswerNextModal(const QString& buttonText, ModalSeen* seen = nullptr, int timeoutMs = 5000);
+
+// Pixels where a top-level window as it reached the screen differs from what
+// its widgets paint afresh now: what moved windows left behind. Pending
+// repaints are handled first; the bounds of the difference go to where.
+int StalePixels(QWidget& window, QRect* where = nullptr);
 
 // Counts the animation pauses instead of sleeping through them while alive.
 class PauseCounter {

@@ -5,9 +5,7 @@
 
 #include "Time.h"
 
-#include <QApplication>
 #include <QPainter>
-#include <QScreen>
 #include <QTest>
 
 #include <memory>
@@ -83,17 +81,7 @@ TEST(CardOnScreen, CardsLeavingAStackLeaveNothingOfThemselvesBehind) {
         stack[i]->CardMove(20 + 80 * i, 20, 0, false);
         stack[i]->CardOpen(true);
     }
-    QApplication::processEvents();
-    // The screen keeps what was painted; a grab paints everything afresh.
-    const QImage shown = table.screen()->grabWindow(table.winId()).toImage().convertToFormat(
-        QImage::Format_RGB32);
-    const QImage fresh = table.grab().toImage().convertToFormat(QImage::Format_RGB32);
-    ASSERT_EQ(shown.size(), fresh.size());
-    int stale = 0;
-    for (int y = 0; y < shown.height(); ++y)
-        for (int x = 0; x < shown.width(); ++x)
-            stale += shown.pixel(x, y) != fresh.pixel(x, y);
-    EXPECT_EQ(stale, 0);
+    EXPECT_EQ(testutil::StalePixels(table), 0);
 }
 
 TEST_F(CardTest, FreshCardIsClosedAndPlainAfterCreation) {
