@@ -1,5 +1,6 @@
 #include "MyLabel.h"
 
+#include "Colour.h"
 #include "GuiThread.h"
 #include "Time.h"
 
@@ -70,10 +71,6 @@ QFont MakeFont(const LOGFONT& lf) {
         }
     }
     return font;
-}
-
-QColor ToColor(COLORREF c) {
-    return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
 }
 
 // Right and bottom edges as the system counts them: one past the last pixel.

@@ -1,5 +1,6 @@
 #include "Tablo.h"
 
+#include "Colour.h"
 #include "GuiThread.h"
 
 #include <QPainter>
@@ -10,10 +11,6 @@ constexpr COLORREF kYellow = RGB(255, 255, 0);
 constexpr int kFirstRedBalls = 8;
 constexpr int kOutBalls = 12;
 constexpr char kCentred = 2;
-
-QColor ToColor(COLORREF c) {
-    return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
-}
 } // namespace
 
 CTablo::CTablo() : CWnd(nullptr) {

@@ -1,5 +1,6 @@
 #include "VictoryTable.h"
 
+#include "Colour.h"
 #include "GuiThread.h"
 
 #include <QPainter>
@@ -24,10 +25,6 @@ constexpr int kRowHeight = 17;
 
 constexpr char kLeft = 0;
 constexpr char kCentred = 2;
-
-QColor ToColor(COLORREF c) {
-    return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
-}
 
 } // namespace
 
