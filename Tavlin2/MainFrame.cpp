@@ -35,13 +35,15 @@ CMainFrame::CMainFrame() {
         rules.DoModal();
     };
     m_pView->m_ShowNames = [this] { ShowNames(); };
+    m_pView->m_GameKindChanged = [this](bool game31) {
+        m_pAdjustment->m_PagePublicSetting.EnableGame31(game31);
+    };
 
     m_pMenu = new CMainMenu(this, [this](UINT id) { OnCommand(id); },
                             [this](UINT id, QAction* item) { OnUpdateCommand(id, item); });
     setMenuBar(m_pMenu);
 
     m_pAdjustment = new CAdjustment(m_pView);
-    m_pView->m_pAdjustment = m_pAdjustment;
     m_pAdjustment->SetActivePage(&m_pAdjustment->m_PageView);
     m_pAdjustment->hide();
     m_pView->installEventFilter(this);
@@ -67,31 +69,28 @@ CMainFrame::~CMainFrame() {
 }
 
 void CMainFrame::ReadSettings() {
+    // Without a settings key the defaults are applied all the same: the
+    // party is reset from them like from any stored settings.
     CCompSettings s;
+    s.Read();
     CPlayWithComputer& v = *m_pView;
     CPublic& t = v.m_Public;
-    if (!s.Read()) {
-        // No settings key: everything keeps its starting value.
-        t.SetCoordinateCardsPlayers(v.width(), v.height());
-        return;
-    }
     v.m_FirstHelp = s.m_FirstHelp;
     t.m_NumberPlayers = s.m_NumberPlayers;
     v.m_GameRate = s.m_GameRate;
     auto& page = m_pAdjustment->m_PagePublicSetting;
     page.SetGameRate(s.m_GameRate);
     t.m_ShowTabloVictory = s.m_ShowTabloVictory;
-    page.SetCheck(1082, s.m_ShowTabloVictory);
+    page.SetCheck(IDC_CHECK_TABLO_VICTORY, s.m_ShowTabloVictory);
     t.m_VictoryTable.ShowWindow(s.m_ShowTabloVictory ? SW_SHOW : SW_HIDE);
     t.m_Pack.ShowAinmationCards(s.m_ShowAnimation);
-    page.SetCheck(1023, s.m_ShowAnimation);
+    page.SetCheck(IDC_CHECK_ANIMATION, s.m_ShowAnimation);
     t.m_Sound = s.m_Sound;
-    page.SetCheck(1052, s.m_Sound);
+    page.SetCheck(IDC_CHECK_SOUND, s.m_Sound);
     v.m_GameForStars = s.m_GameForStars;
     v.SetGameForStars(s.m_GameForStars);
-    page.SetCheck(1081, s.m_GameForStars);
+    page.SetCheck(IDC_CHECK_STARS, s.m_GameForStars);
     v.SetGameKind(s.m_Game31);
-    page.EnableGame31(s.m_Game31);
     t.m_Pack.SetShirt(static_cast<unsigned>(s.m_ShirtNumber));
     auto& view = m_pAdjustment->m_PageView;
     view.m_listShirts->setCurrentRow(s.m_ShirtNumber - CCompSettings::kFirstShirt);
@@ -215,7 +214,14 @@ void CMainFrame::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_pView && event->type() == QEvent::Hide)
+    // The settings sheet goes and comes back with the window (minimise and
+    // restore); closed by the user, it stays closed.
+    if (watched == m_pView && event->type() == QEvent::Hide) {
+        m_SheetHidden = m_pAdjustment->isVisible();
         m_pAdjustment->hide();
+    } else if (watched == m_pView && event->type() == QEvent::Show && m_SheetHidden) {
+        m_SheetHidden = false;
+        m_pAdjustment->show();
+    }
     return QMainWindow::eventFilter(watched, event);
 }

@@ -44,4 +44,6 @@ private:
     CAdjustment* m_pAdjustment;
     CMainMenu* m_pMenu;
     bool m_Closing = false;
+    // The sheet was open when the window was hidden (minimised).
+    bool m_SheetHidden = false;
 };

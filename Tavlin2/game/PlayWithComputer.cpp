@@ -2,16 +2,21 @@
 
 #include "GuiThread.h"
 #include "MyLabel.h"
+#include "PageView.h"
+#include "PublicSettingIds.h"
 #include "Sound.h"
 #include "Star.h"
 #include "Time.h"
 
 #include <QKeyEvent>
+#include <QLoggingCategory>
 #include <QPainter>
 
 #include <algorithm>
 #include <ctime>
 #include <thread>
+
+Q_LOGGING_CATEGORY(lcFlow, "zanta.flow", QtWarningMsg)
 
 std::atomic<int> g_CountWorkThreads{0};
 std::atomic<int> g_LastFirstPlayer{0};
@@ -19,12 +24,14 @@ std::atomic<int> g_LastFirstPlayer{0};
 namespace {
 constexpr UINT kProgramIcon = 8037;
 constexpr int kConfirmFlags = 24; // icon with "ОК" and "Отмена"
+// How soon a step that found the last step's worker still ending comes again.
+constexpr int kStepRetryMs = 10;
 
 int ZantaPause(int rate) { return static_cast<int>(rate * 2.5); }
 } // namespace
 
 CPlayWithComputer::CPlayWithComputer(QWidget* parent)
-    : CWnd(parent), m_Random(static_cast<std::uint32_t>(time(nullptr))),
+    : CWnd(parent), m_Random(static_cast<std::uint32_t>(time(nullptr))), m_Moves(m_Public),
       m_Computer(m_Public, [this] { return NextRandom(); }) {
     setFocusPolicy(Qt::StrongFocus);
     m_Public.m_NumberPlayers = 2;
@@ -61,37 +68,61 @@ void CPlayWithComputer::StartWorker(std::function<void()> fn) {
     }).detach();
 }
 
+bool CPlayWithComputer::StartGameWorker(std::function<void()> fn) {
+    if (m_Stopped || m_GameWorker.exchange(true)) {
+        qCDebug(lcFlow) << "game step refused: another one runs";
+        return false;
+    }
+    StartWorker([this, fn = std::move(fn)] {
+        fn();
+        m_GameWorker = false;
+    });
+    return true;
+}
+
 void CPlayWithComputer::OnGui(const std::function<void()>& fn) { platform::RunOnGuiThread(fn); }
 
 QString CPlayWithComputer::SeatName(int seat) {
     return m_Public.m_Players[seat - 1].m_LabelName.GetCaption();
 }
 
-void CPlayWithComputer::ShowVictory(int seat) {
-    OnGui([&] {
-        m_Public.m_VictoryTable.DistrPlaceVictory(SeatName(seat), seat,
-                                                  m_Public.m_Players[seat - 1].m_Victory,
-                                                  m_Public.m_NumberPlayers);
-    });
-}
-
 void CPlayWithComputer::Announce(const QString& text, int effect) {
     StartWorker([this, text, effect] { m_Public.m_LabelAnnounce.SetCaption(text, effect); });
 }
 
-void CPlayWithComputer::BreakAnimations() {
+void CPlayWithComputer::KillGameTimers() {
+    KillTimer(TIMER_STEP);
+    KillTimer(TIMER_ZANTA);
+}
+
+void CPlayWithComputer::ArmTimer(UINT id, int ms) {
+    if (m_BreakParty || m_Stopped) {
+        qCDebug(lcFlow) << "timer" << id << "not armed: the party is left";
+        return;
+    }
+    SetTimer(id, static_cast<UINT>(ms));
+}
+
+void CPlayWithComputer::AbandonParty(bool drawFirstSeat) {
+    qCDebug(lcFlow) << "party abandoned";
     CCard::m_staticAnimCards = false;
     CStar::m_staticBreak = true;
     CMyLabel::m_staticBreak = true;
+    m_BreakParty = true;
+    m_DrawFirstSeat = m_DrawFirstSeat || drawFirstSeat;
+    KillGameTimers();
 }
 
 void CPlayWithComputer::RunWhenIdle(std::function<void()> fn) {
+    if (m_Stopped)
+        return;
     m_IdleWork.push_back(std::move(fn));
     OnIdle();
 }
 
 void CPlayWithComputer::StopPlay() {
     m_Stopped = true;
+    m_IdleWork.clear();
     for (UINT id : {TIMER_FIRST_HELP, TIMER_STEP, TIMER_ZANTA, TIMER_IDLE})
         KillTimer(id);
 }
@@ -103,12 +134,26 @@ void CPlayWithComputer::OnIdle() {
     }
     auto work = std::move(m_IdleWork);
     m_IdleWork.clear();
-    for (auto& fn : work)
+    for (auto& fn : work) {
+        // Closing wins: nothing starts after the window's last work.
+        if (m_Stopped)
+            return;
         fn();
-    if (m_BreakParty) {
-        OnNewParty();
-        m_BreakParty = false;
     }
+    if (m_BreakParty && !m_Stopped) {
+        // A step that ended after the abandon may have armed its timer.
+        KillGameTimers();
+        if (m_DrawFirstSeat)
+            m_Public.m_CurrentPlayer = 0;
+        m_DrawFirstSeat = false;
+        m_BreakParty = false;
+        StartNewParty();
+    }
+}
+
+bool CPlayWithComputer::IsPartyUnderWay() const {
+    const int state = m_PartyState;
+    return (state & e_StatePartyRuns) && !(state & e_StateUserOut);
 }
 
 bool CPlayWithComputer::ConfirmAbandon(const QString& question) {
@@ -119,53 +164,33 @@ bool CPlayWithComputer::ConfirmAbandon(const QString& question) {
 // ---- parties and games ---------------------------------------------------
 
 void CPlayWithComputer::OnNewParty() {
-    if (g_CountWorkThreads != 0)
+    if (g_CountWorkThreads != 0 || m_Stopped)
         return;
-    const int state = m_Public.StateGame();
-    if (!m_BreakParty && (state & 4) && !(state & 0x10)) {
-        if (!ConfirmAbandon(QStringLiteral("Прервать текущую игру и начать новую партию?")))
-            return;
-        BreakAnimations();
-        m_BreakParty = true;
-        m_Public.m_CurrentPlayer = 0;
-        OnIdle(); // starts the party once all is still
+    if (!m_BreakParty && IsPartyUnderWay()) {
+        if (ConfirmAbandon(QStringLiteral("Прервать текущую игру и начать новую партию?"))) {
+            AbandonParty(true);
+            OnIdle(); // starts the party once all is still
+        }
         return;
     }
-    StartWorker([this] { NewParty(); });
+    StartNewParty();
+}
+
+void CPlayWithComputer::StartNewParty() {
+    KillGameTimers();
+    m_PartyState = e_StatePartyRuns;
+    StartGameWorker([this] { NewParty(); });
 }
 
 void CPlayWithComputer::NewParty() {
     ResetParty();
-    CPublic& t = m_Public;
-    // A seat outside the table (left from a larger one) is drawn afresh.
-    if (t.m_CurrentPlayer < 1 || t.m_CurrentPlayer > t.m_NumberPlayers) {
-        int seat = 0;
-        do
-            seat = NextRandom() % t.m_NumberPlayers + 1;
-        while (seat == g_LastFirstPlayer && t.m_NumberPlayers > 1);
+    if (const int seat = m_Moves.DrawFirstSeat([this] { return NextRandom(); }, g_LastFirstPlayer))
         g_LastFirstPlayer = seat;
-        t.m_CurrentPlayer = seat;
-    }
     StartGame();
 }
 
 void CPlayWithComputer::ResetParty() {
-    CPublic& t = m_Public;
-    t.ResetStars(t.m_Game31 ? m_NumberStars.load() : 0);
-    for (int k = 1; k <= t.m_NumberPlayers; ++k) {
-        OnGui([&] {
-            t.m_VictoryTable.DistrPlaceVictory(SeatName(k), k, 0, t.m_NumberPlayers);
-        });
-        CPlayer& seat = t.m_Players[k - 1];
-        seat.ResetBalls();
-        seat.m_Out = false;
-        seat.ResetTabloColor();
-        seat.ResetVictory();
-    }
-    t.m_NumberGame = 0;
-    if (!t.m_Pack.IsPackFull())
-        t.m_Pack.CardsToPack(true);
-    t.m_LabelResult.SetCaption(QString(), 0);
+    m_Moves.ResetParty(m_NumberStars);
 }
 
 void CPlayWithComputer::ResetGame() {
@@ -173,8 +198,6 @@ void CPlayWithComputer::ResetGame() {
     t.m_LabelMessage.Show(false);
     OnGui([&] { t.ShowActiveButton(QString(), false); });
     t.m_LabelResult.SetCaption(QString(), 0);
-    for (auto& seat : t.m_Players)
-        seat.ResetScores();
 }
 
 void CPlayWithComputer::StartGame() {
@@ -182,22 +205,21 @@ void CPlayWithComputer::StartGame() {
     ResetGame();
     m_GameEnded = false;
     m_ZantaPending = false;
-    if (++t.m_NumberGame > 1)
+    m_Moves.StartGame();
+    if (t.m_NumberGame > 1)
         m_FirstHelp = false;
     Announce(QStringLiteral("Игра №") + QString::number(t.m_NumberGame), 1);
-    t.m_Pack.ShufflePack();
-    t.m_Pack.CardsToPack(true);
-    DistrCards(t.m_CurrentPlayer, 3);
+    DistrCards(t.m_CurrentPlayer);
 }
 
-bool CPlayWithComputer::DistrCards(int& seat, const int& wanted) {
+void CPlayWithComputer::DistrCards(int seat) {
     CPublic& t = m_Public;
-    t.m_CircleCompletion = false;
-    t.DoDistrCards(3 - wanted, seat, t.m_NumberPlayers);
-    int z = seat;
-    if (t.IsZanta(&z)) {
+    m_Dealing = true;
+    const int z = m_Moves.DistrCards(seat);
+    m_Dealing = false;
+    if (z != 0) {
+        qCDebug(lcFlow) << "zanta of seat" << z;
         OnGui([&] { t.FlashPlayer(z); });
-        t.m_CurrentPlayer = z;
         Announce(QStringLiteral("Внимание, занта!"), 1);
         t.m_LabelMessage.SetCaption(z == 1 ? QStringLiteral("У вас занта!")
                                            : QStringLiteral("У игрока ") + SeatName(z) +
@@ -208,25 +230,20 @@ bool CPlayWithComputer::DistrCards(int& seat, const int& wanted) {
             m_ZantaPending = true;
             KillTimer(TIMER_STEP);
         }
-        SetTimer(t.m_Game31 ? TIMER_ZANTA : TIMER_STEP,
-                 static_cast<UINT>(ZantaPause(m_GameRate)));
+        ArmTimer(t.m_Game31 ? TIMER_ZANTA : TIMER_STEP, ZantaPause(m_GameRate));
     } else {
         OnGui([&] { t.FlashPlayer(0); });
-        SetTimer(TIMER_STEP, static_cast<UINT>(m_GameRate.load()));
+        ArmTimer(TIMER_STEP, m_GameRate);
     }
-    return true;
 }
 
 void CPlayWithComputer::StepGame() {
     CPublic& t = m_Public;
     if (t.m_CircleCompletion) {
-        t.m_CurrentPlayer = TakeTrick();
-        int winner = t.IsEndGame();
-        // Every card taken and nobody above 30: the game still ends.
+        m_Moves.TakeTrick();
+        const int winner = m_Moves.GameWinner();
         if (winner == -1)
-            winner = t.GetWinnerAllCardsTaken();
-        if (winner == -1)
-            DistrCards(t.m_CurrentPlayer, 3 - t.GetNumberCardsPlayer(t.m_CurrentPlayer));
+            DistrCards(t.m_CurrentPlayer);
         else
             EndGame(winner);
         return;
@@ -248,78 +265,50 @@ void CPlayWithComputer::StepGame() {
         m_Computer.ComputerLead(seat);
     else if (!m_Computer.ComputerBeat(seat))
         m_Computer.ComputerThrow(seat);
-    t.CorrectLocationCardsTable();
-    t.CorrectLocationCardsTake();
-    t.CheckCircleCompletion();
-    t.NextPlayer(&t.m_CurrentPlayer, nullptr);
+    m_Moves.FinishMove();
     OnGui([&] { t.FlashPlayer(0); });
     // Armed last, so the next step never overlaps this one.
-    SetTimer(TIMER_STEP, static_cast<UINT>(m_GameRate.load()));
-}
-
-int CPlayWithComputer::TakeTrick() {
-    CPublic& t = m_Public;
-    const int taker = t.GetTrickTaker();
-    if (taker == 0)
-        return t.m_CurrentPlayer;
-    CTablo& board = t.m_Players[taker - 1].m_Tablo;
-    board.SetScoreValue(board.GetScoresValue() + t.DoTakeCards(taker));
-    return taker;
+    ArmTimer(TIMER_STEP, m_GameRate);
 }
 
 void CPlayWithComputer::EndGame(int winner) {
     CPublic& t = m_Public;
-    m_GameEnded = true;
-    m_ZantaPending = false;
-    t.m_CurrentPlayer = winner;
-    if (t.m_Game31)
-        t.DecrementStars(winner);
-    else
-        t.AddBalls(winner);
-    ++t.m_Players[winner - 1].m_Victory;
-    ShowVictory(winner);
-    const int party = t.IsEndParty();
-    if (party & 8) {
+    const int party = m_Moves.EndGame(winner);
+    if (party & e_PartyUserOut) {
         t.m_LabelMessage.Show(false);
         t.m_LabelResult.Show(true);
         Announce(QStringLiteral("Партия окончена!"), 2);
         t.m_LabelResult.SetCaption(QStringLiteral("Вы проиграли!"), 2);
-    } else if (party & 2) {
+    } else if (party & e_PartyGoesOn) {
         Announce(QStringLiteral("Игра окончена!"), 1);
-    } else if (party & 0x10) {
+    } else if (party & e_PartyWinnerSeat1) {
         t.m_LabelMessage.Show(false);
         t.m_LabelResult.Show(true);
         t.m_LabelResult.SetCaption(QStringLiteral("Вы выиграли!"), 2);
     }
-    const int state = t.StateGame();
-    if (state & (0x20 | 0x10)) {
-        t.m_CurrentPlayer = winner + 1 > t.m_NumberPlayers ? 1 : winner + 1;
-        OnGui([&] { t.ShowActiveButton(QStringLiteral("Новая партия!"), true); });
-    } else {
-        t.NextPlayer(&t.m_CurrentPlayer, nullptr);
-        OnGui([&] { t.ShowActiveButton(QStringLiteral("Сдать карты!"), true); });
-    }
+    const int state = m_Moves.PassDeal(winner);
+    m_PartyState = state;
+    m_ZantaPending = false;
+    m_GameEnded = true;
+    const bool over = state & (e_StatePartyOver | e_StateUserOut);
+    OnGui([&] { t.ShowActiveButton(over ? ButtonText::NewParty : ButtonText::Deal, true); });
 }
 
 void CPlayWithComputer::ZantaEnd() {
     // One zanta ends one game, however many timers come due for it.
-    if (!m_ZantaPending.exchange(false))
+    if (!m_ZantaPending)
         return;
-    CPublic& t = m_Public;
-    const int holder = t.m_CurrentPlayer;
-    if (holder != 1) {
-        for (int i = 0; i < t.m_Pack.GetNumberCardsInPack(); ++i) {
-            CCard* c = t.m_Pack.GetCard(i);
-            if (c->m_Place == e_Hand && c->m_Player == holder)
-                t.MoveCard_GO(holder, c, true);
-        }
-    }
+    const int holder = m_Public.m_CurrentPlayer;
+    m_Moves.ShowZanta(holder);
     EndGame(holder);
 }
 
-bool CPlayWithComputer::IsNextGameReady() {
-    const int state = m_Public.StateGame();
-    return (state & 8) && !(state & 0x20) && !(state & 0x10);
+bool CPlayWithComputer::IsNextGameReady() const {
+    // The view's own record, not the table: a worker may be moving it, and a
+    // zanta waiting to end its game is no finished game.
+    const int state = m_PartyState;
+    return m_GameEnded && !m_ZantaPending && (state & e_StateGameOver) &&
+           !(state & (e_StatePartyOver | e_StateUserOut));
 }
 
 // ---- timers and messages ---------------------------------------------------
@@ -334,20 +323,30 @@ void CPlayWithComputer::OnTimer(UINT id) {
             m_ShowFirstHelp();
         break;
     case TIMER_STEP:
+        if (m_BreakParty || m_Dealing) {
+            qCDebug(lcFlow) << "step dropped: the party is left or a deal runs";
+            break;
+        }
+        if (m_GameWorker) {
+            // The last step armed this timer just before its worker ended.
+            SetTimer(TIMER_STEP, kStepRetryMs);
+            break;
+        }
         // A zanta being shown ends a 31-point game, whichever step comes due.
         if (m_Public.m_Game31 && m_ZantaPending) {
-            if (!m_BreakParty)
-                StartWorker([this] { ZantaEnd(); });
+            StartGameWorker([this] { ZantaEnd(); });
             break;
         }
         if (!m_Public.m_Game31 &&
             m_Public.m_LabelAnnounce.GetCaption() == QStringLiteral("Внимание, занта!"))
             Announce(QStringLiteral("Продолжение игры"), 1);
-        StartWorker([this] { StepGame(); });
+        StartGameWorker([this] { StepGame(); });
         break;
     case TIMER_ZANTA:
-        if (!m_BreakParty)
-            StartWorker([this] { ZantaEnd(); });
+        if (m_BreakParty)
+            break;
+        if (!StartGameWorker([this] { ZantaEnd(); }))
+            SetTimer(TIMER_ZANTA, kStepRetryMs);
         break;
     case TIMER_IDLE:
         OnIdle();
@@ -368,32 +367,35 @@ LRESULT CPlayWithComputer::WindowProc(UINT message, WPARAM wParam, LPARAM lParam
     case WM_PUBLIC_SETTING: {
         const int state = static_cast<int>(lParam);
         switch (wParam) {
-        case 1021:
+        case IDC_SLIDER_RATE:
             m_GameRate = state;
             break;
-        case 1023:
+        case IDC_CHECK_ANIMATION:
             m_Public.m_Pack.ShowAinmationCards(state == 1);
             break;
-        case 1052:
-            m_Public.m_Sound = state == 1;
+        // The choices below change what the game's worker reads or moves:
+        // they wait for the table to be still.
+        case IDC_CHECK_SOUND:
+            RunWhenIdle([this, state] { m_Public.m_Sound = state == 1; });
             break;
-        case 1079:
-            if (state == 1) {
-                m_Public.m_Pack.OpenAllCards(true);
-            } else {
-                for (int i = 0; i < m_Public.m_Pack.GetNumberCardsInPack(); ++i) {
-                    CCard* c = m_Public.m_Pack.GetCard(i);
+        case IDC_CHECK_OPEN_CARDS:
+            RunWhenIdle([this, state] {
+                if (state == 1) {
+                    m_Public.m_Pack.OpenAllCards(true);
+                    return;
+                }
+                for (CCard* c : m_Public.m_Pack.m_Cards) {
                     c->m_bAlwaysOpen = false;
                     if (c->m_Place == e_Reset)
                         c->CardClose(true);
                     c->Invalidate(TRUE);
                 }
-            }
+            });
             break;
-        case 1081:
-            SetGameForStars(state == 1);
+        case IDC_CHECK_STARS:
+            RunWhenIdle([this, state] { SetGameForStars(state == 1); });
             break;
-        case 1082:
+        case IDC_CHECK_TABLO_VICTORY:
             m_Public.m_ShowTabloVictory = state != 0;
             m_Public.m_VictoryTable.ShowWindow(m_Public.m_Game31 && state == 1 ? SW_SHOW
                                                                                 : SW_HIDE);
@@ -415,21 +417,20 @@ bool CPlayWithComputer::OnCommand(UINT id) {
         OnNewParty();
         return true;
     case ID_NEXT_GAME:
-        if (IsNextGameReady() && g_CountWorkThreads == 0)
-            StartWorker([this] { StartGame(); });
+        if (IsNextGameReady() && !m_BreakParty)
+            StartGameWorker([this] { StartGame(); });
         return true;
     case ID_GAME31:
     case ID_GAME12: {
         const bool game31 = id == ID_GAME31;
         if (m_Public.m_Game31 == game31)
             return true;
-        const int state = m_Public.StateGame();
-        if (!m_BreakParty && (state & 4) && !(state & 0x10)) {
+        if (!m_BreakParty && IsPartyUnderWay()) {
             if (!ConfirmAbandon(game31 ? QStringLiteral("Прервать текущую партию и начать игру до 31 очка?")
                                        : QStringLiteral("Прервать текущую партию и начать игру до 12 баллов?")))
                 return true;
-            BreakAnimations();
-            m_BreakParty = true;
+            // The new party begins with the seat whose turn it was.
+            AbandonParty(false);
         }
         // Running steps finish first; the new kind is applied when all is still.
         RunWhenIdle([this, game31] { SetGameKind(game31); });
@@ -455,7 +456,7 @@ bool CPlayWithComputer::OnCommand(UINT id) {
 
 bool CPlayWithComputer::IsCommandEnabled(UINT id) {
     if (id == ID_NEXT_GAME)
-        return IsNextGameReady();
+        return IsNextGameReady() && !m_BreakParty;
     return true;
 }
 
@@ -478,22 +479,20 @@ void CPlayWithComputer::SetNumberPlayers(int n) {
     CPublic& t = m_Public;
     if (t.m_NumberPlayers == n || n < 2 || n > 4)
         return;
-    const int state = t.StateGame();
-    if (!m_BreakParty && (state & 4) && !(state & 0x10)) {
+    if (!m_BreakParty && IsPartyUnderWay()) {
         static const char* const words[] = {"двумя", "тремя", "четырьмя"};
         const QString question = QStringLiteral("Прервать текущую партию и начать игру  с %1 игроками?")
                                      .arg(QString::fromUtf8(words[n - 2]));
         if (!ConfirmAbandon(question))
             return;
-        BreakAnimations();
-        m_BreakParty = true;
-        t.m_CurrentPlayer = 0;
+        AbandonParty(true);
     }
     RunWhenIdle([this, n] {
         CPublic& table = m_Public;
         table.m_NumberPlayers = n;
         ResetParty();
-        ShowVictory(1);
+        m_PartyState = e_StateNoParty;
+        table.m_VictoryTable.DistrPlaceVictory(SeatName(1), 1, table.m_Players[0].m_Victory, n);
         table.SetCoordinateCardsPlayers(width(), height());
         Invalidate(TRUE);
     });
@@ -503,6 +502,7 @@ void CPlayWithComputer::SetGameKind(bool game31) {
     CPublic& t = m_Public;
     t.m_Game31 = game31;
     ResetParty();
+    m_PartyState = e_StateNoParty;
     for (auto& seat : t.m_Players)
         seat.m_Tablo.SwapView(game31);
     if (game31) {
@@ -515,6 +515,8 @@ void CPlayWithComputer::SetGameKind(bool game31) {
     if (m_SetTitle)
         m_SetTitle(QStringLiteral("Карточная игра Занта") +
                    (game31 ? QStringLiteral(" - до 31 очка") : QStringLiteral(" - до 12 баллов")));
+    if (m_GameKindChanged)
+        m_GameKindChanged(game31);
     Invalidate(TRUE);
 }
 
@@ -533,101 +535,50 @@ void CPlayWithComputer::OnCardClick(CCard* card) {
     // The game's end and a zanta are what the view itself recorded: asking the
     // table would also count trumps laid face up in this circle, and a hand of
     // two trumps plus one laid on the table would then lock the user out for good.
-    if (!card || IsBusy() || card->m_Place != e_Hand || card->m_Player != 1 ||
+    if (!card || IsBusy() || m_BreakParty || card->m_Place != e_Hand || card->m_Player != 1 ||
         t.m_CurrentPlayer != 1 || m_UserMoved || t.m_CircleCompletion || m_GameEnded ||
         (t.m_Game31 && m_ZantaPending))
         return;
 
     if (t.GetNumberCardsPlayerOnTable(1) == t.GetNumberCardsOnTable()) {
-        if (!UserLead(card)) {
+        if (!m_Moves.LeadCard(1, card)) {
             t.CorrectLocationCardsUser();
             return;
         }
-        int suit = 1;
-        while (suit <= 4 && !t.IsMastOnTable(suit))
-            ++suit;
-        bool holdsSuit = false;
-        for (CCard* c : UserHand())
-            if (c->m_Mast == suit)
-                holdsSuit = true;
-        if (holdsSuit) {
-            t.ShowActiveButton(QStringLiteral("Далее"), true);
-            t.CorrectLocationCardsTable();
+        t.FlashPlayer(0);
+        if (m_Moves.HoldsMast(1, m_Moves.LedMast())) {
+            t.ShowActiveButton(ButtonText::Further, true);
         } else {
             t.m_LabelMessage.Show(false);
             m_UserMoved = true;
-            t.ShowActiveButton(QStringLiteral("Далее"), false);
+            t.ShowActiveButton(ButtonText::Further, false);
             t.m_CurrentPlayer = 2;
-            SetTimer(TIMER_STEP, static_cast<UINT>(m_GameRate.load()));
-            t.CorrectLocationCardsTable();
+            ArmTimer(TIMER_STEP, m_GameRate);
         }
+        t.CorrectLocationCardsTable();
         return;
     }
 
-    if (t.m_ClosedCardReset && t.IsCardsTableReset(1)) {
-        UserReset(card);
-    } else if (!UserBeat(card)) {
-        // Cannot beat everything: this card and all laid so far go face down.
-        UserReset(card);
-        for (int i = 0; i < t.m_Pack.GetNumberCardsInPack(); ++i) {
-            CCard* c = t.m_Pack.GetCard(i);
-            if (c->m_Place == e_Going && c->m_Player == 1)
-                UserReset(c);
-        }
-    }
-    t.CorrectLocationCardsTable();
+    m_Moves.AnswerCard(1, card);
+    t.FlashPlayer(0);
     const bool circle = t.CheckCircleCompletion();
     if (!circle && t.CheckCompletionPlayer(1)) {
         m_UserMoved = true;
         t.m_LabelMessage.Show(false);
         t.m_CurrentPlayer = 2;
-        SetTimer(TIMER_STEP, static_cast<UINT>(m_GameRate.load()));
+        ArmTimer(TIMER_STEP, m_GameRate);
     }
     if (circle) {
         t.m_LabelMessage.Show(false);
-        SetTimer(TIMER_STEP, static_cast<UINT>(m_GameRate.load()));
+        ArmTimer(TIMER_STEP, m_GameRate);
     }
-}
-
-bool CPlayWithComputer::UserLead(CCard* card) {
-    CPublic& t = m_Public;
-    if (!t.IsMastOnTable(card->m_Mast) || card->m_Place != e_Hand)
-        return false;
-    t.MoveCard_GO(1, card, true);
-    t.FlashPlayer(0);
-    return true;
-}
-
-bool CPlayWithComputer::UserBeat(CCard* card) {
-    CPublic& t = m_Public;
-    if (!t.IsCanBita(1))
-        return false;
-    CCard* list[3] = {};
-    t.SortCardsTable(list, 1);
-    for (CCard* target : list) {
-        if (target && t.CompareCards(card, target)) {
-            t.BitaCard(card, target);
-            t.FlashPlayer(0);
-            return true;
-        }
-    }
-    return false;
-}
-
-bool CPlayWithComputer::UserReset(CCard* card) {
-    if (card->m_Place == e_Reset)
-        return false;
-    m_Public.ResetCard(card);
-    return true;
 }
 
 std::vector<CCard*> CPlayWithComputer::UserHand() {
     std::vector<CCard*> hand;
-    for (int i = 0; i < m_Public.m_Pack.GetNumberCardsInPack(); ++i) {
-        CCard* c = m_Public.m_Pack.GetCard(i);
-        if (c->m_Place == e_Hand && c->m_Player == 1)
+    for (CCard* c : m_Public.m_Pack.m_Cards)
+        if (c && c->m_Place == e_Hand && c->m_Player == 1)
             hand.push_back(c);
-    }
     std::sort(hand.begin(), hand.end(),
               [](CCard* a, CCard* b) { return a->GetCardPos().x() < b->GetCardPos().x(); });
     return hand;
@@ -637,19 +588,19 @@ void CPlayWithComputer::OnButtonClick(QPoint point) {
     CPublic& t = m_Public;
     if (!t.m_ShowButton || !t.m_ButtonRect.contains(point))
         return;
-    if (t.m_ButtonText == QStringLiteral("Далее")) {
-        if (IsBusy())
+    if (t.m_ButtonText == ButtonText::Further) {
+        if (IsBusy() || m_BreakParty)
             return;
         t.ShowActiveButton(QString(), false);
         t.m_LabelMessage.Show(false);
         m_UserMoved = true;
         t.m_CurrentPlayer = 2;
-        SetTimer(TIMER_STEP, static_cast<UINT>(m_GameRate.load()));
-    } else if (t.m_ButtonText == QStringLiteral("Сдать карты!")) {
+        ArmTimer(TIMER_STEP, m_GameRate);
+    } else if (t.m_ButtonText == ButtonText::Deal) {
         // One deal at a time: a second click while it starts does nothing.
-        if (g_CountWorkThreads == 0)
-            StartWorker([this] { StartGame(); });
-    } else if (t.m_ButtonText == QStringLiteral("Новая партия!")) {
+        if (g_CountWorkThreads == 0 && !m_BreakParty)
+            StartGameWorker([this] { StartGame(); });
+    } else if (t.m_ButtonText == ButtonText::NewParty) {
         OnNewParty();
     }
 }
@@ -662,6 +613,10 @@ void CPlayWithComputer::OnLButtonDown(UINT, QPoint point) {
 void CPlayWithComputer::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
     case Qt::Key_F2:
+        // A zanta about to end its game is neither a finished game nor one
+        // to leave by a key.
+        if (m_ZantaPending)
+            return;
         if (IsNextGameReady())
             OnCommand(ID_NEXT_GAME);
         else
@@ -670,6 +625,9 @@ void CPlayWithComputer::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_1:
     case Qt::Key_2:
     case Qt::Key_3: {
+        // The hand is read only while no worker moves it.
+        if (IsBusy())
+            return;
         const auto hand = UserHand();
         const size_t index = static_cast<size_t>(event->key() - Qt::Key_1);
         if (index < hand.size())
@@ -701,6 +659,9 @@ void CPlayWithComputer::OnSize(UINT, int cx, int cy) {
 void CPlayWithComputer::showEvent(QShowEvent* event) {
     CWnd::showEvent(event);
     m_Public.OnSize(width(), height());
-    if (m_FirstHelp)
+    // The rules come up once, at the first show, not after every restore.
+    if (m_FirstHelp && !m_FirstHelpArmed) {
+        m_FirstHelpArmed = true;
         SetTimer(TIMER_FIRST_HELP, 100);
+    }
 }

@@ -3,23 +3,22 @@
 // client area, and the flow of a party between the user (seat 1) and one to
 // three computer seats. Play is paced by one-shot window timers; every step
 // that moves cards runs on a short-lived worker thread so the window keeps
-// painting while cards glide. A step is honoured only when nothing animates
-// and no worker runs, which serialises play without locks on the table.
+// painting while cards glide. One game worker runs at a time, and the window's
+// thread touches the table only while nothing animates and no worker runs,
+// which serialises play without locks on the table. What the menu and keys
+// need to know meanwhile is kept in the view's own atomic flags.
 
 #include "Commands.h"
 #include "ComputerPlayer.h"
-#include "PagePublicSetting.h"
-#include "PageView.h"
 #include "Public.h"
 #include "Random.h"
+#include "TableMoves.h"
 #include "Wnd.h"
 
 #include <atomic>
 #include <functional>
 #include <mutex>
 #include <vector>
-
-class CAdjustment;
 
 // Number of the view's worker threads running.
 extern std::atomic<int> g_CountWorkThreads;
@@ -62,10 +61,16 @@ public:
     // The user's hand, left to right on the table.
     std::vector<CCard*> UserHand();
     // Whether a game is over and the party goes on (F2, "Следующая игра").
-    bool IsNextGameReady();
+    bool IsNextGameReady() const;
+    // The last state of the party seen while the table was still
+    // (CPublic::StateGame's bits).
+    int PartyState() const { return m_PartyState; }
 
-    // Called by the frame when the window title should change.
+    // Called when the window title should change.
     std::function<void(const QString&)> m_SetTitle;
+    // Called when the party kind changes: the settings page enables the
+    // check boxes that only a party to 31 points uses.
+    std::function<void(bool game31)> m_GameKindChanged;
     // Shows the rules dialog; the shell installs it.
     std::function<void()> m_ShowFirstHelp;
     // Runs the names dialog; the shell installs it.
@@ -74,7 +79,6 @@ public:
     CPublic m_Public;
     std::atomic<int> m_GameRate{750};
     std::atomic<bool> m_UserMoved{true};
-    CAdjustment* m_pAdjustment = nullptr;
     bool m_NoShowNameWnd = false;
     std::atomic<bool> m_BreakParty{false};
     std::atomic<bool> m_GameForStars{false};
@@ -95,6 +99,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // Starts a new party's worker, asking nothing.
+    void StartNewParty();
     // Worker bodies.
     void NewParty();
     void StartGame();
@@ -103,30 +109,41 @@ private:
 
     void ResetParty();
     void ResetGame();
-    bool DistrCards(int& seat, const int& wanted);
-    int TakeTrick();
+    void DistrCards(int seat);
     void EndGame(int winner);
     void Announce(const QString& text, int effect);
-    void BreakAnimations();
+    // A party under way, not lost by the user: leaving it needs a yes.
+    bool IsPartyUnderWay() const;
     bool ConfirmAbandon(const QString& question);
-
-    bool UserLead(CCard* card);
-    bool UserBeat(CCard* card);
-    bool UserReset(CCard* card);
+    // Cuts every animation short, stops the game's timers and leaves the new
+    // party to the idle processing, after whatever idle work the caller
+    // queues; drawFirstSeat draws its first seat anew.
+    void AbandonParty(bool drawFirstSeat);
+    void KillGameTimers();
+    // Arms a game timer unless the party is being abandoned or the window goes.
+    void ArmTimer(UINT id, int ms);
 
     // Starts fn on a worker thread counted in g_CountWorkThreads.
     void StartWorker(std::function<void()> fn);
+    // The same for a step of the game, which moves cards: one at a time.
+    // False (and nothing started) while another one runs.
+    bool StartGameWorker(std::function<void()> fn);
     // Runs fn on the GUI thread (table widgets the paint code reads).
     static void OnGui(const std::function<void()>& fn);
     QString SeatName(int seat);
-    void ShowVictory(int seat);
     int NextRandom();
 
     void OnIdle();
 
     std::vector<std::function<void()>> m_IdleWork;
     bool m_Stopped = false;
+    bool m_DrawFirstSeat = false;
+    bool m_FirstHelpArmed = false;
+    std::atomic<bool> m_GameWorker{false};
+    std::atomic<bool> m_Dealing{false};
+    std::atomic<int> m_PartyState{e_StateNoParty};
     std::mutex m_RandomMutex;
     platform::Lcg m_Random;
+    CTableMoves m_Moves;
     CComputerPlayer m_Computer;
 };

@@ -9,6 +9,7 @@
 // nobody, as the old controls did when the program moved them.
 
 #include "PropertyPage.h"
+#include "PublicSettingIds.h"
 #include "Wnd.h"
 
 #include <QHash>
@@ -17,24 +18,11 @@
 class QCheckBox;
 class QSlider;
 
-constexpr UINT WM_PUBLIC_SETTING = WM_USER + 40; // 1064
-
 class CPagePublicSetting : public CPropertyPage {
     Q_OBJECT
 
 public:
     enum { IDD = 158 };
-    enum {
-        IDC_SLIDER_RATE = 1021,
-        IDC_CHECK_ANIMATION = 1023,
-        IDC_STATIC_SCALE = 1041,
-        IDC_CHECK_SOUND = 1052,
-        IDC_GROUP_RATE = 1075,
-        IDC_STATIC_SCALE_END = 1076,
-        IDC_CHECK_OPEN_CARDS = 1079,
-        IDC_CHECK_STARS = 1081,
-        IDC_CHECK_TABLO_VICTORY = 1082,
-    };
     static constexpr int kRateMax = 1500;
     static constexpr int kRateLine = 215;
     static constexpr int kRateInitial = 750;

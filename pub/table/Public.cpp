@@ -91,13 +91,15 @@ int CPublic::GetMastKozir() {
 bool CPublic::MoveCard_GO(const int& player, CCard* card, bool open) {
     if (!card)
         return false;
+    MoveScope scope(*this);
+    const Layout at = CopyLayout();
     const int column = GetIndexXGoingCards(player);
     card->m_Place = e_Going;
     card->m_IndexX = static_cast<std::int8_t>(column);
     card->m_IndexY = 0;
     card->m_Moving = 0;
     BringToTop(card);
-    card->CardMove(Entry(m_GoingX, column), m_GoingY[0], kSoundGo, false);
+    card->CardMove(Entry(at.goingX, column), at.goingY[0], kSoundGo, false);
     card->CardOpen(open);
     return true;
 }
@@ -105,13 +107,15 @@ bool CPublic::MoveCard_GO(const int& player, CCard* card, bool open) {
 bool CPublic::BitaCard(CCard* card, CCard* beaten) {
     if (!card || !beaten)
         return false;
+    MoveScope scope(*this);
+    const Layout at = CopyLayout();
     beaten->m_Beaten = true;
     const int row = beaten->m_IndexY + 1;
     card->m_Place = e_Going;
     card->m_IndexX = beaten->m_IndexX;
     card->m_IndexY = static_cast<std::int8_t>(row);
     BringToTop(card);
-    card->CardMove(beaten->GetCardPos().x(), Entry(m_GoingY, row), kSoundGo, false);
+    card->CardMove(Entry(at.goingX, beaten->m_IndexX), Entry(at.goingY, row), kSoundGo, false);
     card->CardOpen(true);
     return true;
 }
@@ -119,13 +123,15 @@ bool CPublic::BitaCard(CCard* card, CCard* beaten) {
 bool CPublic::ResetCard(CCard* card) {
     if (!card)
         return false;
+    MoveScope scope(*this);
+    const Layout at = CopyLayout();
     const int n = GetNumberCardsReset();
     card->m_Place = e_Reset;
     card->m_IndexX = static_cast<std::int8_t>(n);
     card->m_IndexY = static_cast<std::int8_t>(n);
     BringToTop(card);
     card->CardOpen(!m_ClosedCardReset);
-    card->CardMove(m_ResetX, Entry(m_ResetY, n), kSoundReset, false);
+    card->CardMove(at.resetX, Entry(at.resetY, n), kSoundReset, false);
 
     // A discard gives up on beating: the cards of whoever holds the top of
     // the table count as uncovered again.
@@ -145,6 +151,7 @@ bool CPublic::ResetCard(CCard* card) {
 bool CPublic::MoveCard(CCard* card, const int& x, const int& y, bool open) {
     if (!card)
         return false;
+    MoveScope scope(*this);
     card->CardMove(x, y, 0, false);
     card->CardOpen(open);
     return true;
@@ -153,17 +160,19 @@ bool CPublic::MoveCard(CCard* card, const int& x, const int& y, bool open) {
 bool CPublic::MoveTakeCard(const int& player, CCard* card) {
     if (!card)
         return false;
+    MoveScope scope(*this);
     card->m_Place = e_Take;
     card->m_Player = player;
-    const QPoint pile = m_TakePos[std::clamp(player - 1, 0, kMaxPlayers - 1)];
+    const QPoint pile = CopyLayout().takePos[std::clamp(player - 1, 0, kMaxPlayers - 1)];
     card->CardMove(pile.x(), pile.y() - kTakeLift, kSoundTake, m_Sound);
     return true;
 }
 
 int CPublic::DoTakeCards(const int& player) {
+    MoveScope scope(*this);
     if (m_Sound)
         platform::PlayWaveResource(GetModuleResources("pub"), kSoundTake, true);
-    const QPoint pile = m_TakePos[std::clamp(player - 1, 0, kMaxPlayers - 1)];
+    const QPoint pile = CopyLayout().takePos[std::clamp(player - 1, 0, kMaxPlayers - 1)];
     int points = 0;
     for (CCard* card : m_Pack.m_Cards) {
         if (!card || !IsOnTable(card))

@@ -184,6 +184,7 @@ public:
 private:
     struct TableArt;
     struct Layout;
+    struct MoveScope;
 
     Layout CopyLayout();
     // Card placement from a copy of the layout.

@@ -1,13 +1,14 @@
 #pragma once
 // What the table keeps for its layout and painting besides its public
-// members: the lock that keeps a dealing worker and the window's thread apart,
+// members: the lock that keeps a moving worker and the window's thread apart,
 // the cached background picture and the library pictures it draws.
 //
-// A deal runs on a game worker while the window's thread goes on handling
-// resizes and paints. The layout members are written and read under the lock;
-// while a worker deals, the window's thread leaves the cards to it (their
-// places are the worker's to change) and the worker lays them out again at
-// the end of the deal.
+// Deals, leads, beats, throws and takes run on a game worker while the
+// window's thread goes on handling resizes and paints. One rule covers every
+// move: the layout members are written and read under the lock; while a
+// worker moves cards (inside a MoveScope), the window's thread leaves the
+// cards to it (their places are the worker's to change) and the worker lays
+// them all out again from the new layout when its move ends.
 
 #include "Public.h"
 
@@ -37,8 +38,8 @@ struct CPublic::TableArt {
     // once, and the paint takes the lock again.
     std::recursive_mutex lock;
     // Guarded by lock.
-    int dealing = 0;
-    std::thread::id dealer;
+    int moving = 0;
+    std::thread::id mover;
     bool placePending = false;
     bool packPending = false;
     QPoint packPos;
@@ -67,6 +68,18 @@ struct CPublic::TableArt {
     QPixmap button;
     std::map<unsigned int, QPixmap> icons;
 
-    // True when another thread is dealing; call with lock held.
-    bool DealtElsewhere() const { return dealing > 0 && dealer != std::this_thread::get_id(); }
+    // True when another thread moves cards; call with lock held.
+    bool MovedElsewhere() const { return moving > 0 && mover != std::this_thread::get_id(); }
+};
+
+// Held by every move and placement of cards. The outermost scope of a thread
+// lays every card out afresh when a resize came while it moved.
+struct CPublic::MoveScope {
+    explicit MoveScope(CPublic& table);
+    ~MoveScope();
+    MoveScope(const MoveScope&) = delete;
+    MoveScope& operator=(const MoveScope&) = delete;
+
+private:
+    CPublic& m_Table;
 };

@@ -168,12 +168,12 @@ void CPublic::SetCoordinateCardsPlayers(const int& cx, const int& cy) {
     PlaceWidgets(W, H);
     {
         std::unique_lock lock(m_Art->lock);
-        if (m_Art->DealtElsewhere()) {
-            // The cards are the dealing worker's now; it lays them out at its end.
+        if (m_Art->MovedElsewhere()) {
+            // The cards are the moving worker's now; it lays them out at its end.
             m_Art->placePending = true;
         } else {
             // On the window's thread the moves run at once, so the lock keeps
-            // a deal from starting halfway; a worker must not hold it while it
+            // a move from starting halfway; a worker must not hold it while it
             // waits for that thread.
             if (!platform::IsGuiThread())
                 lock.unlock();
@@ -230,7 +230,7 @@ void CPublic::PlaceAllCards(const Layout& at) {
 
 void CPublic::CorrectLocationPack(const int& x, const int& y) {
     std::unique_lock lock(m_Art->lock);
-    if (m_Art->DealtElsewhere()) {
+    if (m_Art->MovedElsewhere()) {
         m_Art->packPending = true;
         m_Art->packPos = QPoint(x, y);
         return;
@@ -241,18 +241,22 @@ void CPublic::CorrectLocationPack(const int& x, const int& y) {
 }
 
 void CPublic::CorrectLocationCardsUser() {
+    MoveScope scope(*this);
     PlaceUser(CopyLayout());
 }
 
 void CPublic::CorrectLocationCardsPlayer(const int& player) {
+    MoveScope scope(*this);
     PlacePlayer(CopyLayout(), player);
 }
 
 void CPublic::CorrectLocationCardsTable() {
+    MoveScope scope(*this);
     PlaceTable(CopyLayout());
 }
 
 void CPublic::CorrectLocationCardsTake() {
+    MoveScope scope(*this);
     PlaceTake(CopyLayout());
 }
 
@@ -304,11 +308,9 @@ void CPublic::PlaceTake(const Layout& at) {
 
 void CPublic::DoDistrCards(int fromCard, int firstPlayer, const int& players) {
     TableArt& art = *m_Art;
+    QRect icon;
     {
-        std::lock_guard lock(art.lock);
-        ++art.dealing;
-        art.dealer = std::this_thread::get_id();
-    }
+    MoveScope scope(*this);
     if (m_Sound)
         platform::PlayWaveResource(GetModuleResources("pub"), kSoundDistr, true);
 
@@ -354,26 +356,49 @@ void CPublic::DoDistrCards(int fromCard, int firstPlayer, const int& players) {
     m_Pack.ShowCardKozir();
     CorrectLocationCardsUser();
 
-    // A resize during the deal left the cards to us.
-    QRect icon;
+    }
+    {
+        std::lock_guard lock(art.lock);
+        icon = QRect(m_KozirIconX, m_KozirIconY, 32, 32);
+    }
+    if (m_pParent)
+        m_pParent->InvalidateRect(icon);
+}
+
+// ---- Moves of a worker ----
+
+CPublic::MoveScope::MoveScope(CPublic& table) : m_Table(table) {
+    TableArt& art = *m_Table.m_Art;
+    std::lock_guard lock(art.lock);
+    if (art.moving == 0 || art.mover == std::this_thread::get_id()) {
+        ++art.moving;
+        art.mover = std::this_thread::get_id();
+        return;
+    }
+    // Another thread moves already (never the case in play, where one worker
+    // moves at a time): count this one too, so nobody places under either.
+    ++art.moving;
+}
+
+CPublic::MoveScope::~MoveScope() {
+    TableArt& art = *m_Table.m_Art;
     for (;;) {
         std::unique_lock lock(art.lock);
-        if (!art.placePending && !art.packPending) {
-            --art.dealing;
-            icon = QRect(m_KozirIconX, m_KozirIconY, 32, 32);
-            break;
+        const bool outermost = art.moving == 1;
+        if (!outermost || (!art.placePending && !art.packPending)) {
+            --art.moving;
+            return;
         }
+        // A resize came while we moved and left the cards to us.
         const bool pack = art.packPending;
         const QPoint packPos = art.packPos;
         art.placePending = false;
         art.packPending = false;
         lock.unlock();
         if (pack)
-            m_Pack.SetPackPos(packPos.x(), packPos.y());
-        PlaceAllCards(CopyLayout());
+            m_Table.m_Pack.SetPackPos(packPos.x(), packPos.y());
+        m_Table.PlaceAllCards(m_Table.CopyLayout());
     }
-    if (m_pParent)
-        m_pParent->InvalidateRect(icon);
 }
 
 // ---- Table and background ----

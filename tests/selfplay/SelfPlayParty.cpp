@@ -1,9 +1,13 @@
 #include "SelfPlayParty.h"
 
+#include <QDeadlineTimer>
+
+#include <algorithm>
 #include <set>
+#include <vector>
 
 CSelfPlayParty::CSelfPlayParty(CWnd* window, int players, bool game31, std::uint32_t seed)
-    : m_Table(std::make_unique<CPublic>(window)), m_Random(seed),
+    : m_Table(std::make_unique<CPublic>(window)), m_Random(seed), m_Moves(*m_Table),
       m_Computer(*m_Table, [this] { return m_Random.Next(); }) {
     CPublic& t = *m_Table;
     t.m_Pack.InitPack36(window);
@@ -23,37 +27,26 @@ bool CSelfPlayParty::Fail(const QString& what) {
     return false;
 }
 
-void CSelfPlayParty::ResetParty() {
-    CPublic& t = *m_Table;
-    t.ResetStars(t.m_Game31 ? m_NumberStars : 0);
-    for (int k = 0; k < t.m_NumberPlayers; ++k) {
-        t.m_Players[k].ResetBalls();
-        t.m_Players[k].m_Out = false;
-        t.m_Players[k].ResetTabloColor();
-        t.m_Players[k].ResetVictory();
-    }
-    t.m_NumberGame = 0;
-    if (!t.m_Pack.IsPackFull())
-        t.m_Pack.CardsToPack(true);
-}
-
 bool CSelfPlayParty::PlayParty() {
     CPublic& t = *m_Table;
-    ResetParty();
-    if (t.m_CurrentPlayer < 1 || t.m_CurrentPlayer > t.m_NumberPlayers) {
-        int seat = 0;
-        do
-            seat = m_Random.Next() % t.m_NumberPlayers + 1;
-        while (seat == m_LastFirstPlayer);
+    const QDeadlineTimer deadline(kPartyDeadlineMs);
+    m_Moves.ResetParty(m_NumberStars);
+    if (const int seat = m_Moves.DrawFirstSeat([this] { return m_Random.Next(); }, m_LastFirstPlayer))
         m_LastFirstPlayer = seat;
-        t.m_CurrentPlayer = seat;
-    }
     for (int game = 0; game < kMaxGamesPerParty; ++game) {
-        StartGame();
+        if (deadline.hasExpired())
+            return Fail(QStringLiteral("party not over after %1 s").arg(kPartyDeadlineMs / 1000));
+        m_Moves.StartGame();
+        m_GameOver = false;
         if (!PlayGame())
             return false;
-        const int state = t.StateGame();
-        if (state & 0x20) {
+        const int state = m_Moves.PassDeal(m_Winner);
+        if ((state & e_StateUserOut) && !(state & e_StatePartyOver)) {
+            // The program's party ends with seat 1 out; here the others play on.
+            t.m_CurrentPlayer = m_Winner;
+            t.NextPlayer(&t.m_CurrentPlayer, nullptr);
+        }
+        if (state & e_StatePartyOver) {
             int left = 0;
             for (int k = 0; k < t.m_NumberPlayers; ++k)
                 if (!t.m_Players[k].m_Out) {
@@ -63,72 +56,31 @@ bool CSelfPlayParty::PlayParty() {
             if (left != 1)
                 return Fail(QStringLiteral("party over with %1 players left").arg(left));
             ++m_Stats.parties;
-            // The seat after the last game's winner begins the next party.
-            t.m_CurrentPlayer = t.m_CurrentPlayer + 1 > t.m_NumberPlayers ? 1 : t.m_CurrentPlayer + 1;
             return true;
         }
-        t.NextPlayer(&t.m_CurrentPlayer, nullptr);
     }
     return Fail(QStringLiteral("party not over after %1 games").arg(kMaxGamesPerParty));
 }
 
-void CSelfPlayParty::StartGame() {
+// Deals from the current seat; a zanta wins a 31-point game at once and gives
+// a 12-ball game's turn to its holder.
+bool CSelfPlayParty::Deal() {
     CPublic& t = *m_Table;
-    for (auto& seat : t.m_Players)
-        seat.ResetScores();
-    ++t.m_NumberGame;
-    t.m_Pack.ShufflePack();
-    t.m_Pack.CardsToPack(true);
-    m_GameOver = false;
-}
-
-// Fills every active seat up to three cards, one card at a time in turn order
-// from firstSeat, while the pack lasts; then turns up the trump card.
-bool CSelfPlayParty::Deal(int firstSeat, int fromCard) {
-    CPublic& t = *m_Table;
-    t.m_CircleCompletion = false;
-    int seat = firstSeat;
-    int served = 0; // counts every seat stepped over, out or not
-    for (int k = fromCard; k < 3;) {
-        int index = -1;
-        CCard* card = t.m_Pack.TakeCard(&index);
-        if (!card)
-            break;
-        card->m_Place = e_Hand;
-        card->m_Player = seat;
-        t.MoveCard(card, t.m_HandX[seat - 1][k], t.m_HandY[seat - 1], seat == 1);
-        t.NextPlayer(&seat, &served);
-        if (served >= t.m_NumberPlayers) {
-            served = 0;
-            ++k;
-        }
-    }
-    t.m_Pack.ShowCardKozir();
+    const int holder = m_Moves.DistrCards(t.m_CurrentPlayer);
     if (!CheckInvariants("the deal"))
         return false;
-
-    int holder = firstSeat;
-    if (t.IsZanta(&holder)) {
+    if (holder != 0) {
         ++m_Stats.zantaDeals;
-        t.m_CurrentPlayer = holder;
         if (t.m_Game31) {
-            // A zanta wins a 31-point game at once; the holder shows his cards.
-            if (holder != 1) {
-                CPack& pack = t.m_Pack;
-                for (int i = 0; i < pack.GetNumberCardsInPack(); ++i) {
-                    CCard* c = pack.GetCard(i);
-                    if (c->m_Place == e_Hand && c->m_Player == holder)
-                        t.MoveCard_GO(holder, c, true);
-                }
-            }
+            m_Moves.ShowZanta(holder);
             EndGame(holder, true);
         }
     }
-    return true;
+    return m_Failure.isEmpty();
 }
 
 bool CSelfPlayParty::PlayGame() {
-    if (!Deal(m_Table->m_CurrentPlayer, 0) || !m_Failure.isEmpty())
+    if (!Deal())
         return false;
     for (int step = 0; step < kMaxStepsPerGame && !m_GameOver; ++step) {
         if (!Step())
@@ -136,13 +88,13 @@ bool CSelfPlayParty::PlayGame() {
     }
     if (!m_GameOver)
         return Fail(QStringLiteral("game not over after %1 steps").arg(kMaxStepsPerGame));
-    return true;
+    return m_Failure.isEmpty();
 }
 
 bool CSelfPlayParty::Step() {
     CPublic& t = *m_Table;
     if (t.m_CircleCompletion) {
-        TakeTrick();
+        m_Moves.TakeTrick();
         if (!CheckInvariants("the take"))
             return false;
         AfterTrick();
@@ -152,6 +104,8 @@ bool CSelfPlayParty::Step() {
     if (seat < 1 || seat > t.m_NumberPlayers || t.m_Players[seat - 1].m_Out)
         return Fail(QStringLiteral("turn given to seat %1").arg(seat));
     ++m_Stats.moves;
+    if (seat == 1 && m_RandomUser)
+        return UserMove();
     if (t.GetNumberCardsOnTable() == 0) {
         if (!m_Computer.ComputerLead(seat))
             return Fail(QStringLiteral("seat %1 could not lead").arg(seat));
@@ -163,32 +117,61 @@ bool CSelfPlayParty::Step() {
         if (!CheckInvariants("an answer") || !CheckAnswer(seat))
             return false;
     }
-    t.CheckCircleCompletion();
-    t.NextPlayer(&t.m_CurrentPlayer, nullptr);
+    m_Moves.FinishMove();
     return true;
 }
 
-void CSelfPlayParty::TakeTrick() {
+CCard* CSelfPlayParty::RandomHandCard(int seat) {
+    std::vector<CCard*> hand;
+    for (CCard* c : m_Table->m_Pack.m_Cards)
+        if (c->m_Place == e_Hand && c->m_Player == seat)
+            hand.push_back(c);
+    return hand.empty() ? nullptr : hand[static_cast<std::size_t>(m_Random.Next()) % hand.size()];
+}
+
+bool CSelfPlayParty::UserMove() {
     CPublic& t = *m_Table;
-    const int taker = t.GetTrickTaker();
-    if (taker == 0)
-        return;
-    CTablo& board = t.m_Players[taker - 1].m_Tablo;
-    board.SetScoreValue(board.GetScoresValue() + t.DoTakeCards(taker));
-    t.m_CurrentPlayer = taker;
+    if (t.GetNumberCardsOnTable() == 0) {
+        if (!m_Moves.LeadCard(1, RandomHandCard(1)))
+            return Fail(QStringLiteral("the user could not lead"));
+        // Sometimes a further card: of the led suit it is laid, of another
+        // it is refused and stays in the hand.
+        for (int press = 0; press < 4 && m_Moves.HoldsMast(1, m_Moves.LedMast()) &&
+                            m_Random.Next() % 3 != 0;
+             ++press) {
+            CCard* card = RandomHandCard(1);
+            const int led = m_Moves.LedMast();
+            if (m_Moves.LeadCard(1, card) != (card->m_Mast == led))
+                return Fail(QStringLiteral("a further lead of suit %1 went wrong").arg(card->m_Mast));
+        }
+        if (!CheckInvariants("the user's lead"))
+            return false;
+    } else {
+        for (int press = 0; press < 4 && !t.CheckCircleCompletion() && !t.CheckCompletionPlayer(1);
+             ++press) {
+            CCard* card = RandomHandCard(1);
+            if (!card)
+                return Fail(QStringLiteral("the user must answer with no cards"));
+            m_Moves.AnswerCard(1, card);
+            if (!CheckInvariants("the user's answer"))
+                return false;
+        }
+        if (!t.CheckCircleCompletion() && !t.CheckCompletionPlayer(1))
+            return Fail(QStringLiteral("the user's answer is not complete after his cards"));
+        if (!CheckAnswer(1))
+            return false;
+    }
+    m_Moves.FinishMove();
+    return true;
 }
 
 bool CSelfPlayParty::AfterTrick() {
     CPublic& t = *m_Table;
-    int winner = t.IsEndGame();
-    if (winner == -1)
-        winner = t.GetWinnerAllCardsTaken();
+    const int winner = m_Moves.GameWinner();
     if (winner == -1) {
         if (t.m_Pack.IsPackEnd() && t.GetNumberCardsPlayer(t.m_CurrentPlayer) == 0)
             return Fail(QStringLiteral("seat %1 must lead with no cards").arg(t.m_CurrentPlayer));
-        // The taker draws first; every hand holds as many cards as his.
-        Deal(t.m_CurrentPlayer, t.GetNumberCardsPlayer(t.m_CurrentPlayer));
-        return m_Failure.isEmpty();
+        return Deal();
     }
     if (t.m_Game31 && t.IsEndGame() == -1)
         ++m_Stats.allTakenGames;
@@ -201,6 +184,7 @@ void CSelfPlayParty::EndGame(int winner, bool byZanta) {
     if (m_GameOver)
         return;
     m_GameOver = true;
+    m_Winner = winner;
     ++m_Stats.games;
     if (byZanta)
         ++m_Stats.zantaGames;
@@ -211,14 +195,58 @@ void CSelfPlayParty::EndGame(int winner, bool byZanta) {
         if (total != 120)
             Fail(QStringLiteral("a 12-ball game ended with %1 points in all").arg(total));
     }
-    t.m_CurrentPlayer = winner;
+    int stars[CPublic::kMaxPlayers] = {};
+    int balls[CPublic::kMaxPlayers] = {};
+    for (int k = 0; k < t.m_NumberPlayers; ++k) {
+        stars[k] = t.m_Players[k].m_Star.GetNumberStars();
+        balls[k] = t.m_Players[k].m_Tablo.GetBallsValue();
+    }
     if (m_BreakHook)
         m_BreakHook();
-    if (t.m_Game31)
-        t.DecrementStars(winner);
-    else
-        t.AddBalls(winner);
-    ++t.m_Players[winner - 1].m_Victory;
+    m_Moves.EndGame(winner);
+    CheckScoring(winner, stars, balls);
+}
+
+// Stars: the winner gains one (up to 10), every other seat in the game loses
+// one (down to 0). Balls: nobody but a losing seat, or a winner under 30
+// points, collects any; a seat collects 2, 4 or 6 at a time.
+void CSelfPlayParty::CheckScoring(int winner, const int* stars, const int* balls) {
+    CPublic& t = *m_Table;
+    for (int k = 0; k < t.m_NumberPlayers; ++k) {
+        const CPlayer& seat = t.m_Players[k];
+        const bool won = k + 1 == winner;
+        if (t.m_Game31) {
+            const int now = seat.m_Star.GetNumberStars();
+            const int expected = won ? std::min(stars[k] + 1, 10) : std::max(stars[k] - 1, 0);
+            if (now != expected && !(seat.m_Out && now == stars[k]))
+                Fail(QStringLiteral("seat %1 (winner %2) went from %3 to %4 stars")
+                         .arg(k + 1)
+                         .arg(winner)
+                         .arg(stars[k])
+                         .arg(now));
+            if ((now == 0) != seat.m_Out && !(stars[k] == 0 && seat.m_Out))
+                Fail(QStringLiteral("seat %1 has %2 stars, out %3").arg(k + 1).arg(now).arg(seat.m_Out));
+        } else {
+            const int grew = seat.m_Tablo.GetBallsValue() - balls[k];
+            const int score = seat.m_Tablo.GetScoresValue();
+            const bool ok = balls[k] >= 12 ? grew == 0
+                            : won && score >= 30 ? grew == 0
+                            : score == 0         ? grew == 6
+                            : score < 30         ? grew == 4
+                                                 : grew == 2 || grew == 0;
+            if (!ok)
+                Fail(QStringLiteral("seat %1 (winner %2, %3 points) collected %4 balls")
+                         .arg(k + 1)
+                         .arg(winner)
+                         .arg(score)
+                         .arg(grew));
+            if ((seat.m_Tablo.GetBallsValue() >= 12) != seat.m_Out)
+                Fail(QStringLiteral("seat %1 has %2 balls, out %3")
+                         .arg(k + 1)
+                         .arg(seat.m_Tablo.GetBallsValue())
+                         .arg(seat.m_Out));
+        }
+    }
 }
 
 bool CSelfPlayParty::CheckAnswer(int seat) {
