@@ -17,6 +17,7 @@
 #include <QContextMenuEvent>
 #include <QFile>
 #include <QListWidget>
+#include <QTimer>
 
 namespace {
 constexpr UINT kProgramIcon = 8037;
@@ -46,6 +47,7 @@ CMainFrame::CMainFrame() {
     m_pAdjustment = new CAdjustment(m_pView);
     m_pAdjustment->SetActivePage(&m_pAdjustment->m_PageView);
     m_pAdjustment->hide();
+    connect(m_pAdjustment, &QDialog::finished, this, [this] { m_SheetOpen = false; });
     m_pView->installEventFilter(this);
 
     ReadSettings();
@@ -132,6 +134,7 @@ void CMainFrame::OnCommand(UINT id) {
         return;
     switch (id) {
     case ID_SETTINGS:
+        m_SheetOpen = true;
         m_pAdjustment->show();
         m_pAdjustment->raise();
         break;
@@ -194,7 +197,8 @@ void CMainFrame::RequestClose(bool savePlacement) {
     m_pView->RunWhenIdle([this] {
         m_Closing = true;
         m_pView->StopPlay();
-        close();
+        // Not from inside the close box's own close, which would refuse it.
+        QTimer::singleShot(0, this, [this] { close(); });
     });
 }
 
@@ -213,15 +217,27 @@ void CMainFrame::contextMenuEvent(QContextMenuEvent* event) {
     m_pMenu->TrackPopupMenu(event->globalPos());
 }
 
+// The settings sheet goes and comes back with the window (minimise and
+// restore); closed by the user, it stays closed.
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
-    // The settings sheet goes and comes back with the window (minimise and
-    // restore); closed by the user, it stays closed.
-    if (watched == m_pView && event->type() == QEvent::Hide) {
-        m_SheetHidden = m_pAdjustment->isVisible();
+    if (watched == m_pView && event->type() == QEvent::Hide)
         m_pAdjustment->hide();
-    } else if (watched == m_pView && event->type() == QEvent::Show && m_SheetHidden) {
-        m_SheetHidden = false;
-        m_pAdjustment->show();
-    }
+    else if (watched == m_pView && event->type() == QEvent::Show)
+        RestoreSheet();
     return QMainWindow::eventFilter(watched, event);
+}
+
+void CMainFrame::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange)
+        return;
+    if (windowState() & Qt::WindowMinimized)
+        m_pAdjustment->hide();
+    else
+        RestoreSheet();
+}
+
+void CMainFrame::RestoreSheet() {
+    if (m_SheetOpen && !m_Closing && !m_pAdjustment->isVisible())
+        m_pAdjustment->show();
 }

@@ -32,6 +32,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void ReadSettings();
@@ -39,11 +40,12 @@ private:
     void OnUpdateCommand(UINT id, QAction* item);
     void ShowNames();
     void RequestClose(bool savePlacement);
+    void RestoreSheet();
 
     CPlayWithComputer* m_pView;
     CAdjustment* m_pAdjustment;
     CMainMenu* m_pMenu;
     bool m_Closing = false;
-    // The sheet was open when the window was hidden (minimised).
-    bool m_SheetHidden = false;
+    // The user opened the settings sheet and has not closed it.
+    bool m_SheetOpen = false;
 };

@@ -1,0 +1,306 @@
+// The windows a test that acts only at an idle table never opens: commands,
+// keys, resizes and closing while timers are armed, workers move cards and a
+// zanta waits to end its game.
+
+#include "Adjustment.h"
+#include "MainMenu.h"
+#include "ProgramDriver.h"
+#include "TestUtil.h"
+#include "Time.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QMenu>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+constexpr int kDefaultPace = 500;
+
+bool Idle(ProgramDriver& p) {
+    return !CPlayWithComputer::IsBusy() && !p.View().HasIdleWork();
+}
+
+// Every active seat holds three cards and nothing lies on the table: what a
+// new party's deal leaves, whoever else moved nothing.
+QString DealFault(CPublic& t) {
+    if (t.GetNumberCardsOnTable() != 0)
+        return QStringLiteral("%1 cards on the table").arg(t.GetNumberCardsOnTable());
+    for (int seat = 1; seat <= t.m_NumberPlayers; ++seat)
+        if (t.GetNumberCardsPlayer(seat) != 3)
+            return QStringLiteral("seat %1 holds %2 cards").arg(seat).arg(t.GetNumberCardsPlayer(seat));
+    return {};
+}
+
+// Plays the user's part and deals the next game, whatever comes.
+void PlayOn(ProgramDriver& p) {
+    if (p.IsUsersTurn())
+        p.MakeUserMove();
+    else if (Idle(p) && !p.PressButton(ButtonText::Deal))
+        p.PressButton(ButtonText::NewParty);
+}
+
+// The new party's deal is over when the step after it is armed.
+bool WaitForNewDeal(ProgramDriver& p) {
+    CPlayWithComputer& v = p.View();
+    return testutil::WaitFor(
+        [&] {
+            return Idle(p) && !p.Table().m_Pack.IsPackFull() && p.Table().m_NumberGame == 1 &&
+                   (v.IsTimerSet(CPlayWithComputer::TIMER_STEP) ||
+                    v.IsTimerSet(CPlayWithComputer::TIMER_ZANTA));
+        },
+        30000);
+}
+
+// Closes every modal box as soon as it opens ("Отмена").
+class RefuseEveryQuestion {
+public:
+    RefuseEveryQuestion() {
+        QObject::connect(&m_Timer, &QTimer::timeout, [] {
+            if (QWidget* modal = QApplication::activeModalWidget())
+                modal->close();
+        });
+        m_Timer.start(2);
+    }
+
+private:
+    QTimer m_Timer;
+};
+
+// Cards glide and turn in real time while alive.
+class RealPauses {
+public:
+    RealPauses() : m_previous(platform::SetPauseHook(nullptr)) {}
+    ~RealPauses() { platform::SetPauseHook(m_previous); }
+
+private:
+    platform::PauseHook m_previous;
+};
+
+// A shuffle whose first deal gives some seat of a two-seat table a zanta.
+std::uint32_t ZantaShuffle() {
+    CWnd window;
+    for (std::uint32_t seed = 1; seed < 1000; ++seed) {
+        CPublic table(&window);
+        table.m_Pack.InitPack36(&window);
+        table.m_Pack.SetValueZanta();
+        table.m_Pack.ShowAinmationCards(false);
+        table.m_NumberPlayers = 2;
+        CTableMoves moves(table);
+        CPack::m_Shuffle = seed;
+        moves.StartGame();
+        if (moves.DistrCards(1) != 0)
+            return seed;
+    }
+    return 0;
+}
+
+} // namespace
+
+// A party left while a computer's step is armed, or while its cards glide,
+// restarts with one clean deal: the old step never runs beside the new dealer.
+TEST(ProgramTiming, AbandonedPartyRestartsWithOneCleanDeal) {
+    testutil::PauseCounter::Reset();
+    for (int players = 2; players <= 4; ++players) {
+        ProgramDriver p(players, true, /*animate=*/true);
+        RealPauses glide;
+        CPublic& t = p.Table();
+        CPlayWithComputer& v = p.View();
+        v.m_GameRate = kDefaultPace;
+        ASSERT_TRUE(p.PressButton(ButtonText::NewParty));
+
+        // A computer seat's step is armed: leave by "Новая партия".
+        ASSERT_TRUE(testutil::WaitFor(
+            [&] {
+                PlayOn(p);
+                return Idle(p) && t.m_CurrentPlayer != 1 && v.IsTimerSet(CPlayWithComputer::TIMER_STEP);
+            },
+            30000));
+        testutil::AnswerNextModal(QStringLiteral("ОК"));
+        v.OnCommand(ID_NEW_PARTY);
+        ASSERT_TRUE(WaitForNewDeal(p)) << players << " seats";
+        EXPECT_EQ(DealFault(t), QString()) << players << " seats, after a new party";
+
+        // A computer's card glides: leave by changing the party's kind.
+        ASSERT_TRUE(testutil::WaitFor(
+            [&] {
+                PlayOn(p);
+                return CCard::m_staticProccessMovecard != 0 && t.m_CurrentPlayer != 1;
+            },
+            30000));
+        testutil::AnswerNextModal(QStringLiteral("ОК"));
+        v.OnCommand(ID_GAME12);
+        ASSERT_TRUE(WaitForNewDeal(p)) << players << " seats";
+        EXPECT_FALSE(t.m_Game31);
+        EXPECT_EQ(DealFault(t), QString()) << players << " seats, after a change of kind";
+        // The box of the stars game follows the kind.
+        auto& page = p.Frame().Settings()->m_PagePublicSetting;
+        EXPECT_FALSE(page.GetControl(IDC_CHECK_STARS)->isEnabled());
+    }
+}
+
+// While a zanta waits to end its 31-point game, nothing starts the next game:
+// the zanta is scored.
+TEST(ProgramTiming, ZantaIsScoredWhateverIsPressedDuringItsPause) {
+    const std::uint32_t seed = ZantaShuffle();
+    ASSERT_NE(seed, 0u);
+    ProgramDriver p(2, true);
+    CPublic& t = p.Table();
+    CPlayWithComputer& v = p.View();
+    v.m_GameRate = kDefaultPace;
+    CPack::m_Shuffle = seed;
+    ASSERT_TRUE(p.PressButton(ButtonText::NewParty));
+    ASSERT_TRUE(testutil::WaitFor([&] { return v.m_ZantaPending && Idle(p); }));
+    EXPECT_FALSE(v.IsCommandEnabled(ID_NEXT_GAME));
+    QTest::keyClick(&v, Qt::Key_F2);
+    v.OnCommand(ID_NEXT_GAME);
+    p.Frame().OnCommand(ID_NEXT_GAME);
+    QTest::keyClick(&v, Qt::Key_F2);
+    // The zanta ends the game in favour of its holder: one star up, one down.
+    ASSERT_TRUE(testutil::WaitFor([&] { return v.m_GameEnded && Idle(p); }, 10000));
+    EXPECT_EQ(t.m_NumberGame, 1);
+    const int winner = t.m_CurrentPlayer == 1 ? 2 : 1; // the dealer after the winner
+    EXPECT_EQ(t.m_Players[winner - 1].m_Star.GetNumberStars(), 6);
+    EXPECT_EQ(t.m_Players[2 - winner].m_Star.GetNumberStars(), 4);
+    EXPECT_EQ(t.m_ButtonText, ButtonText::Deal);
+    EXPECT_TRUE(v.IsCommandEnabled(ID_NEXT_GAME));
+}
+
+// Closing wins over a new party waiting for the table to be still.
+TEST(ProgramTiming, ClosingWhileAnAbandonWaitsStartsNothing) {
+    ProgramDriver p(4, true, /*animate=*/true);
+    RealPauses glide;
+    CPublic& t = p.Table();
+    p.View().m_GameRate = kDefaultPace;
+    ASSERT_TRUE(p.PressButton(ButtonText::NewParty));
+    ASSERT_TRUE(testutil::WaitFor([&] { return CCard::m_staticProccessMovecard != 0; }));
+    testutil::AnswerNextModal(QStringLiteral("ОК"));
+    p.View().OnCommand(ID_THREE_PLAYERS);
+    ASSERT_TRUE(p.View().m_BreakParty);
+    p.Frame().close();
+    ASSERT_TRUE(testutil::WaitFor([&] { return !p.Frame().isVisible(); }, 20000));
+    QTest::qWait(300);
+    EXPECT_FALSE(CPlayWithComputer::IsBusy());
+    EXPECT_EQ(t.m_NumberGame, 0);
+    EXPECT_TRUE(t.m_Pack.IsPackFull());
+}
+
+TEST(ProgramTiming, AnIdleWindowClosesAtOnceByTheCloseBox) {
+    ProgramDriver p(2, true);
+    p.Frame().close();
+    EXPECT_TRUE(testutil::WaitFor([&] { return !p.Frame().isVisible(); }, 1000));
+}
+
+// Opening the menus, pressing keys and F2 while workers play reads nothing
+// the workers write (the thread checker build tells).
+TEST(ProgramTiming, MenusAndKeysWhileWorkersPlay) {
+    ProgramDriver p(4, true, /*animate=*/true);
+    CPlayWithComputer& v = p.View();
+    RefuseEveryQuestion refuse;
+    ASSERT_TRUE(p.PressButton(ButtonText::NewParty));
+    QMenu* menu = p.Frame().Menu()->GetMainPopup();
+    const Qt::Key keys[] = {Qt::Key_1, Qt::Key_2, Qt::Key_3, Qt::Key_F2};
+    QDeadlineTimer deadline(4000);
+    for (int i = 0; i < 400 && !deadline.hasExpired(); ++i) {
+        Q_EMIT menu->aboutToShow();
+        QTest::keyClick(&v, keys[i % 4]);
+        QApplication::processEvents();
+        if (p.IsUsersTurn() && i % 8 == 0)
+            p.MakeUserMove();
+        if (p.Table().m_ShowButton && p.Table().m_ButtonText == ButtonText::Deal)
+            p.PressButton(ButtonText::Deal);
+    }
+    EXPECT_TRUE(testutil::WaitFor([&] { return Idle(p); }, 20000));
+}
+
+// Cards moved by a worker while the window changes size end where the new
+// layout puts them: leads, beats, throws, takes and deals alike.
+TEST(ProgramTiming, ResizesWhileCardsMoveLeaveEveryCardInItsPlace) {
+    ProgramDriver p(4, false, /*animate=*/true);
+    CPublic& t = p.Table();
+    ASSERT_TRUE(p.PressButton(ButtonText::NewParty));
+    const QSize sizes[] = {QSize(800, 650), QSize(1000, 720), QSize(760, 600)};
+    int resizes = 0;
+    for (int move = 0; move < 60; ++move) {
+        // Resize while workers move cards, until the user is on turn.
+        ASSERT_TRUE(testutil::WaitFor(
+            [&] {
+                if (CPlayWithComputer::IsBusy())
+                    p.Frame().resize(sizes[++resizes % 3]);
+                return p.IsUsersTurn() || (Idle(p) && t.m_ShowButton &&
+                                           t.m_ButtonText != ButtonText::Further);
+            },
+            20000));
+        for (CCard* c : t.m_Pack.m_Cards) {
+            const QPoint at = c->GetCardPos();
+            const int s = c->m_Player - 1;
+            switch (c->m_Place) {
+            case e_Hand:
+                EXPECT_EQ(at.y(), t.m_HandY[s]) << "a card in the hand of seat " << c->m_Player;
+                EXPECT_TRUE(at.x() == t.m_HandX[s][0] || at.x() == t.m_HandX[s][1] ||
+                            at.x() == t.m_HandX[s][2]);
+                break;
+            case e_Going:
+                EXPECT_EQ(at, QPoint(t.m_GoingX[c->m_IndexX], t.m_GoingY[c->m_IndexY])) << "a card face up";
+                break;
+            case e_Reset:
+                EXPECT_EQ(at, QPoint(t.m_ResetX, t.m_ResetY[c->m_IndexY])) << "a thrown card";
+                break;
+            case e_Take:
+                EXPECT_EQ(at, t.m_TakePos[s]) << "a taken card";
+                break;
+            default:
+                break;
+            }
+        }
+        if (t.m_ShowButton && t.m_ButtonText == ButtonText::NewParty)
+            break;
+        if (!p.PressButton(ButtonText::Deal))
+            p.MakeUserMove();
+    }
+    EXPECT_GT(resizes, 10);
+}
+
+// Minimised and restored, the window shows what it showed: the settings sheet
+// stays open and the rules do not come back.
+TEST(ProgramTiming, RestoreShowsWhatWasThere) {
+    CMainFrame frame;
+    int rulesShown = 0;
+    frame.View()->m_ShowFirstHelp = [&] { ++rulesShown; };
+    frame.View()->m_FirstHelp = true;
+    frame.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+    ASSERT_TRUE(testutil::WaitFor([&] { return rulesShown == 1; }));
+    frame.OnCommand(ID_SETTINGS);
+    ASSERT_TRUE(frame.Settings()->isVisible());
+    for (int i = 0; i < 2; ++i) {
+        frame.showMinimized();
+        QApplication::processEvents();
+        frame.hide(); // what a window manager does on minimising
+        QApplication::processEvents();
+        frame.showNormal();
+        QTest::qWait(200);
+    }
+    EXPECT_TRUE(frame.Settings()->isVisible());
+    EXPECT_EQ(rulesShown, 1);
+}
+
+// A settings key that cannot be opened still gives a reset party with the
+// defaults: stars, names and the victory table as on a first start.
+TEST(ProgramTiming, UnusableSettingsFolderStartsWithTheDefaults) {
+    const QString folder = qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Tavlin2.0");
+    QDir(folder).removeRecursively();
+    QFile blocker(folder);
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly)); // a plain file where the folder goes
+    blocker.close();
+    CMainFrame frame;
+    CPublic& t = frame.View()->m_Public;
+    EXPECT_EQ(t.m_Players[0].m_Star.GetNumberStars(), 5);
+    EXPECT_EQ(t.m_Players[1].m_Star.GetNumberStars(), 5);
+    EXPECT_EQ(t.m_Players[1].m_LabelName.GetCaption(), QStringLiteral("Евлампий"));
+    EXPECT_EQ(frame.windowTitle(), QStringLiteral("Карточная игра Занта - до 31 очка"));
+    QFile::remove(folder);
+}
