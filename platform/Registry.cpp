@@ -4,6 +4,7 @@
 #include "PlatformLog.h"
 #include "RegistryFile.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -117,7 +118,9 @@ Stamp stampOf(const struct stat& st) {
     return Stamp{st.st_dev, st.st_ino, st.st_size, st.st_mtim};
 }
 
-// The last file read, so a start that reads many values parses it once.
+// The last file read, so a start that reads many values parses it once. Kept
+// only for a file whose time was already a second old when it was read: one
+// changed within the clock's granularity could keep its stamp.
 struct Cache {
     QString path;
     Stamp stamp;
@@ -145,6 +148,7 @@ std::shared_ptr<const RegistryFile> load(const QString& path) {
     } else if (Cache& c = cache(); c.content && c.path == path && c.stamp == stampOf(st)) {
         return c.content;
     }
+    const qint64 readAt = QDateTime::currentSecsSinceEpoch();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly) || ::fstat(file.handle(), &st) != 0 ||
         !S_ISREG(st.st_mode)) {
@@ -160,7 +164,8 @@ std::shared_ptr<const RegistryFile> load(const QString& path) {
     auto content = std::make_shared<const RegistryFile>(RegistryFile::parse(bytes, &skipped));
     if (skipped > 0)
         qCWarning(lcPlatform) << "skipped" << skipped << "damaged lines of" << path;
-    cache() = Cache{path, stampOf(st), content};
+    if (st.st_mtim.tv_sec + 1 < readAt)
+        cache() = Cache{path, stampOf(st), content};
     return content;
 }
 
@@ -181,11 +186,7 @@ bool save(const QString& path, const RegistryFile& content) {
         file.cancelWriting();
         return false;
     }
-    struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) == 0)
-        cache() = Cache{path, stampOf(st), std::make_shared<const RegistryFile>(content)};
-    else
-        cache() = Cache{};
+    cache() = Cache{}; // too new to trust a stamp of
     return true;
 }
 
