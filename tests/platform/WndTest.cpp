@@ -1,5 +1,5 @@
-#include "TestUtil.h"
 #include "Wnd.h"
+#include "TestUtil.h"
 
 #include <gtest/gtest.h>
 
@@ -79,10 +79,6 @@ TEST(Wnd, SetWindowPosMovesResizesAndStacks) {
     EXPECT_EQ(a.geometry(), QRect(100, 90, 50, 50));
     a.SetWindowPos(nullptr, 0, 0, 20, 30, SWP_NOMOVE | SWP_NOZORDER);
     EXPECT_EQ(a.geometry(), QRect(100, 90, 20, 30));
-
-    QPoint p(5, 5);
-    a.ClientToScreen(p);
-    EXPECT_EQ(p, a.mapToGlobal(QPoint(5, 5)));
 }
 
 TEST(Wnd, AMoveRepaintsAtOnceWithoutTheEventLoop) {
@@ -99,14 +95,6 @@ TEST(Wnd, AMoveRepaintsAtOnceWithoutTheEventLoop) {
     // Both the uncovered table and the moved window were drawn during the call.
     EXPECT_GT(parent.erases, parentErases);
     EXPECT_GT(child.erases, childErases);
-}
-
-TEST(Wnd, ShapeComesFromTheRegion) {
-    PaintingWnd wnd;
-    wnd.resize(100, 100);
-    wnd.SetWindowRgn(QRegion(QRect(0, 0, 50, 100)), TRUE);
-    EXPECT_TRUE(wnd.mask().contains(QPoint(10, 10)));
-    EXPECT_FALSE(wnd.mask().contains(QPoint(60, 10)));
 }
 
 TEST(Wnd, WindowOperationsFromAWorkerHappenOnTheGuiThread) {

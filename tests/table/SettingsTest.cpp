@@ -144,40 +144,6 @@ TEST(SettingsTest, DamagedStoredNamesGiveDefaults) {
     EXPECT_EQ(t.Slots()[10], QString(11, QLatin1Char('z')));
 }
 
-TEST(SettingsTest, ReadHelpersGiveTheStoredValueOrTheDefault) {
-    CSettingsKey key(CSettingsKey::kPublic);
-    char text[12];
-    std::memset(text, 'x', sizeof text);
-    Util_WriteStringRegKey(key, "Empty", "");
-    Util_ReadStringRegKeyCch(key, "Empty", text, sizeof text, "def");
-    EXPECT_STREQ(text, "def");
-    Util_ReadStringRegKeyCch(key, "Missing", text, 4, "default");
-    EXPECT_STREQ(text, "def"); // cut to the buffer
-    Util_WriteStringRegKey(key, "Name", "Petya");
-    Util_ReadStringRegKeyCch(key, "Name", text, 5, "def"); // "Petya" and its zero need 6
-    EXPECT_STREQ(text, "def");
-    EXPECT_EQ(Util_WriteStringRegKey(key, "Name", nullptr), E_INVALIDARG);
-
-    DWORD number = 0;
-    Util_ReadIntRegKey(key, "Name", &number, 7); // a string is no number
-    EXPECT_EQ(number, 7u);
-    int flag = 0;
-    Util_ReadBoolRegKey(key, "NoFlag", &flag, 2);
-    EXPECT_FALSE(BOOLTobool(flag)); // only 1 is true
-
-    const char def[4] = {1, 2, 3, 4};
-    char data[4];
-    DXUtil_ReadBinaryRegKey(key, "Missing", data, 4, def);
-    EXPECT_EQ(QByteArray(data, 4), QByteArray(def, 4));
-    // Shorter or longer than asked: zeros, never half a value.
-    for (const char* stored : {"ab", "abcdef"}) {
-        std::memcpy(data, "wxyz", 4);
-        DXUtil_WriteBinaryRegKey(key, "Blob", stored, static_cast<DWORD>(std::strlen(stored)));
-        DXUtil_ReadBinaryRegKey(key, "Blob", data, 4, def);
-        EXPECT_EQ(QByteArray(data, 4), QByteArray(4, '\0')) << stored;
-    }
-}
-
 TEST(SettingsTest, AppProcessMessageHandlesWhatIsPendingAndReturnsWhenNothingIs) {
     AppProcessMessage();
     bool ran = false;
