@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDataStream>
 #include <QtEndian>
 
 #include <climits>
@@ -99,10 +100,12 @@ TEST(RegionData, DamagedBlobsNeverEscapeTheirBound) {
             continue;
         ++shapes;
         ASSERT_GE(blob.size(), 32);
-        const QRect bound(QPoint(qFromLittleEndian<qint32>(blob.constData() + 16),
-                                 qFromLittleEndian<qint32>(blob.constData() + 20)),
-                          QPoint(qFromLittleEndian<qint32>(blob.constData() + 24) - 1,
-                                 qFromLittleEndian<qint32>(blob.constData() + 28) - 1));
+        QDataStream in(blob); // no pointer arithmetic on a possibly shared empty array
+        in.setByteOrder(QDataStream::LittleEndian);
+        in.skipRawData(16);
+        qint32 l = 0, t = 0, r = 0, b = 0;
+        in >> l >> t >> r >> b;
+        const QRect bound(QPoint(l, t), QPoint(r - 1, b - 1));
         ASSERT_TRUE(bound.contains(region.boundingRect())) << "round " << round;
     }
     EXPECT_GT(shapes, 50); // harmless damage still reads
