@@ -1,11 +1,11 @@
 #include "Pack.h"
 
-#include "Sound.h"
 #include "MessageBox.h"
 #include "MyLabel.h"
 #include "Random.h"
 #include "Registry.h"
 #include "Resources.h"
+#include "Sound.h"
 #include "Star.h"
 #include "Time.h"
 #include "Util.h"
