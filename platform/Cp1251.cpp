@@ -55,6 +55,16 @@ QByteArray Cp1251FromUnicode(const QString& text) {
     return out;
 }
 
+QByteArray Cp1251Field(const QString& text, qsizetype cch) {
+    QByteArray bytes = Cp1251FromUnicode(text);
+    if (const qsizetype nul = bytes.indexOf('\0'); nul >= 0)
+        bytes.truncate(nul);
+    // Windows-1251 has one byte per character: a cut never splits one.
+    if (cch > 0 && bytes.size() > cch - 1)
+        bytes.truncate(cch - 1);
+    return bytes;
+}
+
 QString Cp1251ToUnicode(const char* data, qsizetype length) {
     if (data == nullptr)
         return {};

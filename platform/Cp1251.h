@@ -13,6 +13,11 @@ char Cp1251FromChar(QChar ch);
 // counts as one) becomes '?'.
 QByteArray Cp1251FromUnicode(const QString& text);
 
+// What a zero-terminated field of cch bytes keeps of text: Windows-1251, up
+// to the first NUL, at most cch - 1 bytes, so it always reads back whole.
+// cch 0 cuts only at the NUL.
+QByteArray Cp1251Field(const QString& text, qsizetype cch);
+
 // Stops at the first NUL; a negative length reads up to the NUL. Byte 0x98,
 // unassigned in the code page, becomes U+FFFD.
 QString Cp1251ToUnicode(const char* data, qsizetype length);

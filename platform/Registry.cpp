@@ -1,14 +1,20 @@
 #include "Registry.h"
 
 #include "Cp1251.h"
+#include "PlatformLog.h"
 #include "RegistryFile.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QTemporaryFile>
+#include <cerrno>
 #include <cstring>
+#include <memory>
 #include <mutex>
+#include <sys/stat.h>
 #include <unordered_map>
 
 // Never dereferenced: it only gives HKEY_CURRENT_USER an address of its own.
@@ -95,29 +101,93 @@ QByteArray valueName(const char* name) {
     return name ? QByteArray(name) : QByteArray();
 }
 
-RegistryFile load(const QString& path) {
+// What tells a file's versions apart: every write replaces the file, so a new
+// version has a new inode, and an edit in place changes the time or the size.
+struct Stamp {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    timespec modified{};
+    bool operator==(const Stamp& o) const {
+        return device == o.device && inode == o.inode && size == o.size &&
+               modified.tv_sec == o.modified.tv_sec && modified.tv_nsec == o.modified.tv_nsec;
+    }
+};
+
+Stamp stampOf(const struct stat& st) {
+    return Stamp{st.st_dev, st.st_ino, st.st_size, st.st_mtim};
+}
+
+// The last file read, so a start that reads many values parses it once. Kept
+// only for a file whose time was already a second old when it was read: one
+// changed within the clock's granularity could keep its stamp.
+struct Cache {
+    QString path;
+    Stamp stamp;
+    std::shared_ptr<const RegistryFile> content;
+};
+
+Cache& cache() {
+    static Cache c;
+    return c;
+}
+
+const std::shared_ptr<const RegistryFile>& emptyFile() {
+    static const auto empty = std::make_shared<const RegistryFile>();
+    return empty;
+}
+
+// The content of the file; an empty one when there is no file (or no folder
+// for it); nullptr when a file is there that cannot be read.
+std::shared_ptr<const RegistryFile> load(const QString& path) {
+    struct stat st {};
+    const QByteArray native = QFile::encodeName(path);
+    if (::stat(native.constData(), &st) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return emptyFile();
+    } else if (Cache& c = cache(); c.content && c.path == path && c.stamp == stampOf(st)) {
+        return c.content;
+    }
+    const qint64 readAt = QDateTime::currentSecsSinceEpoch();
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return RegistryFile::parse(file.readAll());
+    if (!file.open(QIODevice::ReadOnly) || ::fstat(file.handle(), &st) != 0 ||
+        !S_ISREG(st.st_mode)) {
+        qCWarning(lcPlatform) << "cannot read" << path << file.errorString();
+        return nullptr;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        qCWarning(lcPlatform) << "cannot read" << path << file.errorString();
+        return nullptr;
+    }
+    int skipped = 0;
+    auto content = std::make_shared<const RegistryFile>(RegistryFile::parse(bytes, &skipped));
+    if (skipped > 0)
+        qCWarning(lcPlatform) << "skipped" << skipped << "damaged lines of" << path;
+    if (st.st_mtim.tv_sec + 1 < readAt)
+        cache() = Cache{path, stampOf(st), content};
+    return content;
 }
 
 bool makeFolder(const QString& path) {
     return QDir().mkpath(QFileInfo(path).absolutePath());
 }
 
+// Replaces the file whole: a reader still holding the old one reads it complete.
 bool save(const QString& path, const RegistryFile& content) {
-    if (!makeFolder(path))
+    if (!makeFolder(path)) {
+        qCWarning(lcPlatform) << "cannot make the folder of" << path;
         return false;
+    }
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
     const QByteArray bytes = content.serialize();
-    if (file.write(bytes) != bytes.size()) {
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        qCWarning(lcPlatform) << "cannot write" << path << file.errorString();
         file.cancelWriting();
         return false;
     }
-    return file.commit();
+    cache() = Cache{}; // too new to trust a stamp of
+    return true;
 }
 
 } // namespace
@@ -131,6 +201,25 @@ QString RegistryFilePath() {
     return QDir::cleanPath(base + QStringLiteral("/Tavlin2.0/registry.ini"));
 }
 
+QString RegistryStorageProblem() {
+    State& s = state();
+    std::lock_guard lock(s.mutex);
+    const QString path = RegistryFilePath();
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QDir().mkpath(folder))
+        return QStringLiteral("Настройки не будут сохранены: не удаётся создать папку %1")
+            .arg(QDir::toNativeSeparators(folder));
+    if (!load(path))
+        return QStringLiteral("Настройки не будут прочитаны и сохранены: нет доступа к файлу %1")
+            .arg(QDir::toNativeSeparators(path));
+    // Every write puts a new file beside the old one and renames it.
+    QTemporaryFile probe(folder + QStringLiteral("/.registry-XXXXXX"));
+    if (!probe.open())
+        return QStringLiteral("Настройки не будут сохранены: нет доступа на запись в папку %1")
+            .arg(QDir::toNativeSeparators(folder));
+    return {};
+}
+
 LONG RegCreateKeyEx(HKEY root, const char* subKey, DWORD samDesired, HKEY* result,
                     DWORD* disposition) {
     State& s = state();
@@ -141,10 +230,13 @@ LONG RegCreateKeyEx(HKEY root, const char* subKey, DWORD samDesired, HKEY* resul
         return status;
     if (!makeFolder(key.file))
         return ERROR_ACCESS_DENIED;
-    RegistryFile content = load(key.file);
-    const bool created = !content.keyExists(key.path);
-    const QString canonical = content.canonicalPath(key.path);
+    const auto stored = load(key.file);
+    if (!stored)
+        return ERROR_ACCESS_DENIED;
+    const bool created = !stored->keyExists(key.path);
+    const QString canonical = stored->canonicalPath(key.path);
     if (created) {
+        RegistryFile content = *stored;
         content.addKey(canonical);
         if (!save(key.file, content))
             return ERROR_ACCESS_DENIED;
@@ -162,10 +254,12 @@ LONG RegOpenKeyEx(HKEY root, const char* subKey, DWORD samDesired, HKEY* result)
     if (const LONG status = subKeyOf(s, root, subKey, result, ERROR_FILE_NOT_FOUND, key);
         status != ERROR_SUCCESS)
         return status;
-    const RegistryFile content = load(key.file);
-    if (!content.keyExists(key.path))
+    const auto content = load(key.file);
+    if (!content)
+        return ERROR_ACCESS_DENIED;
+    if (!content->keyExists(key.path))
         return ERROR_FILE_NOT_FOUND;
-    *result = addHandle(s, OpenKey{key.file, content.canonicalPath(key.path), samDesired});
+    *result = addHandle(s, OpenKey{key.file, content->canonicalPath(key.path), samDesired});
     return ERROR_SUCCESS;
 }
 
@@ -177,8 +271,10 @@ LONG RegQueryValueEx(HKEY key, const char* valueName, DWORD* type, BYTE* data, D
     OpenKey open;
     if (const LONG status = keyWithAccess(s, key, KEY_QUERY_VALUE, open); status != ERROR_SUCCESS)
         return status;
-    const RegistryFile content = load(open.file);
-    const RegistryFile::Value* value = content.findValue(open.path, ::valueName(valueName));
+    const auto content = load(open.file);
+    if (!content)
+        return ERROR_ACCESS_DENIED;
+    const RegistryFile::Value* value = content->findValue(open.path, ::valueName(valueName));
     if (value == nullptr)
         return ERROR_FILE_NOT_FOUND;
     if (type != nullptr)
@@ -207,7 +303,10 @@ LONG RegSetValueEx(HKEY key, const char* valueName, DWORD type, const BYTE* data
     OpenKey open;
     if (const LONG status = keyWithAccess(s, key, KEY_SET_VALUE, open); status != ERROR_SUCCESS)
         return status;
-    RegistryFile content = load(open.file);
+    const auto stored = load(open.file);
+    if (!stored)
+        return ERROR_ACCESS_DENIED; // never replace what could not be read
+    RegistryFile content = *stored;
     content.setValue(open.path, ::valueName(valueName), type, *bytes);
     return save(open.file, content) ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
 }
@@ -218,7 +317,10 @@ LONG RegDeleteValue(HKEY key, const char* valueName) {
     OpenKey open;
     if (const LONG status = keyWithAccess(s, key, KEY_SET_VALUE, open); status != ERROR_SUCCESS)
         return status;
-    RegistryFile content = load(open.file);
+    const auto stored = load(open.file);
+    if (!stored)
+        return ERROR_ACCESS_DENIED;
+    RegistryFile content = *stored;
     if (!content.removeValue(open.path, ::valueName(valueName)))
         return ERROR_FILE_NOT_FOUND;
     return save(open.file, content) ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;

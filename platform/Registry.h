@@ -1,11 +1,13 @@
 #pragma once
 // The per-user registry the game keeps its settings in, with the calls and
 // semantics of the Windows one. Everything under HKEY_CURRENT_USER lives in
-// one text file, $XDG_CONFIG_HOME/Tavlin2.0/registry.ini; every call reads the
-// current file and every change rewrites it atomically, so handles never hold
-// stale data. Names and REG_SZ data are Windows-1251. Safe to call from any
-// thread.
+// one text file, $XDG_CONFIG_HOME/Tavlin2.0/registry.ini. The file is parsed
+// again only when it changed on disk, so handles never hold stale data, and
+// every change replaces it whole and atomically. A file that exists but cannot
+// be read is never overwritten: calls on it fail with ERROR_ACCESS_DENIED.
+// Names and REG_SZ data are Windows-1251. Safe to call from any thread.
 
+#include "WinError.h"
 #include "WinTypes.h"
 
 #include <QString>
@@ -13,13 +15,6 @@
 struct RegKey;
 using HKEY = RegKey*;
 extern HKEY const HKEY_CURRENT_USER;
-
-constexpr LONG ERROR_SUCCESS = 0;
-constexpr LONG ERROR_FILE_NOT_FOUND = 2;
-constexpr LONG ERROR_ACCESS_DENIED = 5;
-constexpr LONG ERROR_INVALID_HANDLE = 6;
-constexpr LONG ERROR_INVALID_PARAMETER = 87;
-constexpr LONG ERROR_MORE_DATA = 234;
 
 constexpr DWORD REG_NONE = 0;
 constexpr DWORD REG_SZ = 1;
@@ -54,3 +49,6 @@ LONG RegCloseKey(HKEY key);
 
 // The file calls made now would use, for messages and tests.
 QString RegistryFilePath();
+// Empty when the settings can be read and kept; otherwise what the user should
+// be told, in Russian, naming the path at fault.
+QString RegistryStorageProblem();

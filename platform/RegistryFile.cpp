@@ -234,8 +234,9 @@ QString payloadText(const RegistryFile::Value& v) {
 
 } // namespace
 
-RegistryFile RegistryFile::parse(const QByteArray& text) {
+RegistryFile RegistryFile::parse(const QByteArray& text, int* skipped) {
     RegistryFile file;
+    int bad = 0;
     ptrdiff_t current = -1; // section the following values belong to, if any
     for (QByteArray raw : text.split('\n')) {
         if (raw.endsWith('\r'))
@@ -249,18 +250,25 @@ RegistryFile RegistryFile::parse(const QByteArray& text) {
         if (line.startsWith(u'[')) {
             // Values after a section line that cannot be read must not land in the previous one.
             current = -1;
-            if (damaged || !line.endsWith(u']'))
-                continue;
-            if (const auto path = normalizedPath(line.sliced(1, line.size() - 2).toString()))
+            const auto path = damaged || !line.endsWith(u']')
+                                  ? std::nullopt
+                                  : normalizedPath(line.sliced(1, line.size() - 2).toString());
+            if (path)
                 current = &file.keyFor(*path) - file.keys_.data();
+            else
+                ++bad;
             continue;
         }
-        if (damaged || current < 0 || line.isEmpty() || line.startsWith(u';') ||
-            line.startsWith(u'#'))
+        if (line.isEmpty() || (!damaged && (line.startsWith(u';') || line.startsWith(u'#'))))
             continue;
-        if (auto value = parseValueLine(line))
+        auto value = damaged || current < 0 ? std::nullopt : parseValueLine(line);
+        if (value)
             put(file.keys_[static_cast<size_t>(current)], std::move(*value));
+        else
+            ++bad;
     }
+    if (skipped != nullptr)
+        *skipped = bad;
     return file;
 }
 

@@ -21,8 +21,9 @@ public:
         std::vector<Value> values;
     };
 
-    // Skips every line it cannot read, so a damaged file still yields its good values.
-    static RegistryFile parse(const QByteArray& text);
+    // Skips every line it cannot read, so a damaged file still yields its good
+    // values; counts those lines in *skipped.
+    static RegistryFile parse(const QByteArray& text, int* skipped = nullptr);
     QByteArray serialize() const;
 
     // Joins the parts, drops empty ones; nothing when a part would break a section line.

@@ -1,106 +1,183 @@
 #include "CompSettings.h"
 
 #include "Cp1251.h"
-#include "Registry.h"
 #include "Util.h"
 
 #include <QByteArray>
 #include <QFile>
 
+#include <iterator>
+
 namespace {
 
-// Only 1 counts as true, as everywhere in the registry.
-bool ReadBool(HKEY key, const char* name, bool def) {
-    int value = 0;
-    Util_ReadBoolRegKey(key, name, &value, boolToBOOL(def));
-    return BOOLTobool(value);
+enum class Kind {
+    Flag,      // only 1 is true, as everywhere in the registry
+    SoundFlag, // sound is on unless it was switched off: only 0 is false
+    Number,    // a value outside low..high reads as the default
+    Text,      // cut to the buffer it is read back into
+    Path,      // never cut: cut short it would name another file
+};
+
+template <class T> using Field = T& (*)(CCompSettings&);
+
+struct Entry {
+    const char* name;
+    Kind kind;
+    Field<bool> flag;
+    Field<int> number;
+    Field<QString> text;
+    int def; // flags and numbers
+    const char16_t* defText;
+    int low, high; // numbers
+    DWORD cch;     // texts and paths: the buffer read into
+    bool read;     // "NoShowNameWnd" is only written
+    int writeOrder;
+};
+
+using S = CCompSettings;
+
+constexpr Entry Flag(const char* name, Field<bool> f, bool def, int writeOrder,
+                     Kind kind = Kind::Flag, bool read = true) {
+    return {name, kind, f, nullptr, nullptr, def ? 1 : 0, nullptr, 0, 0, 0, read, writeOrder};
+}
+constexpr Entry Number(const char* name, Field<int> f, int def, int low, int high, int writeOrder) {
+    return {name, Kind::Number, nullptr, f, nullptr, def, nullptr, low, high, 0, true, writeOrder};
+}
+constexpr Entry Text(const char* name, Field<QString> f, const char16_t* def, Kind kind, DWORD cch,
+                     int writeOrder) {
+    return {name, kind, nullptr, nullptr, f, 0, def, 0, 0, cch, true, writeOrder};
 }
 
-int ReadInt(HKEY key, const char* name, int def, int low, int high) {
-    DWORD value = 0;
-    Util_ReadIntRegKey(key, name, &value, static_cast<DWORD>(def));
-    const auto signedValue = static_cast<LONG>(value);
-    return signedValue >= low && signedValue <= high ? static_cast<int>(signedValue) : def;
+// In reading order; writeOrder is the place of each value when writing.
+const Entry kEntries[] = {
+    Flag(
+        "FirstHelp", [](S& s) -> bool& { return s.m_FirstHelp; }, true, 15),
+    Number(
+        "Players quantity", [](S& s) -> int& { return s.m_NumberPlayers; }, 2, 2, 4, 1),
+    Number(
+        "Game Rate", [](S& s) -> int& { return s.m_GameRate; }, 500, 0, S::kMaxGameRate, 2),
+    Flag(
+        "ShowTabloVictory", [](S& s) -> bool& { return s.m_ShowTabloVictory; }, true, 13),
+    Flag(
+        "ShowAnimation", [](S& s) -> bool& { return s.m_ShowAnimation; }, true, 7),
+    Flag(
+        "SoundEffect", [](S& s) -> bool& { return s.m_Sound; }, true, 16, Kind::SoundFlag),
+    Flag(
+        "GameForStars", [](S& s) -> bool& { return s.m_GameForStars; }, true, 14),
+    Flag(
+        "Game31", [](S& s) -> bool& { return s.m_Game31; }, true, 12),
+    Number(
+        "Shirt Number", [](S& s) -> int& { return s.m_ShirtNumber; }, S::kFirstShirt,
+        S::kFirstShirt, S::kLastShirt, 3),
+    Number(
+        "Table Number", [](S& s) -> int& { return s.m_TableNumber; }, 1, 0, S::kLastTable, 4),
+    Number(
+        "Background Number", [](S& s) -> int& { return s.m_BGNumber; }, 0, 0, S::kLastBG, 5),
+    Text(
+        "NameComp1", [](S& s) -> QString& { return s.m_NameComp[0]; }, u"Евлампий", Kind::Text,
+        S::kNameBytes, 8),
+    Text(
+        "NameComp2", [](S& s) -> QString& { return s.m_NameComp[1]; }, u"Кирилл", Kind::Text,
+        S::kNameBytes, 9),
+    Text(
+        "NameComp3", [](S& s) -> QString& { return s.m_NameComp[2]; }, u"Кузьма", Kind::Text,
+        S::kNameBytes, 10),
+    Text(
+        "TableImage", [](S& s) -> QString& { return s.m_TableImageFile; }, u"image.jpg", Kind::Path,
+        S::kPathBytes, 11),
+    Flag(
+        "NoShowNameWnd", [](S& s) -> bool& { return s.m_NoShowNameWnd; }, false, 6, Kind::Flag,
+        false),
+};
+
+void SetDefault(S& s, const Entry& e) {
+    if (e.flag)
+        e.flag(s) = e.def != 0;
+    else if (e.number)
+        e.number(s) = e.def;
+    else
+        e.text(s) = QString::fromUtf16(e.defText);
 }
 
-QString ReadString(HKEY key, const char* name, DWORD cch, const QString& def) {
-    QByteArray buffer(static_cast<qsizetype>(cch), '\0');
-    const QByteArray defBytes = Cp1251FromUnicode(def);
-    Util_ReadStringRegKeyCch(key, name, buffer.data(), cch, defBytes.constData());
-    return Cp1251ToUnicode(buffer.constData(), -1);
+void ReadEntry(HKEY key, S& s, const Entry& e) {
+    switch (e.kind) {
+    case Kind::Flag:
+    case Kind::SoundFlag: {
+        int value = 0;
+        Util_ReadBoolRegKey(key, e.name, &value, e.def);
+        e.flag(s) = e.kind == Kind::Flag ? BOOLTobool(value) : value != 0;
+        break;
+    }
+    case Kind::Number: {
+        DWORD value = 0;
+        Util_ReadIntRegKey(key, e.name, &value, static_cast<DWORD>(e.def));
+        const auto signedValue = static_cast<LONG>(value);
+        e.number(s) = signedValue >= e.low && signedValue <= e.high ? signedValue : e.def;
+        break;
+    }
+    case Kind::Text:
+    case Kind::Path: {
+        QByteArray buffer(static_cast<qsizetype>(e.cch), '\0');
+        const QByteArray def = Cp1251FromUnicode(QString::fromUtf16(e.defText));
+        Util_ReadStringRegKeyCch(key, e.name, buffer.data(), e.cch, def.constData());
+        e.text(s) = Cp1251ToUnicode(buffer.constData(), -1);
+        break;
+    }
+    }
 }
 
-// A longer name would not fit the buffer it is read back into.
-void WriteString(HKEY key, const char* name, const QString& value, DWORD cch) {
-    QByteArray bytes = Cp1251FromUnicode(value);
-    const int nul = static_cast<int>(bytes.indexOf('\0'));
-    if (nul >= 0)
-        bytes.truncate(nul);
-    if (cch != 0 && bytes.size() > static_cast<qsizetype>(cch - 1))
-        bytes.truncate(static_cast<qsizetype>(cch - 1));
-    Util_WriteStringRegKey(key, name, bytes.constData());
-}
-
-HKEY OpenKey() {
-    HKEY key = nullptr;
-    if (RegCreateKeyEx(HKEY_CURRENT_USER, CCompSettings::kKey, KEY_ALL_ACCESS, &key) !=
-        ERROR_SUCCESS)
-        return nullptr;
-    return key;
+void WriteEntry(HKEY key, S& s, const Entry& e) {
+    switch (e.kind) {
+    case Kind::Flag:
+    case Kind::SoundFlag:
+        Util_WriteBoolRegKey(key, e.name, boolToBOOL(e.flag(s)));
+        break;
+    case Kind::Number:
+        Util_WriteIntRegKey(key, e.name, static_cast<DWORD>(e.number(s)));
+        break;
+    case Kind::Text:
+    case Kind::Path:
+        Util_WriteStringRegKey(
+            key, e.name, Cp1251Field(e.text(s), e.kind == Kind::Text ? e.cch : 0).constData());
+        break;
+    }
 }
 
 } // namespace
 
+CCompSettings::CCompSettings() {
+    SetDefaults();
+}
+
+void CCompSettings::SetDefaults() {
+    for (const Entry& e : kEntries)
+        SetDefault(*this, e);
+}
+
 bool CCompSettings::Read() {
-    HKEY key = OpenKey();
+    SetDefaults();
+    const CSettingsKey key(kKey);
     if (!key)
         return false;
-    m_FirstHelp = ReadBool(key, "FirstHelp", true);
-    m_NumberPlayers = ReadInt(key, "Players quantity", 2, 2, 4);
-    m_GameRate = ReadInt(key, "Game Rate", 500, 0, kMaxGameRate);
-    m_ShowTabloVictory = ReadBool(key, "ShowTabloVictory", true);
-    m_ShowAnimation = ReadBool(key, "ShowAnimation", true);
-    {
-        // Sound is on unless it was switched off.
-        int value = 0;
-        Util_ReadBoolRegKey(key, "SoundEffect", &value, 1);
-        m_Sound = value != 0;
+    for (const Entry& e : kEntries) {
+        if (e.read)
+            ReadEntry(key, *this, e);
     }
-    m_GameForStars = ReadBool(key, "GameForStars", true);
-    m_Game31 = ReadBool(key, "Game31", true);
-    m_ShirtNumber = ReadInt(key, "Shirt Number", kFirstShirt, kFirstShirt, kLastShirt);
-    m_TableNumber = ReadInt(key, "Table Number", 1, 0, kLastTable);
-    m_BGNumber = ReadInt(key, "Background Number", 0, 0, kLastBG);
-    m_NameComp[0] = ReadString(key, "NameComp1", kNameBytes, QStringLiteral("Евлампий"));
-    m_NameComp[1] = ReadString(key, "NameComp2", kNameBytes, QStringLiteral("Кирилл"));
-    m_NameComp[2] = ReadString(key, "NameComp3", kNameBytes, QStringLiteral("Кузьма"));
-    m_TableImageFile = ReadString(key, "TableImage", kPathBytes, QStringLiteral("image.jpg"));
-    RegCloseKey(key);
     return true;
 }
 
 bool CCompSettings::Write() const {
-    HKEY key = OpenKey();
+    const CSettingsKey key(kKey);
     if (!key)
         return false;
-    Util_WriteIntRegKey(key, "Players quantity", static_cast<DWORD>(m_NumberPlayers));
-    Util_WriteIntRegKey(key, "Game Rate", static_cast<DWORD>(m_GameRate));
-    Util_WriteIntRegKey(key, "Shirt Number", static_cast<DWORD>(m_ShirtNumber));
-    Util_WriteIntRegKey(key, "Table Number", static_cast<DWORD>(m_TableNumber));
-    Util_WriteIntRegKey(key, "Background Number", static_cast<DWORD>(m_BGNumber));
-    Util_WriteBoolRegKey(key, "NoShowNameWnd", boolToBOOL(m_NoShowNameWnd));
-    Util_WriteBoolRegKey(key, "ShowAnimation", boolToBOOL(m_ShowAnimation));
-    WriteString(key, "NameComp1", m_NameComp[0], kNameBytes);
-    WriteString(key, "NameComp2", m_NameComp[1], kNameBytes);
-    WriteString(key, "NameComp3", m_NameComp[2], kNameBytes);
-    // A path is never cut: cut short it would name another file.
-    WriteString(key, "TableImage", m_TableImageFile, 0);
-    Util_WriteBoolRegKey(key, "Game31", boolToBOOL(m_Game31));
-    Util_WriteBoolRegKey(key, "ShowTabloVictory", boolToBOOL(m_ShowTabloVictory));
-    Util_WriteBoolRegKey(key, "GameForStars", boolToBOOL(m_GameForStars));
-    Util_WriteBoolRegKey(key, "FirstHelp", boolToBOOL(m_FirstHelp));
-    Util_WriteBoolRegKey(key, "SoundEffect", boolToBOOL(m_Sound));
-    RegCloseKey(key);
+    // Only read here: the table's fields give access for writing and reading alike.
+    auto& self = const_cast<CCompSettings&>(*this);
+    for (int order = 1; order <= static_cast<int>(std::size(kEntries)); ++order) {
+        for (const Entry& e : kEntries) {
+            if (e.writeOrder == order)
+                WriteEntry(key, self, e);
+        }
+    }
     return true;
 }
 

@@ -14,7 +14,7 @@
 
 class CCompSettings {
 public:
-    static constexpr const char* kKey = "Software\\Tavlin2.0\\Comp";
+    static constexpr const char* kKey = "Comp"; // "Software\\Tavlin2.0\\Comp"
 
     // Card backs are the pictures 37..43 of the card-picture library.
     static constexpr int kFirstShirt = 37;
@@ -29,26 +29,28 @@ public:
     static constexpr DWORD kNameBytes = 12;
     static constexpr DWORD kPathBytes = 260;
 
-    bool m_FirstHelp = true;
-    int m_NumberPlayers = 2;
-    int m_GameRate = 500; // ms
-    bool m_ShowTabloVictory = true;
-    bool m_ShowAnimation = true;
-    bool m_Sound = true;
-    bool m_GameForStars = true;
-    bool m_Game31 = true;
-    int m_ShirtNumber = kFirstShirt;
-    int m_TableNumber = 1;
-    int m_BGNumber = 0;
-    // Seats 2, 3 and 4: "NameComp1" .. "NameComp3".
-    QString m_NameComp[3] = {QStringLiteral("Евлампий"), QStringLiteral("Кирилл"),
-                             QStringLiteral("Кузьма")};
-    QString m_TableImageFile = QStringLiteral("image.jpg");
-    // Only written; this program never shows the names window by itself.
-    bool m_NoShowNameWnd = false;
+    // Every member starts at its default, from the one table of the settings.
+    CCompSettings();
 
-    // False when the key can be neither opened nor created: then nothing is
-    // read and the caller keeps its own values.
+    bool m_FirstHelp;
+    int m_NumberPlayers;
+    int m_GameRate; // ms
+    bool m_ShowTabloVictory;
+    bool m_ShowAnimation;
+    bool m_Sound;
+    bool m_GameForStars;
+    bool m_Game31;
+    int m_ShirtNumber;
+    int m_TableNumber;
+    int m_BGNumber;
+    // Seats 2, 3 and 4: "NameComp1" .. "NameComp3".
+    QString m_NameComp[3];
+    QString m_TableImageFile;
+    // Only written; this program never shows the names window by itself.
+    bool m_NoShowNameWnd;
+
+    // Puts every member back to its default, then reads what is stored. False
+    // when the key can be neither opened nor created: the defaults stay.
     bool Read();
     // False when the key cannot be opened; nothing is written then.
     bool Write() const;
@@ -56,4 +58,7 @@ public:
     // The table to show for m_TableNumber: the user's picture only while its
     // file opens for reading, table 1 otherwise.
     int EffectiveTable() const;
+
+private:
+    void SetDefaults();
 };

@@ -1,6 +1,5 @@
 #include "FramePlacement.h"
 
-#include "Registry.h"
 #include "Util.h"
 
 #include <QGuiApplication>
@@ -14,14 +13,6 @@ constexpr int kBorder = 4;
 constexpr int kCaption = 23;
 // Window coordinates were 16-bit there; anything beyond is damage.
 constexpr LONG kCoordLimit = 32767;
-
-HKEY OpenKey() {
-    HKEY key = nullptr;
-    if (RegCreateKeyEx(HKEY_CURRENT_USER, CFramePlacement::kKey, KEY_ALL_ACCESS, &key) !=
-        ERROR_SUCCESS)
-        return nullptr;
-    return key;
-}
 
 LONG ReadEdge(HKEY key, const char* name, int def) {
     DWORD value = 0;
@@ -65,7 +56,7 @@ QSize CFramePlacement::WindowSize(QSize client) {
 }
 
 bool CFramePlacement::Read() {
-    HKEY key = OpenKey();
+    const CSettingsKey key(CSettingsKey::kPublic);
     if (!key)
         return false;
     const QRect def = DefaultRect();
@@ -73,7 +64,6 @@ bool CFramePlacement::Read() {
     const LONG top = ReadEdge(key, "Top", def.top());
     const LONG right = ReadEdge(key, "Width", def.left() + def.width());
     const LONG bottom = ReadEdge(key, "Height", def.top() + def.height());
-    RegCloseKey(key);
 
     if (InRange(left) && InRange(top) && InRange(right) && InRange(bottom) && right > left &&
         bottom > top)
@@ -84,7 +74,7 @@ bool CFramePlacement::Read() {
 }
 
 bool CFramePlacement::Write() const {
-    HKEY key = OpenKey();
+    const CSettingsKey key(CSettingsKey::kPublic);
     if (!key)
         return false;
     const QRect& rc = m_rcNormalPosition;
@@ -93,7 +83,6 @@ bool CFramePlacement::Write() const {
     Util_WriteIntRegKey(key, "Width", static_cast<DWORD>(rc.left() + rc.width()));
     Util_WriteIntRegKey(key, "Height", static_cast<DWORD>(rc.top() + rc.height()));
     Util_WriteIntRegKey(key, "ShowMode", static_cast<DWORD>(m_ShowMode));
-    RegCloseKey(key);
     return true;
 }
 

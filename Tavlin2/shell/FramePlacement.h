@@ -18,8 +18,6 @@ class QWidget;
 
 class CFramePlacement {
 public:
-    static constexpr const char* kKey = "Software\\Tavlin2.0\\Public";
-
     // "ShowMode" values.
     static constexpr int kShowNormal = 1;
     static constexpr int kShowMinimized = 2;

@@ -1,13 +1,14 @@
 #include "Pack.h"
 
-#include "Sound.h"
 #include "MessageBox.h"
 #include "MyLabel.h"
 #include "Random.h"
 #include "Registry.h"
 #include "Resources.h"
+#include "Sound.h"
 #include "Star.h"
 #include "Time.h"
+#include "Util.h"
 
 #include <QRect>
 
@@ -16,7 +17,6 @@
 std::atomic<std::uint32_t> CPack::m_Shuffle{0};
 
 namespace {
-const char kPublicKey[] = "Software\\Tavlin2.0\\Public";
 const char kShuffleValue[] = "Shuffle";
 const char kCardLibrary[] = "DeckArt.dll";
 constexpr UINT kProgramIcon = 8037;
@@ -24,13 +24,14 @@ constexpr UINT kProgramIcon = 8037;
 std::atomic<bool> g_shuffleWritten{false};
 
 // The ×1.33 step of the seed, computed as the old code did: single-precision
-// constant, double-precision product, truncated.
+// constant, double-precision product, truncated. A stored seed can be any
+// 32-bit value, whose product no 32-bit integer holds: compare before
+// converting.
 std::uint32_t NextSeed(std::uint32_t seed) {
     const double product = static_cast<double>(seed) * static_cast<double>(1.33f);
-    auto next = static_cast<std::uint32_t>(product);
-    if (next > 0x7FFF)
-        next = 57;
-    return next;
+    if (product >= 0x7FFF + 1.0)
+        return 57;
+    return static_cast<std::uint32_t>(product);
 }
 
 // Loads the card-picture library and makes it the current resource module
@@ -308,31 +309,21 @@ int CPack::IncrementShuffle() {
 }
 
 void CPack::ReadShuffleFromReg() {
-    HKEY key = nullptr;
-    if (RegCreateKeyEx(HKEY_CURRENT_USER, kPublicKey, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+    const CSettingsKey key(CSettingsKey::kPublic);
+    if (!key)
         return;
-    DWORD type = REG_NONE;
     DWORD stored = 0;
-    DWORD size = sizeof(stored);
-    if (RegQueryValueEx(key, kShuffleValue, &type, reinterpret_cast<BYTE*>(&stored), &size) ==
-            ERROR_SUCCESS &&
-        type == REG_DWORD && size == sizeof(stored))
-        m_Shuffle = stored;
-    else
-        m_Shuffle = GetTickCount() % 32767 + 1;
-    RegCloseKey(key);
+    Util_ReadIntRegKey(key, kShuffleValue, &stored, GetTickCount() % 32767 + 1);
+    m_Shuffle = stored;
 }
 
 void CPack::WriteShuffleToReg() {
     if (g_shuffleWritten.exchange(true))
         return;
-    HKEY key = nullptr;
-    if (RegCreateKeyEx(HKEY_CURRENT_USER, kPublicKey, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+    const CSettingsKey key(CSettingsKey::kPublic);
+    if (!key)
         return;
-    const DWORD seed = static_cast<DWORD>(IncrementShuffle());
-    RegSetValueEx(key, kShuffleValue, REG_DWORD, reinterpret_cast<const BYTE*>(&seed),
-                  sizeof(seed));
-    RegCloseKey(key);
+    Util_WriteIntRegKey(key, kShuffleValue, static_cast<DWORD>(IncrementShuffle()));
 }
 
 void CPack::SetShirt(const unsigned int& shirt) {

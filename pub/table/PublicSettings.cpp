@@ -5,6 +5,7 @@
 #include "PublicArt.h"
 
 #include "Cp1251.h"
+#include "TableLog.h"
 #include "Util.h"
 #include "Wnd.h"
 
@@ -13,7 +14,6 @@
 #include <vector>
 
 namespace {
-const char kPublicKey[] = "Software\\Tavlin2.0\\Public";
 const char kUserName[] = "UserName";
 const char kOtherNames[] = "OtherNamesPlayers";
 constexpr int kNameSlots = 11;
@@ -23,15 +23,12 @@ constexpr int kMaxName = kSlotSize - 1;
 constexpr COLORREF kYellow = RGB(255, 255, 0);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 
+const QString kDefaultUserName = QStringLiteral("Товарищч");
+
 // A name as the slots and "UserName" hold it: Windows-1251, "?" for what the
 // code page lacks, at most 11 bytes, so it always reads back.
 QByteArray NameBytes(const QString& name) {
-    QByteArray bytes = Cp1251FromUnicode(name);
-    const qsizetype zero = bytes.indexOf('\0');
-    if (zero >= 0)
-        bytes.truncate(zero);
-    bytes.truncate(kMaxName);
-    return bytes;
+    return Cp1251Field(name, kSlotSize);
 }
 
 QByteArray SlotBytes(const char (&slot)[kSlotSize]) {
@@ -42,13 +39,6 @@ void FillSlot(char (&slot)[kSlotSize], const QByteArray& name) {
     std::memset(slot, 0, kSlotSize);
     std::memcpy(slot, name.constData(),
                 static_cast<std::size_t>(std::min<qsizetype>(name.size(), kMaxName)));
-}
-
-HKEY OpenPublicKey() {
-    HKEY key = nullptr;
-    if (RegCreateKeyEx(HKEY_CURRENT_USER, kPublicKey, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
-        return nullptr;
-    return key;
 }
 } // namespace
 
@@ -94,29 +84,31 @@ void CPublic::SetParent(CWnd* parent) {
 }
 
 void CPublic::ReadSettingFromReg() {
-    HKEY key = OpenPublicKey();
-    if (!key)
+    const CSettingsKey key(CSettingsKey::kPublic);
+    if (!key) {
+        // Settings that cannot be read must not leave the user without a name.
+        qCWarning(lcTable) << "the shared names cannot be read; the default name is used";
+        m_Players[0].SetName(kDefaultUserName);
         return;
+    }
     char name[kSlotSize] = {};
     Util_ReadStringRegKeyCch(key, kUserName, name, kSlotSize,
-                             Cp1251FromUnicode(QStringLiteral("Товарищч")).constData());
+                             Cp1251FromUnicode(kDefaultUserName).constData());
     m_Players[0].SetName(Cp1251ToUnicode(name, -1));
     DXUtil_ReadBinaryRegKey(key, kOtherNames, m_OtherNames, sizeof(m_OtherNames), nullptr);
     // A damaged list still gives names that end within their slots.
     for (auto& slot : m_OtherNames)
         slot[kMaxName] = '\0';
-    RegCloseKey(key);
     m_Art->namesRead = true;
 }
 
 void CPublic::WriteSettingToReg() {
-    HKEY key = OpenPublicKey();
+    const CSettingsKey key(CSettingsKey::kPublic);
     if (!key)
         return;
     const QByteArray name = NameBytes(m_Players[0].m_LabelName.GetCaption());
     Util_WriteStringRegKey(key, kUserName, name.constData());
     DXUtil_WriteBinaryRegKey(key, kOtherNames, m_OtherNames, sizeof(m_OtherNames));
-    RegCloseKey(key);
 }
 
 void CPublic::InitNameDlg(QString* names) {

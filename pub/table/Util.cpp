@@ -10,10 +10,10 @@
 #include <vector>
 
 namespace {
-constexpr LONG kOk = 0;
-constexpr LONG kDefaultUsed = 1; // S_FALSE: the default was taken
-constexpr LONG kFail = static_cast<LONG>(0x80004005);
-constexpr LONG kInvalidArg = static_cast<LONG>(0x80070057);
+constexpr LONG kOk = S_OK;
+constexpr LONG kDefaultUsed = S_FALSE; // the default was taken
+constexpr LONG kFail = E_FAIL;
+constexpr LONG kInvalidArg = E_INVALIDARG;
 
 LONG SetValue(HKEY key, const char* name, DWORD type, const void* data, DWORD size) {
     const LONG rc = RegSetValueEx(key, name, type, static_cast<const BYTE*>(data), size);
@@ -37,6 +37,18 @@ Query QueryValue(HKEY key, const char* name, DWORD capacity) {
     return q;
 }
 } // namespace
+
+CSettingsKey::CSettingsKey(const char* name) {
+    const QByteArray path = QByteArray("Software\\Tavlin2.0\\") + name;
+    if (RegCreateKeyEx(HKEY_CURRENT_USER, path.constData(), KEY_ALL_ACCESS, &m_key) !=
+        ERROR_SUCCESS)
+        m_key = nullptr;
+}
+
+CSettingsKey::~CSettingsKey() {
+    if (m_key)
+        RegCloseKey(m_key);
+}
 
 LONG Util_WriteStringRegKey(HKEY key, const char* name, const char* value) {
     if (!value)

@@ -11,6 +11,26 @@
 
 #include <QString>
 
+// A key of the settings, "Software\\Tavlin2.0\\<name>" under the current user,
+// opened with full access and created when missing; closed when the object
+// goes. False when the key can be neither opened nor created: then reading
+// leaves every default in place and writing does nothing.
+class CSettingsKey {
+public:
+    static constexpr const char* kPublic = "Public"; // shared by both programs
+
+    explicit CSettingsKey(const char* name);
+    ~CSettingsKey();
+    CSettingsKey(const CSettingsKey&) = delete;
+    CSettingsKey& operator=(const CSettingsKey&) = delete;
+
+    explicit operator bool() const { return m_key != nullptr; }
+    operator HKEY() const { return m_key; }
+
+private:
+    HKEY m_key = nullptr;
+};
+
 // 0 on success, E_FAIL when the registry refuses the write; a null string is
 // E_INVALIDARG. The string is Windows-1251 and is stored with its zero.
 LONG Util_WriteStringRegKey(HKEY key, const char* name, const char* value);

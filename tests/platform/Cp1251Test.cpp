@@ -25,17 +25,6 @@ std::optional<char16_t> referenceDecode(unsigned char byte) {
 
 } // namespace
 
-TEST(Cp1251, RussianTextRoundTripsWithKnownBytes) {
-    QString text;
-    for (char16_t c = u'А'; c <= u'я'; ++c)
-        text += QChar(c);
-    text += QStringLiteral("Ёё№«»€ Ok");
-    const QByteArray bytes = Cp1251FromUnicode(text);
-    EXPECT_EQ(bytes.left(2), QByteArray("\xC0\xC1"));
-    EXPECT_EQ(bytes.mid(63, 7), QByteArray("\xFF\xA8\xB8\xB9\xAB\xBB\x88"));
-    EXPECT_EQ(Cp1251ToUnicode(bytes), text);
-}
-
 TEST(Cp1251, EveryByteMatchesTheSystemConverter) {
     if (!referenceDecode('A'))
         GTEST_SKIP() << "iconv has no CP1251";
@@ -62,8 +51,14 @@ TEST(Cp1251, CharactersOutsideBecomeOneQuestionMarkEach) {
         QByteArray("a????\xFF"));
 }
 
-TEST(Cp1251, DecodingEndsAtNul) {
+TEST(Cp1251, TextAndFieldsEndAtNul) {
     EXPECT_EQ(Cp1251ToUnicode(QByteArray("\xC8\xE2\0tail", 7)), QStringLiteral("Ив"));
-    EXPECT_EQ(Cp1251ToUnicode("\xC8\xE2", -1), QStringLiteral("Ив"));
     EXPECT_EQ(Cp1251ToUnicode(nullptr, 5), QString());
+    // A field of 12 bytes keeps 11 and its zero; a NUL ends the text first.
+    EXPECT_EQ(Cp1251Field(QStringLiteral("Александр Сергеевич"), 12),
+              Cp1251FromUnicode(QStringLiteral("Александр С")));
+    EXPECT_EQ(Cp1251Field(QStringLiteral("Ив") + QChar(0) + "an", 12), QByteArray("\xC8\xE2"));
+    EXPECT_EQ(Cp1251Field(QString(300, u'я'), 0), QByteArray(300, '\xFF'));
+    EXPECT_EQ(Cp1251ToUnicode(Cp1251Field(QStringLiteral("Ёё№«»€ Ok"), 0)),
+              QStringLiteral("Ёё№«»€ Ok"));
 }

@@ -50,20 +50,15 @@ TEST(GuiThread, SendFromWorkersRunsOnTheGuiThreadAndReturnsTheResult) {
         EXPECT_EQ(results[static_cast<size_t>(t)], 50 * (2 + t));
 }
 
-TEST(GuiThread, SendOnTheGuiThreadIsSynchronousAndPostIsQueuedInOrder) {
-    EchoWnd wnd;
-    EXPECT_EQ(wnd.SendMessage(WM_USER + 7, 3, 4), 7);
-    ASSERT_EQ(wnd.order.size(), 1u);
-    wnd.PostMessage(WM_USER + 8);
-    wnd.PostMessage(WM_USER + 9);
-    EXPECT_EQ(wnd.order.size(), 1u); // nothing handled before the loop runs
-    ASSERT_TRUE(testutil::WaitFor([&] { return wnd.order.size() == 3; }));
-    EXPECT_EQ(wnd.order[1], WM_USER + 8);
-    EXPECT_EQ(wnd.order[2], WM_USER + 9);
-}
-
-TEST(GuiThread, PostToADestroyedWindowIsDropped) {
+TEST(GuiThread, SendIsSynchronousPostIsQueuedInOrderAndDroppedWithItsWindow) {
     auto* wnd = new EchoWnd;
+    EXPECT_EQ(wnd->SendMessage(WM_USER + 7, 3, 4), 7);
+    wnd->PostMessage(WM_USER + 8);
+    wnd->PostMessage(WM_USER + 9);
+    EXPECT_EQ(wnd->order.size(), 1u); // nothing handled before the loop runs
+    ASSERT_TRUE(testutil::WaitFor([&] { return wnd->order.size() == 3; }));
+    EXPECT_EQ(wnd->order, (std::vector<UINT>{WM_USER + 7, WM_USER + 8, WM_USER + 9}));
+
     wnd->PostMessage(WM_USER + 1);
     delete wnd;
     bool ran = false;

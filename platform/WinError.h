@@ -1,0 +1,39 @@
+#pragma once
+// The status codes of the platform the game was designed for: the system
+// error numbers the registry answers with, and the HRESULT statuses of the
+// library's helpers and of the picture loader.
+
+#include "WinTypes.h"
+
+#include <cstdint>
+
+constexpr LONG ERROR_SUCCESS = 0;
+constexpr LONG ERROR_FILE_NOT_FOUND = 2;
+constexpr LONG ERROR_ACCESS_DENIED = 5;
+constexpr LONG ERROR_INVALID_HANDLE = 6;
+constexpr LONG ERROR_INVALID_PARAMETER = 87;
+constexpr LONG ERROR_MORE_DATA = 234;
+
+using HRESULT = std::int32_t;
+
+// Reached through a using-directive, so a header that still spells some of
+// these out itself does not clash with this one.
+namespace platform::status {
+constexpr HRESULT S_OK = 0;
+constexpr HRESULT S_FALSE = 1;
+constexpr HRESULT E_NOTIMPL = static_cast<HRESULT>(0x80004001);
+constexpr HRESULT E_POINTER = static_cast<HRESULT>(0x80004003);
+constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005);
+constexpr HRESULT E_UNEXPECTED = static_cast<HRESULT>(0x8000FFFF);
+constexpr HRESULT E_OUTOFMEMORY = static_cast<HRESULT>(0x8007000E);
+constexpr HRESULT E_INVALIDARG = static_cast<HRESULT>(0x80070057);
+// What the picture loader answers for bytes that are no picture it knows.
+constexpr HRESULT CTL_E_INVALIDPICTURE = static_cast<HRESULT>(0x800A01E1);
+
+// A system error code as a status: 0x8007xxxx.
+constexpr HRESULT HRESULT_FROM_WIN32(DWORD error) {
+    return error == 0 ? S_OK : static_cast<HRESULT>((error & 0x0000FFFF) | 0x80070000);
+}
+} // namespace platform::status
+
+using namespace platform::status;
