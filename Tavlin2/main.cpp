@@ -1,13 +1,13 @@
 // Tavlin2: Zanta against the computer.
 
+#include "Application.h"
 #include "MainFrame.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Tavlin2"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Занта"));
+    platform::SetUpApplication(QStringLiteral("Tavlin2"), QStringLiteral("zanta"));
 
     CMainFrame frame;
     frame.show();
