@@ -25,8 +25,7 @@ constexpr DWORD kErrorHandleEof = 38;
 // Reads the regular file at path into *bytes. Returns 0, or the system error
 // that stopped it: a missing file, a folder or a pipe, a file larger than
 // maxBytes (kErrorNotEnoughMemory), a short read (kErrorHandleEof).
-DWORD ReadWholeFile(const QString& path, QByteArray* bytes,
-                    qint64 maxBytes = kMaxPictureFileBytes);
+DWORD ReadWholeFile(const QString& path, QByteArray* bytes, qint64 maxBytes = kMaxPictureFileBytes);
 
 // A bitmap, JPEG, GIF or PNG picture, told by its bytes, never by a name.
 // Null for anything else, or when it would decode to more than

@@ -22,11 +22,11 @@ constexpr Id IDB_INDIGO = 8026;
 constexpr Id IDB_BUTTON = 8023;
 
 // Backgrounds 0..6 and tables 3..6 of the appearance page.
-inline constexpr Id kBackgrounds[7] = {IDB_GREEN,          IDB_CLOTH,         IDB_BROWN_ORNAMENT,
-                                       IDB_BLUE_ORNAMENT,  IDB_GREEN_CROSSES, IDB_INDIGO,
+inline constexpr Id kBackgrounds[7] = {IDB_GREEN,         IDB_CLOTH,         IDB_BROWN_ORNAMENT,
+                                       IDB_BLUE_ORNAMENT, IDB_GREEN_CROSSES, IDB_INDIGO,
                                        IDB_GREY};
-inline constexpr Id kTableTextures[4] = {IDB_BROWN_ORNAMENT, IDB_BLUE_ORNAMENT,
-                                         IDB_GREEN_CROSSES, IDB_INDIGO};
+inline constexpr Id kTableTextures[4] = {IDB_BROWN_ORNAMENT, IDB_BLUE_ORNAMENT, IDB_GREEN_CROSSES,
+                                         IDB_INDIGO};
 
 // Region data ("BINARY") of the shaped tables 1 and 2.
 constexpr Id IDR_TABLE_CARDS = 8028;

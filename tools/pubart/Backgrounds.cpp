@@ -341,13 +341,10 @@ bool SaveTile(const std::function<QImage(int)>& draw, const QDir& out, pubres::I
 } // namespace
 
 bool WriteBackgrounds(const QDir& out) {
-    bool ok =
-        SaveImage(Plain(QSize(8, 8), QColor(0, 128, 0)), out, BitmapPath(pubres::IDB_GREEN));
-    ok = SaveImage(Plain(QSize(15, 15), QColor(51, 0, 153)), out,
-                   BitmapPath(pubres::IDB_INDIGO)) &&
+    bool ok = SaveImage(Plain(QSize(8, 8), QColor(0, 128, 0)), out, BitmapPath(pubres::IDB_GREEN));
+    ok = SaveImage(Plain(QSize(15, 15), QColor(51, 0, 153)), out, BitmapPath(pubres::IDB_INDIGO)) &&
          ok;
-    ok = SaveImage(Plain(QSize(15, 15), QColor(77, 77, 77)), out,
-                   BitmapPath(pubres::IDB_GREY)) &&
+    ok = SaveImage(Plain(QSize(15, 15), QColor(77, 77, 77)), out, BitmapPath(pubres::IDB_GREY)) &&
          ok;
     ok = SaveTile(Cloth, out, pubres::IDB_CLOTH) && ok;
     ok = SaveTile(BrownOrnament, out, pubres::IDB_BROWN_ORNAMENT) && ok;

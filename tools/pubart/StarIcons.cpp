@@ -111,7 +111,8 @@ bool WriteStarIcons(const QDir& out) {
     bool ok = WriteStar(DrawStar(kSilver, 1.0, 1.0), out, pubres::IDI_STAR_SILVER);
     ok = WriteStar(DrawStar(kGold, 1.0, 1.0), out, pubres::IDI_STAR_GOLD) && ok;
     for (int i = 0; i < 5; ++i) {
-        ok = WriteStar(DrawStar(kSilver, scales[i], shades[i]), out, pubres::kSilverFrames[i]) && ok;
+        ok =
+            WriteStar(DrawStar(kSilver, scales[i], shades[i]), out, pubres::kSilverFrames[i]) && ok;
         ok = WriteStar(DrawStar(kGold, scales[i], shades[i]), out, pubres::kGoldFrames[i]) && ok;
     }
     return ok;
