@@ -350,7 +350,8 @@ void CPack::SetShirt(const unsigned int& shirt) {
         // A box is a window: from a game worker it opens on the GUI thread.
         platform::RunOnGuiThread([&] {
             const QIcon icon = LoadIconResource(GetModuleResources("pub"), pubres::IDI_PROGRAM);
-            CMessageBox::Show(m_Cards.front()->parentWidget(), text, QStringLiteral("Внимание"), 0x34, icon, icon);
+            CMessageBox::Show(m_Cards.front()->parentWidget(), text, QStringLiteral("Внимание"),
+                              0x34, icon, icon);
         });
     }
     m_Shirt = static_cast<int>(shirt);

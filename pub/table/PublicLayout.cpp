@@ -375,8 +375,8 @@ void CPublic::SetTable(const int& number) {
     const int n = static_cast<std::uint8_t>(number);
     if (n >= 3 && n <= 6) {
         m_BrushTable = TextureBrush(pubres::kTableTextures[n - 3]);
-    } else if (n == 7 && !(m_TableImage.HasImage() &&
-                           m_TableImage.m_strFileName == m_TableImageFile)) {
+    } else if (n == 7 &&
+               !(m_TableImage.HasImage() && m_TableImage.m_strFileName == m_TableImageFile)) {
         // ProgView has just decoded the picture it checked; once is enough.
         m_TableImage.LoadFileImage(m_TableImageFile);
     }
