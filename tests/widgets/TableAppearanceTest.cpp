@@ -32,6 +32,7 @@ void OnNextBox(std::function<void(CMessageBox*)> inspect, bool* seen) {
         auto* box = qobject_cast<CMessageBox*>(QApplication::activeModalWidget());
         if (!box)
             return;
+        poll->stop();
         poll->deleteLater();
         *seen = true;
         inspect(box);
