@@ -4,11 +4,10 @@
 #include "Public.h"
 #include "PublicArt.h"
 
-#include "PageView.h"
-#include "ResourceIds.h"
-
 #include "GuiThread.h"
+#include "PageView.h"
 #include "RegionData.h"
+#include "ResourceIds.h"
 #include "Resources.h"
 #include "Sound.h"
 #include "Wnd.h"
