@@ -14,8 +14,10 @@ namespace platform {
 namespace {
 
 constexpr DWORD kErrorInvalidFunction = 1;
+constexpr DWORD kErrorFileNotFound = 2;
 constexpr DWORD kErrorPathNotFound = 3;
 constexpr DWORD kErrorTooManyOpenFiles = 4;
+constexpr DWORD kErrorAccessDenied = 5;
 constexpr DWORD kErrorGenFailure = 31;
 constexpr DWORD kErrorSharingViolation = 32;
 constexpr DWORD kErrorInvalidParameter = 87;

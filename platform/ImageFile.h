@@ -12,12 +12,10 @@ namespace platform {
 
 // No table picture needs more; a larger file is refused before it is read.
 constexpr qint64 kMaxPictureFileBytes = 32 * 1024 * 1024;
-// Decoded size at most, in megabytes (about 8000 x 8000 pixels at 32 bits).
-constexpr int kMaxPictureDecodeMB = 256;
+// Decoded size at most, in megabytes: a 32-megapixel photograph fits.
+constexpr int kMaxPictureDecodeMB = 128;
 
-// System error numbers the picture code reports.
-constexpr DWORD kErrorFileNotFound = 2;
-constexpr DWORD kErrorAccessDenied = 5;
+// System error numbers the callers tell apart from the rest.
 constexpr DWORD kErrorNotEnoughMemory = 8;
 // The file ended before its size: a short read.
 constexpr DWORD kErrorHandleEof = 38;
