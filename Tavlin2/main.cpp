@@ -1,5 +1,6 @@
 // Tavlin2: Zanta against the computer.
 
+#include "Application.h"
 #include "MainFrame.h"
 #include "MessageBox.h"
 #include "Registry.h"
@@ -9,8 +10,7 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Tavlin2"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Занта"));
+    platform::SetUpApplication(QStringLiteral("Tavlin2"), QStringLiteral("zanta"));
 
     CMainFrame frame;
     frame.show();

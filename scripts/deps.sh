@@ -2,7 +2,7 @@
 # Sourced by ./run and ./test.
 
 ZANTA_PACKAGES="cmake g++ make ccache qt6-base-dev qt6-multimedia-dev libgl-dev \
-googletest libgtest-dev libbenchmark-dev fonts-liberation2 xvfb xauth"
+qt6-translations-l10n googletest libgtest-dev libbenchmark-dev fonts-liberation2 xvfb xauth"
 
 zanta_missing_packages() {
     local missing=""

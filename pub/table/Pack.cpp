@@ -1,9 +1,11 @@
 #include "Pack.h"
 
+#include "GuiThread.h"
 #include "MessageBox.h"
 #include "MyLabel.h"
 #include "Random.h"
 #include "Registry.h"
+#include "ResourceIds.h"
 #include "Resources.h"
 #include "Sound.h"
 #include "Star.h"
@@ -19,7 +21,6 @@ std::atomic<std::uint32_t> CPack::m_Shuffle{0};
 namespace {
 const char kShuffleValue[] = "Shuffle";
 const char kCardLibrary[] = "DeckArt.dll";
-constexpr UINT kProgramIcon = 8037;
 
 std::atomic<bool> g_shuffleWritten{false};
 
@@ -332,12 +333,17 @@ void CPack::SetShirt(const unsigned int& shirt) {
     CardLibrary library;
     if (!library.IsLoaded()) {
         Beep(900, 100);
-        HINSTANCE own = GetModuleResources("pub");
-        const QIcon icon = LoadIconResource(own, kProgramIcon);
-        CMessageBox::Show(m_Cards.front()->parentWidget(),
-                          QStringLiteral("Не найдена или повреждена библиотека DeckArt.dll\n"
-                                         "Установите игру заново: https://zanta.example.org"),
-                          QStringLiteral("Внимание"), 0x34, icon, icon);
+        // The second line tells where the bundle was looked for, so that the
+        // user knows where to put it back.
+        const QString text = QStringLiteral("Не найдена или повреждена библиотека DeckArt.dll\n"
+                                            "Искали в папках: %1")
+                                 .arg(platform::LibrarySearchPath().join(QStringLiteral(", ")));
+        // A box is a window: from a game worker it opens on the GUI thread.
+        platform::RunOnGuiThread([&] {
+            const QIcon icon = LoadIconResource(GetModuleResources("pub"), pubres::IDI_PROGRAM);
+            CMessageBox::Show(m_Cards.front()->parentWidget(), text, QStringLiteral("Внимание"),
+                              0x34, icon, icon);
+        });
     }
     m_Shirt = static_cast<int>(shirt);
     for (CCard* card : m_Cards) {

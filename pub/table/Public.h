@@ -76,7 +76,8 @@ public:
     void ShowActiveButton(const QString& text, bool show);
     // A choice of the appearance page: control 1050 backs, 1051 tables,
     // 1052 backgrounds (value: list index), 1079 picture (value: address of
-    // its path, a zero-terminated Windows-1251 string). Others beep.
+    // a const QString, its path). A picture that opens but cannot be shown
+    // is reported in a message box and keeps the table. Others beep.
     void ProgView(unsigned int control, LPARAM value);
 
     // Returns 1 for "ОК", 2 for "Отмена" or a closed box.

@@ -4,9 +4,10 @@
 #include "Public.h"
 #include "PublicArt.h"
 
-#include "Cp1251.h"
 #include "GuiThread.h"
+#include "PageView.h"
 #include "RegionData.h"
+#include "ResourceIds.h"
 #include "Resources.h"
 #include "Sound.h"
 #include "Wnd.h"
@@ -18,21 +19,12 @@
 #include <vector>
 
 namespace {
-constexpr UINT kSoundDistr = 8034;
-constexpr UINT kRegionTable1 = 8028;
-constexpr UINT kRegionTable2 = 8027;
-// Textures of tables 3..6 and of backgrounds 0..6.
-constexpr UINT kTableBitmaps[4] = {8024, 8020, 8022, 8026};
-constexpr UINT kBgBitmaps[7] = {8025, 8019, 8024, 8020, 8022, 8026, 8021};
+constexpr UINT kSoundDistr = pubres::IDW_DISTR;
 constexpr int kHandCards = 3;
 constexpr int kLastCard = 35;
 // A texture whose picture is missing still paints something steady.
 const QColor kMissingTexture(0, 100, 0);
 
-constexpr UINT CTRL_LIST_SHIRTS = 1050;
-constexpr UINT CTRL_LIST_TABLES = 1051;
-constexpr UINT CTRL_LIST_BG = 1052;
-constexpr UINT CTRL_TABLE_IMAGE = 1079;
 constexpr int kShirtFirst = 37;
 constexpr int kShirts = 7;
 
@@ -406,13 +398,15 @@ CPublic::MoveScope::~MoveScope() {
 void CPublic::SetTable(const int& number) {
     const int n = static_cast<std::uint8_t>(number);
     if (n >= 3 && n <= 6) {
-        m_BrushTable = TextureBrush(kTableBitmaps[n - 3]);
-    } else if (n == 7) {
+        m_BrushTable = TextureBrush(pubres::kTableTextures[n - 3]);
+    } else if (n == 7 &&
+               !(m_TableImage.HasImage() && m_TableImage.m_strFileName == m_TableImageFile)) {
+        // ProgView has just decoded the picture it checked; once is enough.
         m_TableImage.LoadFileImage(m_TableImageFile);
     }
     m_NumberTable = static_cast<std::uint8_t>(n);
     if (n == 1 || n == 2) {
-        CreateCustomRgn(&m_TableRgn, n == 1 ? kRegionTable1 : kRegionTable2);
+        CreateCustomRgn(&m_TableRgn, n == 1 ? pubres::IDR_TABLE_CARDS : pubres::IDR_TABLE_FRAME);
         const QPoint centre = TableCentre();
         const QRect box = m_TableRgn.boundingRect();
         m_TableRgn.translate(centre.x() - (box.x() + box.width() / 2),
@@ -438,8 +432,8 @@ QPoint CPublic::TableCentre() const {
 
 void CPublic::SetBG(const char& number) {
     const int n = number;
-    if (n >= 0 && n < static_cast<int>(std::size(kBgBitmaps)))
-        m_BrushBG = TextureBrush(kBgBitmaps[n]);
+    if (n >= 0 && n < static_cast<int>(std::size(pubres::kBackgrounds)))
+        m_BrushBG = TextureBrush(pubres::kBackgrounds[n]);
     m_NumberBG = static_cast<std::uint8_t>(number);
     if (m_pParent)
         m_pParent->Invalidate();
@@ -459,26 +453,46 @@ void CPublic::CreateCustomRgn(QRegion* rgn, unsigned int id) {
 }
 
 void CPublic::ProgView(unsigned int control, LPARAM value) {
+    // A picture that opens but cannot be shown leaves the table as it was,
+    // and the user is told why.
+    auto loadPicture = [this](const QString& path) {
+        CMyImage picture;
+        if (picture.LoadFileImage(path) == S_OK) {
+            m_TableImage = picture;
+            return true;
+        }
+        MyMessageBox(QStringLiteral("Не удалось показать картинку %1:\n"
+                                    "файл повреждён или слишком велик. Стол остался прежним.")
+                         .arg(QFileInfo(path).fileName()),
+                     QStringLiteral("Внимание"), 0x34, pubres::IDI_PROGRAM, pubres::IDI_PROGRAM);
+        return false;
+    };
     switch (control) {
-    case CTRL_LIST_SHIRTS:
+    case CPageView::IDC_LIST_SHIRTS:
         // Only the backs: another number would show a face on every back.
         if (value >= 0 && value < kShirts)
             m_Pack.SetShirt(static_cast<unsigned int>(value + kShirtFirst));
         break;
-    case CTRL_LIST_TABLES: {
+    case CPageView::IDC_LIST_TABLES: {
         int number = static_cast<std::uint8_t>(value);
-        if (number == 7 && !CanReadFile(m_TableImageFile))
+        if (number == CPageView::kTableImage && !CanReadFile(m_TableImageFile))
             number = 0;
+        else if (number == CPageView::kTableImage && !loadPicture(m_TableImageFile))
+            break;
         SetTable(number);
         break;
     }
-    case CTRL_LIST_BG:
+    case CPageView::IDC_LIST_BG:
         SetBG(static_cast<char>(value));
         break;
-    case CTRL_TABLE_IMAGE: {
-        const char* path = reinterpret_cast<const char*>(value);
-        m_TableImageFile = path ? Cp1251ToUnicode(path, -1) : QString();
-        SetTable(CanReadFile(m_TableImageFile) ? 7 : 1);
+    case CPageView::IDC_BUTTON_TABLEIMAGE: {
+        const auto* chosen = reinterpret_cast<const QString*>(value);
+        const QString path = chosen ? *chosen : QString();
+        const bool opens = CanReadFile(path);
+        if (opens && !loadPicture(path))
+            break;
+        m_TableImageFile = path;
+        SetTable(opens ? 7 : 1);
         break;
     }
     default:

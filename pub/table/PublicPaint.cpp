@@ -4,6 +4,7 @@
 #include "Public.h"
 #include "PublicArt.h"
 
+#include "ResourceIds.h"
 #include "Resources.h"
 #include "Wnd.h"
 
@@ -11,7 +12,7 @@
 #include <QPainter>
 
 namespace {
-constexpr UINT kButtonBitmap = 8023;
+constexpr UINT kButtonBitmap = pubres::IDB_BUTTON;
 constexpr int kIconSize = 32;
 const QColor kYellow(255, 255, 0);
 const QColor kWhite(255, 255, 255);
@@ -22,13 +23,13 @@ constexpr COLORREF kNameFlash = RGB(255, 255, 255);
 UINT MastIcon(int mast) {
     switch (mast) {
     case 1:
-        return 8016; // clubs
+        return pubres::IDI_CLUBS;
     case 2:
-        return 8003; // spades
+        return pubres::IDI_SPADES;
     case 3:
-        return 8004; // hearts
+        return pubres::IDI_HEARTS;
     case 4:
-        return 8005; // diamonds
+        return pubres::IDI_DIAMONDS;
     default:
         return 0;
     }

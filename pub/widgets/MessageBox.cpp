@@ -44,14 +44,13 @@ int CMessageBox::Show(QWidget* parent, const QString& text, const QString& capti
 
 QSize CMessageBox::measureText() const {
     const QStringList lines = withoutCR(m_strText).split(QLatin1Char('\n'));
-    // The line with the most characters stands for the widest; ties go to the later one.
-    const QString* longest = &lines.front();
-    for (const QString& line : lines) {
-        if (line.size() >= longest->size())
-            longest = &line;
-    }
+    // The widest line in pixels: counting characters cut off a line of fewer
+    // but wider letters.
     const QFontMetrics fm = m_wndText->fontMetrics();
-    return QSize(fm.horizontalAdvance(*longest), fm.height() * int(lines.size()));
+    int width = 0;
+    for (const QString& line : lines)
+        width = qMax(width, fm.horizontalAdvance(line));
+    return QSize(width, fm.height() * int(lines.size()));
 }
 
 int CMessageBox::measureCaption() const {

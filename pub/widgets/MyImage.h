@@ -41,7 +41,8 @@ public:
     // Remembers the name, drops the current picture and loads the file's.
     HRESULT LoadFileImage(const QString& path);
     // Reads the whole file into stream; failures are system errors as
-    // statuses, E_OUTOFMEMORY or E_FAIL for a short read.
+    // statuses, E_OUTOFMEMORY for a file over platform::kMaxPictureFileBytes,
+    // E_FAIL for a short read.
     HRESULT FileToStream(const QString& path, QByteArray* stream);
     // A "BINARY" resource of the library; a missing one keeps the picture.
     HRESULT LoadResourceImage(UINT id);
@@ -56,5 +57,6 @@ public:
     QString m_strFileName;
 
 private:
+    // CTL_E_INVALIDPICTURE for bytes that are no picture or too big a one.
     HRESULT LoadFromStream(const QByteArray& stream);
 };

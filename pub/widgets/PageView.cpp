@@ -1,14 +1,10 @@
 #include "PageView.h"
 
-#include "Cp1251.h"
-
 #include <QApplication>
 #include <QFileDialog>
 #include <QFrame>
 #include <QListWidget>
 #include <QPushButton>
-
-#include <cstring>
 
 namespace {
 
@@ -165,12 +161,9 @@ void CPageView::OnBnClickedButtonTableimage() {
         return;
     const QString path = dialog.selectedFiles().constFirst();
 
-    const QByteArray bytes = Cp1251FromUnicode(path);
-    if (bytes.size() > kMaxPath || Cp1251ToUnicode(bytes) != path) {
+    if (path.size() > kMaxPath) {
         QApplication::beep();
         return;
     }
-    char buffer[kMaxPath + 1] = {};
-    std::memcpy(buffer, bytes.constData(), static_cast<std::size_t>(bytes.size()));
-    SendMainParent(IDC_BUTTON_TABLEIMAGE, reinterpret_cast<LPARAM>(buffer));
+    SendMainParent(IDC_BUTTON_TABLEIMAGE, reinterpret_cast<LPARAM>(&path));
 }

@@ -9,11 +9,10 @@
 //   wParam 1050, 1051, 1052: the user changed the selection of the backs,
 //     tables or backgrounds list; lParam is the new index.
 //   wParam 1079: a picture was chosen with "Картинка стола"; lParam is the
-//     address of its full path, a NUL-terminated Windows-1251 string of at
-//     most 259 characters, valid only during the call (copy it). A path that
-//     is longer, or has characters the code page lacks, is refused with a
-//     beep and nothing is sent: cut short or altered it would name another
-//     file.
+//     address of a const QString holding its full path exactly as the file
+//     system names it, valid only during the call (copy it). A path longer
+//     than kMaxPath characters is refused with a beep and nothing is sent:
+//     the settings keep no longer one.
 
 #include "PropertyPage.h"
 #include "Wnd.h"
@@ -38,7 +37,7 @@ public:
     };
     // "Стол №7", the user's own picture.
     static constexpr int kTableImage = 7;
-    // Longest path the picture notification carries, without its NUL.
+    // Longest path the picture notification carries, in characters.
     static constexpr int kMaxPath = 259;
 
     CPageView();

@@ -8,42 +8,29 @@
 
 namespace {
 
-// Red top half, blue bottom half: shows whether a picture comes out upright.
-QImage TwoBands() {
-    QImage image(40, 20, QImage::Format_RGB32);
-    image.fill(Qt::red);
-    QPainter p(&image);
-    p.fillRect(0, 10, 40, 10, Qt::blue);
-    return image;
-}
-
 QString WriteBytes(const QString& name, const QByteArray& bytes) {
-    const QString path = QDir::current().filePath(name);
-    QFile file(path);
+    QFile file(QDir::current().filePath(name));
     EXPECT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(bytes);
-    return path;
+    return file.fileName();
 }
 
+// Red top half, blue bottom half: shows whether a picture comes out upright.
 // Qt writes no GIF; this one is 2 x 2, a red row over a blue one.
-const unsigned char kTwoBandsGif[] = {
-    'G',  'I', 'F',  '8',  '9',  'a',  2, 0, 2, 0, 0x81, 0, 0, // screen, 4 colours
-    0xFF, 0,   0,    0,    0,    0xFF, 0, 0, 0, 0, 0,    0,    // red, blue, black, black
-    0x2C, 0,   0,    0,    0,    2,    0, 2, 0, 0,             // image 2 x 2
-    2,    3,   0x04, 0x98, 0x14, 0,                            // LZW: clear 0 0 clear 1 1 end
-    0x3B};
-
-QString Write(const QString& name, const char* format) {
+QString TwoBands(const QString& name, const char* format) {
     if (QByteArray(format) == "GIF")
-        return WriteBytes(
-            name, QByteArray(reinterpret_cast<const char*>(kTwoBandsGif), sizeof kTwoBandsGif));
+        return WriteBytes(name,
+                          QByteArray::fromHex("47494638396102000200810000ff00000000ff00"
+                                              "00000000002c0000000002000200000203049814003b"));
+    QImage image(40, 20, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QPainter(&image).fillRect(0, 10, 40, 10, Qt::blue);
     const QString path = QDir::current().filePath(name);
-    EXPECT_TRUE(TwoBands().save(path, format));
+    EXPECT_TRUE(image.save(path, format));
     return path;
 }
 
-// Draws the picture stretched into 100 x 100 and reports the colours near
-// the top and the bottom.
+// The picture stretched into (10, 10, 100, 100): colours near its top and bottom.
 std::pair<QColor, QColor> Render(const CMyImage& image) {
     QImage target(120, 120, QImage::Format_RGB32);
     target.fill(Qt::white);
@@ -54,78 +41,65 @@ std::pair<QColor, QColor> Render(const CMyImage& image) {
     return {target.pixelColor(60, 20), target.pixelColor(60, 100)};
 }
 
-bool IsReddish(QColor c) {
-    return c.red() > 200 && c.blue() < 60;
-}
-bool IsBluish(QColor c) {
-    return c.blue() > 200 && c.red() < 60;
-}
-
 } // namespace
 
-TEST(MyImageTest, LoadsBitmapJpegGifAndPngAndDrawsThemUprightAndStretched) {
-    // The bytes decide the format, never the name.
+TEST(MyImageTest, LoadsEveryFormatByItsBytesAndDrawsItUprightAndStretched) {
     for (auto [name, format] :
          {std::pair{"t.bmp", "BMP"}, {"t.jpg", "JPEG"}, {"t.gif", "GIF"}, {"png.gif", "PNG"}}) {
         SCOPED_TRACE(name);
         CMyImage image;
-        const QString path = Write(name, format);
+        const QString path = TwoBands(name, format);
         ASSERT_EQ(image.LoadFileImage(path), S_OK);
         const auto [top, bottom] = Render(image);
-        EXPECT_TRUE(IsReddish(top)) << top.name().toStdString();
-        EXPECT_TRUE(IsBluish(bottom)) << bottom.name().toStdString();
+        EXPECT_TRUE(top.red() > 200 && top.blue() < 60) << top.name().toStdString();
+        EXPECT_TRUE(bottom.blue() > 200 && bottom.red() < 60) << bottom.name().toStdString();
+        // Copies share the picture and outlive the original.
+        auto copy = std::make_unique<CMyImage>(image);
+        EXPECT_EQ(image.DeleteImage(), S_OK);
         QString remembered;
-        EXPECT_TRUE(image.GetImageFileName(remembered));
+        EXPECT_TRUE(copy->GetImageFileName(remembered));
         EXPECT_EQ(remembered, path);
     }
 }
 
-TEST(MyImageTest, MissingFileDropsTheOldPictureAndKeepsTheNewName) {
+TEST(MyImageTest, WhatCannotBeReadOrShownLeavesTheImageEmptyWithItsStatus) {
+    const QString ok = TwoBands("ok.bmp", "BMP");
+    // A bitmap claiming 30000 x 30000 pixels in a few bytes.
+    QFile small(ok);
+    ASSERT_TRUE(small.open(QIODevice::ReadOnly));
+    QByteArray huge = small.readAll();
+    huge.replace(18, 8, QByteArray::fromHex("3075000030750000"));
+    // A file over the size any table picture needs, made sparse.
+    QFile big(QDir::current().filePath("big.png"));
+    ASSERT_TRUE(big.open(QIODevice::WriteOnly) && big.resize(33 * 1024 * 1024));
+    big.close();
+    const struct {
+        QString path;
+        HRESULT status;
+    } cases[] = {
+        {QDir::current().filePath("missing.jpg"), HRESULT(0x80070002)},
+        {QDir::current().filePath("ok.bmp/x.bmp"), HRESULT(0x80070003)}, // a file as a folder
+        {QDir::currentPath(), HRESULT(0x80070005)},                      // a folder
+        {WriteBytes("junk.bmp", QByteArray(300, 'x')), CTL_E_INVALIDPICTURE},
+        {WriteBytes("empty.jpg", QByteArray()), CTL_E_INVALIDPICTURE},
+        {WriteBytes("huge.bmp", huge), CTL_E_INVALIDPICTURE},
+        {big.fileName(), E_OUTOFMEMORY},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        CMyImage image;
+        ASSERT_EQ(image.LoadFileImage(ok), S_OK);
+        EXPECT_EQ(image.LoadFileImage(c.path), c.status);
+        EXPECT_FALSE(image.HasImage());
+        EXPECT_EQ(image.m_strFileName, c.path);
+        QString name;
+        EXPECT_FALSE(image.GetImageFileName(name));
+        EXPECT_EQ(image.DrawImage(nullptr, QRect(0, 0, 10, 10)), E_UNEXPECTED);
+        EXPECT_EQ(image.DeleteImage(), E_NOTIMPL);
+    }
+    // A missing resource keeps the picture.
     CMyImage image;
-    ASSERT_EQ(image.LoadFileImage(Write("ok.bmp", "BMP")), S_OK);
-    const QString missing = QDir::current().filePath("missing.jpg");
-    EXPECT_EQ(image.LoadFileImage(missing), static_cast<HRESULT>(0x80070002));
-    EXPECT_FALSE(image.HasImage());
-    EXPECT_EQ(image.m_strFileName, missing);
-    QString name;
-    EXPECT_FALSE(image.GetImageFileName(name));
-    QPainter* none = nullptr;
-    EXPECT_EQ(image.DrawImage(none, QRect(0, 0, 10, 10)), static_cast<HRESULT>(0x8000FFFF));
-    EXPECT_EQ(image.DeleteImage(), static_cast<HRESULT>(0x80004001));
-    // A folder on the way that is a file: the path is not found.
-    EXPECT_EQ(image.LoadFileImage(QDir::current().filePath("ok.bmp/x.bmp")),
-              static_cast<HRESULT>(0x80070003));
-    // A folder is no file to read.
-    EXPECT_EQ(image.LoadFileImage(QDir::currentPath()), static_cast<HRESULT>(0x80070005));
-}
-
-TEST(MyImageTest, BytesThatAreNoPictureLeaveTheImageEmpty) {
-    CMyImage image;
-    ASSERT_EQ(image.LoadFileImage(Write("ok.png", "PNG")), S_OK);
-    EXPECT_EQ(image.LoadFileImage(WriteBytes("junk.bmp", QByteArray(300, 'x'))),
-              CTL_E_INVALIDPICTURE);
-    EXPECT_FALSE(image.HasImage());
-    EXPECT_EQ(image.LoadFileImage(WriteBytes("empty.jpg", QByteArray())), CTL_E_INVALIDPICTURE);
-}
-
-TEST(MyImageTest, MissingResourceKeepsThePicture) {
-    CMyImage image;
-    ASSERT_EQ(image.LoadFileImage(Write("ok.png", "PNG")), S_OK);
-    EXPECT_EQ(image.LoadResourceImage(59999), static_cast<HRESULT>(0x80004005));
+    ASSERT_EQ(image.LoadFileImage(ok), S_OK);
+    EXPECT_EQ(image.LoadResourceImage(59999), E_FAIL);
     EXPECT_TRUE(image.HasImage());
-    QString name;
-    EXPECT_TRUE(image.GetImageFileName(name));
-    EXPECT_TRUE(name.endsWith("ok.png"));
-}
-
-TEST(MyImageTest, CopiesShareThePictureUntilEachLetsGo) {
-    auto original = std::make_unique<CMyImage>();
-    ASSERT_EQ(original->LoadFileImage(Write("ok.gif", "GIF")), S_OK);
-    CMyImage copy(*original);
-    EXPECT_EQ(copy.m_pPicture, original->m_pPicture);
-    EXPECT_EQ(original->DeleteImage(), S_OK);
-    original.reset();
-    QString name;
-    EXPECT_TRUE(copy.GetImageFileName(name));
-    EXPECT_TRUE(IsReddish(Render(copy).first));
 }

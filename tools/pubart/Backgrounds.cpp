@@ -329,7 +329,11 @@ QImage ButtonFace(int scale) {
     return image;
 }
 
-bool SaveTile(const std::function<QImage(int)>& draw, const QDir& out, int id) {
+QString BitmapPath(pubres::Id id) {
+    return QStringLiteral("bitmap/%1.png").arg(id);
+}
+
+bool SaveTile(const std::function<QImage(int)>& draw, const QDir& out, pubres::Id id) {
     return SaveImage(draw(1), out, QStringLiteral("bitmap/%1.png").arg(id)) &&
            SaveImage(draw(2), out, QStringLiteral("bitmap/%1@2x.png").arg(id));
 }
@@ -337,19 +341,16 @@ bool SaveTile(const std::function<QImage(int)>& draw, const QDir& out, int id) {
 } // namespace
 
 bool WriteBackgrounds(const QDir& out) {
-    bool ok =
-        SaveImage(Plain(QSize(8, 8), QColor(0, 128, 0)), out, QStringLiteral("bitmap/8025.png"));
-    ok = SaveImage(Plain(QSize(15, 15), QColor(51, 0, 153)), out,
-                   QStringLiteral("bitmap/8026.png")) &&
+    bool ok = SaveImage(Plain(QSize(8, 8), QColor(0, 128, 0)), out, BitmapPath(pubres::IDB_GREEN));
+    ok = SaveImage(Plain(QSize(15, 15), QColor(51, 0, 153)), out, BitmapPath(pubres::IDB_INDIGO)) &&
          ok;
-    ok = SaveImage(Plain(QSize(15, 15), QColor(77, 77, 77)), out,
-                   QStringLiteral("bitmap/8021.png")) &&
+    ok = SaveImage(Plain(QSize(15, 15), QColor(77, 77, 77)), out, BitmapPath(pubres::IDB_GREY)) &&
          ok;
-    ok = SaveTile(Cloth, out, 8019) && ok;
-    ok = SaveTile(BrownOrnament, out, 8024) && ok;
-    ok = SaveTile(BlueOrnament, out, 8020) && ok;
-    ok = SaveTile(GreenCrosses, out, 8022) && ok;
-    ok = SaveTile(ButtonFace, out, 8023) && ok;
+    ok = SaveTile(Cloth, out, pubres::IDB_CLOTH) && ok;
+    ok = SaveTile(BrownOrnament, out, pubres::IDB_BROWN_ORNAMENT) && ok;
+    ok = SaveTile(BlueOrnament, out, pubres::IDB_BLUE_ORNAMENT) && ok;
+    ok = SaveTile(GreenCrosses, out, pubres::IDB_GREEN_CROSSES) && ok;
+    ok = SaveTile(ButtonFace, out, pubres::IDB_BUTTON) && ok;
     return ok;
 }
 

@@ -4,6 +4,8 @@
 // resource lookup expects: bitmap/<id>.png (and <id>@2x.png), icon/<id>_<size>.png,
 // wave/<id>.wav, binary/<id>.bin.
 
+#include "ResourceIds.h"
+
 #include <QDir>
 #include <QImage>
 #include <QPainterPath>

@@ -45,7 +45,9 @@ QImage DrawIcon(int size) {
 bool WriteProgramIcon(const QDir& out) {
     bool ok = true;
     for (int size : {16, 32, 48})
-        ok = SaveImage(DrawIcon(size), out, QStringLiteral("icon/8037_%1.png").arg(size)) && ok;
+        ok = SaveImage(DrawIcon(size), out,
+                       QStringLiteral("icon/%1_%2.png").arg(pubres::IDI_PROGRAM).arg(size)) &&
+             ok;
     return ok;
 }
 

@@ -20,6 +20,10 @@ int SampleCount(double seconds, int rate) {
     return int(std::lround(seconds * rate));
 }
 
+QString WavePath(pubres::Id id) {
+    return QStringLiteral("wave/%1.wav").arg(id);
+}
+
 QByteArray Wave(const Samples& samples, int rate, int bits) {
     const int bytesPerSample = bits / 8;
     const quint32 dataBytes = quint32(samples.size()) * bytesPerSample;
@@ -108,7 +112,7 @@ Samples Riffle() {
     const int rate = 22050;
     Samples out(SampleCount(0.20, rate), 0.0);
     const int n = int(out.size());
-    Noise noise(8034);
+    Noise noise(pubres::IDW_DISTR);
     const int snaps = 8;
     for (int k = 0; k < snaps; ++k) {
         const int start = (2 * k + 1) * n / (2 * snaps) + int(noise.Uniform(-30, 30));
@@ -135,7 +139,7 @@ Samples Sweep() {
     const int rate = 11025;
     Samples out(SampleCount(0.13, rate), 0.0);
     const int n = int(out.size());
-    Noise noise(8035);
+    Noise noise(pubres::IDW_TAKE);
     BandPass swish(400, 1.8, rate);
     BandPass swish2(400, 1.8, rate);
     double phase = 0;
@@ -173,13 +177,13 @@ Samples Click(double pitch, double decay, unsigned seed) {
 } // namespace
 
 bool WriteSounds(const QDir& out) {
-    bool ok = SaveBytes(Wave(Riffle(), 22050, 8), out, QStringLiteral("wave/8034.wav"));
-    ok = SaveBytes(Wave(Sweep(), 11025, 16), out, QStringLiteral("wave/8035.wav")) && ok;
-    ok = SaveBytes(Wave(Click(2900, 0.0016, 8032), 22050, 8), out,
-                   QStringLiteral("wave/8032.wav")) &&
+    bool ok = SaveBytes(Wave(Riffle(), 22050, 8), out, WavePath(pubres::IDW_DISTR));
+    ok = SaveBytes(Wave(Sweep(), 11025, 16), out, WavePath(pubres::IDW_TAKE)) && ok;
+    ok = SaveBytes(Wave(Click(2900, 0.0016, pubres::IDW_CARD_GO), 22050, 8), out,
+                   WavePath(pubres::IDW_CARD_GO)) &&
          ok;
-    ok = SaveBytes(Wave(Click(1500, 0.0022, 8033), 22050, 8), out,
-                   QStringLiteral("wave/8033.wav")) &&
+    ok = SaveBytes(Wave(Click(1500, 0.0022, pubres::IDW_CARD_RESET), 22050, 8), out,
+                   WavePath(pubres::IDW_CARD_RESET)) &&
          ok;
     return ok;
 }

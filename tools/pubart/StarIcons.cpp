@@ -98,7 +98,7 @@ QImage DrawStar(const Metal& metal, qreal scale, qreal shade) {
     return image;
 }
 
-bool WriteStar(const QImage& image, const QDir& out, int id) {
+bool WriteStar(const QImage& image, const QDir& out, pubres::Id id) {
     return SaveImage(image, out, QStringLiteral("icon/%1_32.png").arg(id));
 }
 
@@ -106,15 +106,14 @@ bool WriteStar(const QImage& image, const QDir& out, int id) {
 
 bool WriteStarIcons(const QDir& out) {
     // Frames from full face to edge-on, silver and gold.
-    const int silver[] = {8002, 8008, 8009, 8010, 8015};
-    const int gold[] = {8001, 8011, 8012, 8013, 8014};
     const qreal scales[] = {1.0, 0.75, 0.5, 0.25, 0.0};
     const qreal shades[] = {1.0, 0.9, 0.8, 0.68, 0.55};
-    bool ok = WriteStar(DrawStar(kSilver, 1.0, 1.0), out, 8000);
-    ok = WriteStar(DrawStar(kGold, 1.0, 1.0), out, 8006) && ok;
+    bool ok = WriteStar(DrawStar(kSilver, 1.0, 1.0), out, pubres::IDI_STAR_SILVER);
+    ok = WriteStar(DrawStar(kGold, 1.0, 1.0), out, pubres::IDI_STAR_GOLD) && ok;
     for (int i = 0; i < 5; ++i) {
-        ok = WriteStar(DrawStar(kSilver, scales[i], shades[i]), out, silver[i]) && ok;
-        ok = WriteStar(DrawStar(kGold, scales[i], shades[i]), out, gold[i]) && ok;
+        ok =
+            WriteStar(DrawStar(kSilver, scales[i], shades[i]), out, pubres::kSilverFrames[i]) && ok;
+        ok = WriteStar(DrawStar(kGold, scales[i], shades[i]), out, pubres::kGoldFrames[i]) && ok;
     }
     return ok;
 }

@@ -137,10 +137,13 @@ QPainterPath SuitPath(int mast, const QRectF& box) {
 
 bool WriteSuitIcons(const QDir& out) {
     struct Icon {
-        int id;
+        pubres::Id id;
         int mast;
     };
-    const Icon icons[] = {{8003, 2}, {8004, 3}, {8005, 4}, {8016, 1}};
+    const Icon icons[] = {{pubres::IDI_SPADES, 2},
+                          {pubres::IDI_HEARTS, 3},
+                          {pubres::IDI_DIAMONDS, 4},
+                          {pubres::IDI_CLUBS, 1}};
     bool ok = true;
     for (const Icon& icon : icons)
         for (int size : {16, 32})

@@ -96,7 +96,7 @@ QByteArray RegionData(const QImage& mask, Edges* reached) {
 
 // Stretches the drawing so that its outline spans bound exactly, rasterises
 // it and writes it; false when the pixels do not reach the bound.
-bool WriteShape(const QPainterPath& drawing, const Edges& bound, const QDir& out, int id) {
+bool WriteShape(const QPainterPath& drawing, const Edges& bound, const QDir& out, pubres::Id id) {
     const QRectF from = drawing.boundingRect();
     QTransform fit;
     fit.translate(bound.left, bound.top);
@@ -338,8 +338,8 @@ QPainterPath FrameAndEmblem() {
 } // namespace
 
 bool WriteTableRegions(const QDir& out) {
-    bool ok = WriteShape(CardsAndTitle(), {1, 1, 460, 260}, out, 8028);
-    ok = WriteShape(FrameAndEmblem(), {0, 0, 463, 270}, out, 8027) && ok;
+    bool ok = WriteShape(CardsAndTitle(), {1, 1, 460, 260}, out, pubres::IDR_TABLE_CARDS);
+    ok = WriteShape(FrameAndEmblem(), {0, 0, 463, 270}, out, pubres::IDR_TABLE_FRAME) && ok;
     return ok;
 }
 
