@@ -1,4 +1,5 @@
 #include "MainFrame.h"
+#include "ResourceIds.h"
 
 #include "AboutDlg.h"
 #include "Adjustment.h"
@@ -20,7 +21,7 @@
 #include <QTimer>
 
 namespace {
-constexpr UINT kProgramIcon = 8037;
+constexpr UINT kProgramIcon = pubres::IDI_PROGRAM;
 }
 
 CMainFrame::CMainFrame() {

@@ -46,8 +46,7 @@ struct Table {
             p.end();
             const QString path = Pictures().filePath(QStringLiteral("table.jpg"));
             picture.save(path, "JPEG");
-            const QByteArray bytes = Cp1251FromUnicode(path);
-            pub.ProgView(1079, reinterpret_cast<LPARAM>(bytes.constData()));
+            pub.ProgView(1079, reinterpret_cast<LPARAM>(&path));
         } else {
             pub.SetTable(table);
         }

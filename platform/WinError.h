@@ -16,9 +16,6 @@ constexpr LONG ERROR_MORE_DATA = 234;
 
 using HRESULT = std::int32_t;
 
-// Reached through a using-directive, so a header that still spells some of
-// these out itself does not clash with this one.
-namespace platform::status {
 constexpr HRESULT S_OK = 0;
 constexpr HRESULT S_FALSE = 1;
 constexpr HRESULT E_NOTIMPL = static_cast<HRESULT>(0x80004001);
@@ -34,6 +31,4 @@ constexpr HRESULT CTL_E_INVALIDPICTURE = static_cast<HRESULT>(0x800A01E1);
 constexpr HRESULT HRESULT_FROM_WIN32(DWORD error) {
     return error == 0 ? S_OK : static_cast<HRESULT>((error & 0x0000FFFF) | 0x80070000);
 }
-} // namespace platform::status
 
-using namespace platform::status;

@@ -1,4 +1,5 @@
 #include "ComputerPlayer.h"
+#include "ResourceIds.h"
 
 #include "Public.h"
 
@@ -30,7 +31,8 @@ int CComputerPlayer::CollectHand(const int& seat, CCard** hand) {
             continue;
         if (n == kHand) {
             // A fourth card in a hand means the flow dealt wrongly.
-            m_Table.MyMessageBox(QStringLiteral("count > 3!!!"), QString(), 0x14, 8037, 8037);
+            m_Table.MyMessageBox(QStringLiteral("count > 3!!!"), QString(), 0x14, pubres::IDI_PROGRAM,
+                                 pubres::IDI_PROGRAM);
             break;
         }
         hand[n++] = card;

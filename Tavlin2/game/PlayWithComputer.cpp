@@ -1,4 +1,5 @@
 #include "PlayWithComputer.h"
+#include "ResourceIds.h"
 
 #include "GuiThread.h"
 #include "MyLabel.h"
@@ -22,7 +23,7 @@ std::atomic<int> g_CountWorkThreads{0};
 std::atomic<int> g_LastFirstPlayer{0};
 
 namespace {
-constexpr UINT kProgramIcon = 8037;
+constexpr UINT kProgramIcon = pubres::IDI_PROGRAM;
 constexpr int kConfirmFlags = 24; // icon with "ОК" and "Отмена"
 // How soon a step that found the last step's worker still ending comes again.
 constexpr int kStepRetryMs = 10;

@@ -1,11 +1,12 @@
 #include "AboutDlg.h"
+#include "ResourceIds.h"
 
 #include "Resources.h"
 
 #include <QLabel>
 
 namespace {
-constexpr UINT kProgramIcon = 8037;
+constexpr UINT kProgramIcon = pubres::IDI_PROGRAM;
 }
 
 CAboutDlg::CAboutDlg(QWidget* parent) : CDialog(parent) {

@@ -1,4 +1,5 @@
 #include "Adjustment.h"
+#include "ResourceIds.h"
 
 #include "Resources.h"
 #include "Wnd.h"
@@ -8,7 +9,7 @@
 #include <QVBoxLayout>
 
 namespace {
-constexpr UINT kProgramIcon = 8037;
+constexpr UINT kProgramIcon = pubres::IDI_PROGRAM;
 }
 
 CAdjustment::CAdjustment(CWnd* view)

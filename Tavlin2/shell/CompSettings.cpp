@@ -4,6 +4,7 @@
 #include "Util.h"
 
 #include <QByteArray>
+#include <QStringDecoder>
 #include <QFile>
 
 #include <iterator>
@@ -99,6 +100,14 @@ void SetDefault(S& s, const Entry& e) {
         e.text(s) = QString::fromUtf16(e.defText);
 }
 
+// A path is kept as UTF-8 bytes; one stored in the old code page (any
+// Cyrillic path, which is never valid UTF-8) still reads as it was.
+QString PathFromBytes(const QByteArray& bytes) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8.decode(bytes);
+    return utf8.hasError() ? Cp1251ToUnicode(bytes.constData(), -1) : text;
+}
+
 void ReadEntry(HKEY key, S& s, const Entry& e) {
     switch (e.kind) {
     case Kind::Flag:
@@ -115,12 +124,20 @@ void ReadEntry(HKEY key, S& s, const Entry& e) {
         e.number(s) = signedValue >= e.low && signedValue <= e.high ? signedValue : e.def;
         break;
     }
-    case Kind::Text:
-    case Kind::Path: {
+    case Kind::Text: {
         QByteArray buffer(static_cast<qsizetype>(e.cch), '\0');
         const QByteArray def = Cp1251FromUnicode(QString::fromUtf16(e.defText));
         Util_ReadStringRegKeyCch(key, e.name, buffer.data(), e.cch, def.constData());
         e.text(s) = Cp1251ToUnicode(buffer.constData(), -1);
+        break;
+    }
+    case Kind::Path: {
+        // Room for the longest path in UTF-8, four bytes a letter.
+        const DWORD cch = e.cch * 4;
+        QByteArray buffer(static_cast<qsizetype>(cch), '\0');
+        const QByteArray def = QString::fromUtf16(e.defText).toUtf8();
+        Util_ReadStringRegKeyCch(key, e.name, buffer.data(), cch, def.constData());
+        e.text(s) = PathFromBytes(QByteArray(buffer.constData()));
         break;
     }
     }
@@ -136,9 +153,11 @@ void WriteEntry(HKEY key, S& s, const Entry& e) {
         Util_WriteIntRegKey(key, e.name, static_cast<DWORD>(e.number(s)));
         break;
     case Kind::Text:
+        Util_WriteStringRegKey(key, e.name, Cp1251Field(e.text(s), e.cch).constData());
+        break;
     case Kind::Path:
-        Util_WriteStringRegKey(
-            key, e.name, Cp1251Field(e.text(s), e.kind == Kind::Text ? e.cch : 0).constData());
+        // As the file system names it, whatever its letters; never cut.
+        Util_WriteStringRegKey(key, e.name, e.text(s).toUtf8().constData());
         break;
     }
 }

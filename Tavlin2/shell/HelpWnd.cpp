@@ -1,4 +1,5 @@
 #include "HelpWnd.h"
+#include "ResourceIds.h"
 
 #include "Resources.h"
 
@@ -9,7 +10,7 @@
 #include <QVBoxLayout>
 
 namespace {
-constexpr UINT kProgramIcon = 8037;
+constexpr UINT kProgramIcon = pubres::IDI_PROGRAM;
 QPointer<CHelpWnd> g_pHelpWnd;
 } // namespace
 

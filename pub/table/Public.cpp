@@ -1,4 +1,5 @@
 #include "Public.h"
+#include "ResourceIds.h"
 #include "PublicArt.h"
 
 #include "GuiThread.h"
@@ -14,9 +15,9 @@
 #include <vector>
 
 namespace {
-constexpr UINT kSoundGo = 8032;
-constexpr UINT kSoundReset = 8033;
-constexpr UINT kSoundTake = 8035;
+constexpr UINT kSoundGo = pubres::IDW_CARD_GO;
+constexpr UINT kSoundReset = pubres::IDW_CARD_RESET;
+constexpr UINT kSoundTake = pubres::IDW_TAKE;
 // Taken cards go to this height above the trick pile's place.
 constexpr int kTakeLift = 96;
 constexpr int kMaxTargets = 3;

@@ -3,6 +3,7 @@
 // resource of the library, drawn stretched into a rectangle. Results are the
 // system's status codes; 0 is success.
 
+#include "WinError.h"
 #include "WinTypes.h"
 
 #include <QByteArray>
@@ -13,22 +14,6 @@
 #include <memory>
 
 class QPainter;
-
-using HRESULT = std::int32_t;
-
-constexpr HRESULT S_OK = 0;
-constexpr HRESULT E_NOTIMPL = static_cast<HRESULT>(0x80004001);
-constexpr HRESULT E_POINTER = static_cast<HRESULT>(0x80004003);
-constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005);
-constexpr HRESULT E_UNEXPECTED = static_cast<HRESULT>(0x8000FFFF);
-constexpr HRESULT E_OUTOFMEMORY = static_cast<HRESULT>(0x8007000E);
-// What the picture loader answers for bytes that are no picture it knows.
-constexpr HRESULT CTL_E_INVALIDPICTURE = static_cast<HRESULT>(0x800A01E1);
-
-// A system error code as a status: 0x8007xxxx.
-constexpr HRESULT HRESULT_FROM_WIN32(DWORD error) {
-    return error == 0 ? S_OK : static_cast<HRESULT>((error & 0x0000FFFF) | 0x80070000);
-}
 
 class CMyImage {
 public:

@@ -1,4 +1,5 @@
 #include "Star.h"
+#include "ResourceIds.h"
 
 #include "GuiThread.h"
 #include "Resources.h"
@@ -25,9 +26,10 @@ constexpr int kFramePause = 30;  // ms per frame
 constexpr int kFrameSquare = 28; // what one frame step redraws
 constexpr QSize kRowArea(128, 28);
 
-// Frames from full face to edge-on.
-constexpr UINT kSilverFrames[kPlaces] = {8002, 8008, 8009, 8010, 8015};
-constexpr UINT kGoldFrames[kPlaces] = {8001, 8011, 8012, 8013, 8014};
+using pubres::IDI_STAR_GOLD;
+using pubres::IDI_STAR_SILVER;
+using pubres::kGoldFrames;
+using pubres::kSilverFrames;
 
 // The square a changing place animates in: one pixel left of the place, wide
 // enough for the frames' edges.

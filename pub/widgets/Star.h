@@ -21,10 +21,6 @@
 
 class QPainter;
 
-// Star icons of the library.
-constexpr UINT IDI_STAR_SILVER = 8000;
-constexpr UINT IDI_STAR_GOLD = 8006;
-
 class CStar {
 public:
     CStar();

@@ -78,6 +78,14 @@ TEST(ShellCompSettings, EverySettingSurvivesWriteAndReadInItsOrder) {
     EXPECT_EQ(r.m_NameComp[1], w.m_NameComp[1]);
     EXPECT_EQ(r.m_NameComp[2], w.m_NameComp[2]);
     EXPECT_EQ(r.m_TableImageFile, w.m_TableImageFile); // a path is never cut
+
+    // Any letters the file system names a picture with come back as they were;
+    // a path stored in the old code page still reads.
+    w.m_TableImageFile = QStringLiteral("/home/zoë/café Ελλάδα 画.jpg");
+    ASSERT_TRUE(w.Write());
+    EXPECT_EQ(read().m_TableImageFile, w.m_TableImageFile);
+    set("TableImage", REG_SZ, Cp1251FromUnicode(QStringLiteral("/home/пользователь/стол.jpg")) + '\0');
+    EXPECT_EQ(read().m_TableImageFile, QStringLiteral("/home/пользователь/стол.jpg"));
 }
 
 TEST(ShellCompSettings, DamagedValuesTakeTheirDefaults) {
