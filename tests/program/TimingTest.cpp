@@ -219,19 +219,24 @@ TEST(ProgramTiming, MenusAndKeysWhileWorkersPlay) {
 // Cards moved by a worker while the window changes size end where the new
 // layout puts them: leads, beats, throws, takes and deals alike.
 TEST(ProgramTiming, ResizesWhileCardsMoveLeaveEveryCardInItsPlace) {
-    ProgramDriver p(4, false, /*animate=*/true);
+    // Two seats to 31 points: zantas are frequent, and their cards are laid
+    // out by the worker with nothing placing them afterwards.
+    ProgramDriver p(2, true, /*animate=*/true);
+    RealPauses glide;
     CPublic& t = p.Table();
     ASSERT_TRUE(p.PressButton(ButtonText::NewParty));
     const QSize sizes[] = {QSize(800, 650), QSize(1000, 720), QSize(760, 600)};
     int resizes = 0;
-    for (int move = 0; move < 60; ++move) {
-        // Resize while workers move cards, until the user is on turn.
+    for (int step = 0; step < 30; ++step) {
+        // Resize while a worker moves cards, until the table is still again.
+        bool moved = false;
         ASSERT_TRUE(testutil::WaitFor(
             [&] {
-                if (CPlayWithComputer::IsBusy())
-                    p.Frame().resize(sizes[++resizes % 3]);
-                return p.IsUsersTurn() || (Idle(p) && t.m_ShowButton &&
-                                           t.m_ButtonText != ButtonText::Further);
+                if (!CPlayWithComputer::IsBusy())
+                    return Idle(p) && (moved || p.IsUsersTurn() || t.m_ShowButton);
+                moved = true;
+                p.Frame().resize(sizes[++resizes % 3]);
+                return false;
             },
             20000));
         for (CCard* c : t.m_Pack.m_Cards) {
@@ -249,17 +254,14 @@ TEST(ProgramTiming, ResizesWhileCardsMoveLeaveEveryCardInItsPlace) {
             case e_Reset:
                 EXPECT_EQ(at, QPoint(t.m_ResetX, t.m_ResetY[c->m_IndexY])) << "a thrown card";
                 break;
-            case e_Take:
-                EXPECT_EQ(at, t.m_TakePos[s]) << "a taken card";
+            case e_Take: // on its pile, or just above it on its way there
+                EXPECT_EQ(at.x(), t.m_TakePos[s].x()) << "a taken card";
                 break;
             default:
                 break;
             }
         }
-        if (t.m_ShowButton && t.m_ButtonText == ButtonText::NewParty)
-            break;
-        if (!p.PressButton(ButtonText::Deal))
-            p.MakeUserMove();
+        PlayOn(p);
     }
     EXPECT_GT(resizes, 10);
 }
