@@ -45,24 +45,36 @@ protected:
     // The deck is never shuffled: card j of suit s sits at (s - 1) * 9 + j - 1.
     CCard* Card(Suit suit, Face face) { return table.m_Pack.GetCard((suit - 1) * 9 + face - 1); }
 
-    void Give(int player, std::initializer_list<CCard*> cards) {
+    void Put(int player, int place, std::initializer_list<CCard*> cards) {
         for (CCard* card : cards) {
-            card->m_Place = e_Hand;
+            card->m_Place = place;
             card->m_Player = player;
         }
     }
+    void Give(int player, std::initializer_list<CCard*> cards) { Put(player, e_Hand, cards); }
+    void Take(int player, std::initializer_list<CCard*> cards) { Put(player, e_Take, cards); }
 
-    void Take(int player, std::initializer_list<CCard*> cards) {
+    // The player leads the cards, in this order, from his hand.
+    void Lead(int player, std::initializer_list<CCard*> cards) {
         for (CCard* card : cards) {
-            card->m_Place = e_Take;
-            card->m_Player = player;
+            Give(player, {card});
+            table.MoveCard_GO(player, card, true);
         }
     }
 
-    // Every card of the suit into the player's trick pile: 30 points.
-    void TakeSuit(int player, Suit suit) {
-        for (int face = Six; face <= Ace; ++face)
-            Take(player, {Card(suit, static_cast<Face>(face))});
+    // A new game with this trump: every card back in the pack.
+    void NewGame(Suit trump) {
+        table.m_Pack.CardsToPack(false);
+        table.m_Pack.SetKozir(trump);
+    }
+
+    // The player's cards lying at the place, in deck order.
+    std::vector<CCard*> At(int player, int place) {
+        std::vector<CCard*> cards;
+        for (CCard* card : table.m_Pack.m_Cards)
+            if (card->m_Place == place && card->m_Player == player)
+                cards.push_back(card);
+        return cards;
     }
 
     void SetScores(std::initializer_list<int> scores) {
@@ -75,6 +87,13 @@ protected:
         int i = 0;
         for (int b : balls)
             table.m_Players[i++].m_Tablo.SetBallsValue(b);
+    }
+
+    std::vector<int> Balls(int seats) {
+        std::vector<int> balls;
+        for (int i = 0; i < seats; ++i)
+            balls.push_back(table.m_Players[i].m_Tablo.GetBallsValue());
+        return balls;
     }
 
     testutil::PauseCounter pauses;
