@@ -49,6 +49,10 @@ protected:
     }
 
     QImage Grab() { return view.grab().toImage(); }
+    void Put(int player, int place, CCard* card) {
+        card->m_Player = player;
+        card->m_Place = place;
+    }
 
     // No card, board or panel covers the point.
     bool Free(QPoint p) {
@@ -86,28 +90,23 @@ protected:
 
 } // namespace
 
-TEST_F(PaintTest, ShapedTableInsideItsRegionBackgroundAroundIt) {
+TEST_F(PaintTest, TablesArePaintedInTheirShapeOrFrameOverTheBackground) {
     table.SetTable(1);
     ASSERT_FALSE(table.m_TableRgn.isEmpty());
-    const QRect box = table.m_TableRgn.boundingRect();
-    EXPECT_LE(std::abs(box.center().x() - 400), 1);
-    EXPECT_LE(std::abs(box.center().y() - 300), 1);
-
+    EXPECT_LE((table.m_TableRgn.boundingRect().center() - QPoint(400, 300)).manhattanLength(), 2);
     const QPoint outside(150, 100);
     ASSERT_TRUE(Free(outside));
     const QPoint in = ShapePoint(true);
     const QPoint hole = ShapePoint(false);
-    QImage shot = Grab();
-    EXPECT_EQ(shot.pixelColor(outside), kGreen);
-    EXPECT_EQ(shot.pixelColor(in), kShaped);
-    EXPECT_EQ(shot.pixelColor(hole), kGreen);
-
-    // Another background is painted at once, around the same shape.
-    table.SetBG(5);
-    shot = Grab();
-    EXPECT_EQ(shot.pixelColor(outside), kIndigo);
-    EXPECT_EQ(shot.pixelColor(hole), kIndigo);
-    EXPECT_EQ(shot.pixelColor(in), kShaped);
+    for (int bg : {0, 5}) { // another background is painted at once, around the same shape
+        table.SetBG(bg);
+        const QImage shot = Grab();
+        const QColor ground = bg ? kIndigo : kGreen;
+        EXPECT_EQ(shot.pixelColor(outside), ground);
+        EXPECT_EQ(shot.pixelColor(hole), ground);
+        EXPECT_EQ(shot.pixelColor(in), kShaped);
+    }
+    table.SetBG(0);
 
     // The shape follows the window's centre; the other shape replaces it.
     view.resize(1000, 700);
@@ -117,25 +116,24 @@ TEST_F(PaintTest, ShapedTableInsideItsRegionBackgroundAroundIt) {
     table.SetTable(2);
     EXPECT_NE(table.m_TableRgn, first);
     EXPECT_EQ(Grab().pixelColor(ShapePoint(true)), kShaped);
-}
 
-TEST_F(PaintTest, RectangularTableFilledWithItsTextureInAYellowFrame) {
+    // A rectangular table: its texture in a yellow frame.
     table.SetTable(6);
-    const QImage shot = Grab();
-    EXPECT_EQ(shot.pixelColor(400, 300), kIndigo);
     const QRect frame = table.m_TableRect;
+    QImage shot = Grab();
+    EXPECT_EQ(shot.pixelColor(frame.center()), kIndigo);
     EXPECT_EQ(shot.pixelColor(frame.topLeft()), kYellow);
     EXPECT_EQ(shot.pixelColor(frame.bottomRight()), kYellow);
-    EXPECT_EQ(shot.pixelColor(frame.topLeft() + QPoint(1, 1)), kIndigo);
     EXPECT_EQ(shot.pixelColor(frame.topLeft() - QPoint(1, 1)), kGreen);
 
-    // Numbers outside the lists are kept; the brushes stay, no table is drawn.
+    // Numbers outside the lists are kept; no table is drawn.
     table.SetBG(9);
     table.SetTable(12);
     EXPECT_EQ(table.GetNumberBG(), 9);
     EXPECT_EQ(table.GetNumberTable(), 12);
-    EXPECT_EQ(Grab().pixelColor(170, 300), kGreen);
-    EXPECT_EQ(Grab().pixelColor(400, 300), kGreen);
+    shot = Grab();
+    EXPECT_EQ(shot.pixelColor(frame.topLeft()), kGreen);
+    EXPECT_EQ(shot.pixelColor(frame.center()), kGreen);
 }
 
 TEST_F(PaintTest, TrumpIconAtItsPlaceAfterTheDealOneIconPerSuit) {
@@ -157,46 +155,39 @@ TEST_F(PaintTest, TrumpIconAtItsPlaceAfterTheDealOneIconPerSuit) {
     EXPECT_TRUE(ShowsIcon(0));
 }
 
-TEST_F(PaintTest, ActionButtonDrawnWhileShown) {
+TEST_F(PaintTest, TheButtonWhileShownAndTheNamesOfWhoseTurnAndWhoHoldsTheTable) {
     const QRect button = table.m_ButtonRect;
-    const QPoint frame(button.left() - 1, button.center().y());
-    EXPECT_EQ(Grab().pixelColor(frame), kGreen);
-
+    const QPoint edge(button.left() - 1, button.center().y());
+    EXPECT_EQ(Grab().pixelColor(edge), kGreen);
     table.ShowActiveButton(QStringLiteral("Новая партия!"), true);
     const QImage shot = Grab();
-    EXPECT_EQ(shot.pixelColor(frame), QColor(Qt::black));
+    EXPECT_EQ(shot.pixelColor(edge), QColor(Qt::black));
     const QImage face = LoadBitmapResource(GetModuleResources("pub"), 8023).toImage();
     EXPECT_EQ(shot.pixelColor(button.topLeft() + QPoint(2, 2)), face.pixelColor(2, 2));
-
     table.ShowActiveButton(QString(), false);
-    EXPECT_EQ(Grab().pixelColor(frame), kGreen);
-}
+    EXPECT_EQ(Grab().pixelColor(edge), kGreen);
 
-TEST_F(PaintTest, FlashPlayerHighlightsTheTopOfTheTableAndThePlayer) {
-    auto white = [&](int seat) {
-        const CMyLabel& name = table.m_Players[seat - 1].m_LabelName;
-        const bool w = name.GetColorText() == RGB(255, 255, 255);
-        EXPECT_EQ(w, name.GetMyLabelLogFont().lfUnderline != 0) << seat;
-        return w;
+    // Highlighted names are white and underlined.
+    auto white = [&]() {
+        std::string seats;
+        for (const CPlayer& seat : table.m_Players) {
+            const bool w = seat.m_LabelName.GetColorText() == RGB(255, 255, 255);
+            EXPECT_EQ(w, seat.m_LabelName.GetMyLabelLogFont().lfUnderline != 0);
+            seats += w ? 'w' : '-';
+        }
+        return seats;
     };
     table.FlashPlayer(2);
-    EXPECT_TRUE(white(2));
-
+    EXPECT_EQ(white(), "-w--");
     // Seat 3 leads: the top of the table moves to him, seat 2 is plain again.
-    CCard* card = table.m_Pack.GetCard(20);
-    card->m_Player = 3;
-    card->m_Place = e_Going;
+    Put(3, e_Going, table.m_Pack.GetCard(20));
     table.FlashPlayer(0);
-    EXPECT_FALSE(white(2));
-    EXPECT_TRUE(white(3));
+    EXPECT_EQ(white(), "--w-");
     // Only the first highlighted seat besides the holder turns back.
     table.FlashPlayer(1);
-    EXPECT_TRUE(white(1));
-    EXPECT_TRUE(white(3));
+    EXPECT_EQ(white(), "w-w-");
     table.FlashPlayer(2);
-    EXPECT_FALSE(white(1));
-    EXPECT_TRUE(white(2));
-    EXPECT_TRUE(white(3));
+    EXPECT_EQ(white(), "-ww-");
 }
 
 TEST_F(PaintTest, ProgViewAppliesEveryChoiceAndFallsBackForAMissingPicture) {

@@ -70,19 +70,6 @@ const CMyLabel* g_watched = nullptr;
 
 } // namespace
 
-TEST_F(MyLabelTest, CentringSticksToTheAnchorThroughNewCaptions) {
-    label.SetCaption("Взятка", 0);
-    const QFontMetrics fm(label.GetMyLabelFont());
-    label.SetMyLabelPos(100, 40, 2);
-    EXPECT_NEAR(label.GetTextRect().center().x(), 100, 1);
-    label.SetMyLabelPos(200, 50, 0); // still centred, lines drawn left
-    label.SetCaption("0", 0);
-    EXPECT_NEAR(label.GetTextRect().center().x(), 200, 1);
-    label.SetMultiline(true);
-    label.SetCaption("один\nдва\nтри", 0);
-    EXPECT_EQ(label.GetTextRect().height(), 3 * fm.height());
-}
-
 TEST_F(MyLabelTest, DrawsOnlyWhenShownWithAParentAndTheShadowBelowRight) {
     label.SetMyLabelFont(-40, 700, "Arial", 0);
     label.SetCaption("WW", 0);
@@ -163,18 +150,6 @@ TEST_F(MyLabelTest, EffectsEndWithTheNewCaptionInTheFullFont) {
         EXPECT_EQ(label.GetMyLabelLogFont().lfWidth, 0);
     }
     EXPECT_LE(QFontMetrics(label.GetMyLabelFont()).height(), 34); // the line fits the cell
-}
-
-TEST_F(MyLabelTest, AssignmentCopiesTheCaptionOnly) {
-    CMyLabel other;
-    other.SetCaption("Баллы", 0);
-    other.Show(true);
-    label.SetColorText(RGB(9, 9, 9));
-    label = other;
-    EXPECT_EQ(label.GetCaption(), "Баллы");
-    EXPECT_EQ(label.GetColorText(), RGB(9, 9, 9));
-    EXPECT_FALSE(label.IsVisible());
-    EXPECT_FALSE(other.IsValid()); // without a parent nothing was measured
 }
 
 TEST_F(MyLabelTest, EffectOnAWorkerIsPaintedStepByStepByTheWindow) {

@@ -87,13 +87,6 @@ TEST_F(TabloTest, ScoresShowTheValueKeptAsASignedByte) {
     EXPECT_GT(white, 20);
 }
 
-TEST_F(TabloTest, PositionedByCornerOrCentreWithoutResizing) {
-    tablo.SetTabloPos(250, 300, true, false);
-    EXPECT_EQ(tablo.geometry(), QRect(190, 300, 120, 48));
-    tablo.SetTabloPos(250, 300, false, true);
-    EXPECT_EQ(tablo.geometry(), QRect(250, 276, 120, 48));
-}
-
 TEST_F(TabloTest, ScoresSetOnAWorkerAreDrawnWhileTheBoardPaints) {
     std::atomic<bool> done{false};
     std::thread worker([&] {
