@@ -4,26 +4,31 @@ namespace {
 
 class ScoringTest : public TableFixture {
 protected:
-    void TakeAll(int player) {
-        for (CCard* card : table.m_Pack.m_Cards)
-            Take(player, {card});
+    void SetBalls(std::vector<int> balls) {
+        for (size_t i = 0; i < balls.size(); ++i)
+            table.m_Players[i].m_Tablo.SetBallsValue(balls[i]);
+    }
+    std::vector<int> Balls(int seats) {
+        std::vector<int> balls;
+        for (int i = 0; i < seats; ++i)
+            balls.push_back(table.m_Players[i].m_Tablo.GetBallsValue());
+        return balls;
     }
     // Every card of the suit into the player's trick pile: 30 points.
     void TakeSuit(int player, Suit suit) {
         for (int face = Six; face <= Ace; ++face)
             Take(player, {Card(suit, static_cast<Face>(face))});
     }
-    void NewParty(int stars) {
+    void NewParty(int players, int stars) {
+        table.m_NumberPlayers = players;
         for (CPlayer& seat : table.m_Players)
             seat.m_Out = false;
         table.ResetStars(stars);
         table.m_LabelMessage.SetCaption(QString(), 0);
     }
-    std::vector<bool> Out(int seats) {
-        std::vector<bool> out;
-        for (int i = 0; i < seats; ++i)
-            out.push_back(table.m_Players[i].m_Out);
-        return out;
+    void NoStars(const std::vector<int>& seats) {
+        for (int seat : seats)
+            table.m_Players[seat - 1].m_Star.ResetStars(0);
     }
 };
 
@@ -68,15 +73,15 @@ TEST_F(ScoringTest, GamesWithAllCardsTakenGoToTheHighestScoreTiesInTurnOrder) {
     SetScores({40, 40, 20});
     table.m_CurrentPlayer = 2;
     EXPECT_EQ(table.IsEndGame(), -1); // cards remain
-    TakeAll(1);
+    for (CCard* card : table.m_Pack.m_Cards)
+        Take(1, {card});
     EXPECT_EQ(table.IsEndGame(), 2);
     table.m_CurrentPlayer = 3;
     EXPECT_EQ(table.IsEndGame(), 1);
 
     // To 31 with four players at 30 each: nobody passed 30, still one wins.
     table.m_Game31 = true;
-    table.m_NumberPlayers = 4;
-    table.ResetStars(5);
+    NewParty(4, 5);
     for (int p = 1; p <= 4; ++p)
         TakeSuit(p, static_cast<Suit>(p));
     SetScores({30, 30, 30, 30});
@@ -92,7 +97,7 @@ TEST_F(ScoringTest, GamesWithAllCardsTakenGoToTheHighestScoreTiesInTurnOrder) {
     EXPECT_EQ(table.GetWinnerAllCardsTaken(), 2);
 }
 
-TEST_F(ScoringTest, AddBallsByScore) {
+TEST_F(ScoringTest, BallsByScoreAndTwelveDropAPlayerElevenDoNot) {
     const struct {
         std::vector<int> scores, before, after;
     } cases[] = {
@@ -103,11 +108,10 @@ TEST_F(ScoringTest, AddBallsByScore) {
         {{0, 0, 40}, {12, 11, 0}, {12, 17, 0}}, // 12 or more collect nothing
     };
     for (const auto& c : cases) {
-        SetBalls({c.before[0], c.before[1], c.before[2]});
+        SetBalls(c.before);
         SetScores({c.scores[0], c.scores[1], c.scores[2]});
         table.AddBalls(1);
-        EXPECT_EQ(Balls(3), c.after)
-            << "scores " << c.scores[0] << "/" << c.scores[1] << "/" << c.scores[2];
+        EXPECT_EQ(Balls(3), c.after) << c.scores[0] << "/" << c.scores[1] << "/" << c.scores[2];
     }
     // Out seats and the seat nobody plays collect nothing either.
     SetBalls({3, 3, 3, 3});
@@ -115,18 +119,16 @@ TEST_F(ScoringTest, AddBallsByScore) {
     SetScores({10, 0, 20, 0});
     table.AddBalls(1);
     EXPECT_EQ(Balls(4), (std::vector<int>{7, 3, 7, 3}));
-}
 
-TEST_F(ScoringTest, TwelveBallsDropAPlayerElevenDoNot) {
     table.m_Game31 = false;
+    NewParty(3, 0);
     SetBalls({11, 12, 0});
     EXPECT_EQ(table.IsEndParty(), 0x02);
-    EXPECT_EQ(Out(3), (std::vector<bool>{false, true, false}));
+    EXPECT_FALSE(table.m_Players[0].m_Out);
+    EXPECT_TRUE(table.m_Players[1].m_Out);
     EXPECT_EQ(table.m_Players[1].m_Tablo.GetColorBack(), TABLO_BLACK);
     EXPECT_EQ(table.m_LabelMessage.GetCaption(), QStringLiteral("Один игрок вылетел!"));
-
-    // The user's twelfth ball ends the party for him: seat 3 is left.
-    SetBalls({12});
+    SetBalls({12}); // the user's twelfth ball: seat 3 is left
     EXPECT_EQ(table.IsEndParty(), 0x08 | 0x04 | 0x40);
 }
 
@@ -141,44 +143,37 @@ TEST_F(ScoringTest, DroppingOutIsAnnouncedForOthersOnly) {
         {3, {1}, QString()}, // the user's own drop
     };
     for (const auto& c : cases) {
-        table.m_NumberPlayers = c.players;
-        NewParty(2);
-        for (int seat : c.noStars)
-            table.m_Players[seat - 1].m_Star.ResetStars(0);
+        NewParty(c.players, 2);
+        NoStars(c.noStars);
         table.DoOutPlayers();
         EXPECT_EQ(table.m_LabelMessage.GetCaption(), c.said) << c.players;
         for (int seat : c.noStars)
             EXPECT_TRUE(table.m_Players[seat - 1].m_Out) << seat;
     }
-    // A second one after another is two as well.
-    table.m_NumberPlayers = 4;
-    NewParty(2);
-    table.m_Players[1].m_Star.ResetStars(0);
+    NewParty(4, 2); // one after another is two as well
+    NoStars({2});
     table.DoOutPlayers();
-    table.m_Players[3].m_Star.ResetStars(0);
+    NoStars({4});
     table.DoOutPlayers();
     EXPECT_EQ(table.m_LabelMessage.GetCaption(), QStringLiteral("Два игрока вылетели!"));
     EXPECT_TRUE(table.m_LabelMessage.IsVisible());
 }
 
 TEST_F(ScoringTest, IsEndPartyAndStateGameCodes) {
-    table.ResetStars(3);
-    table.m_Players[2].m_Star.ResetStars(0);
+    NewParty(3, 3);
+    NoStars({3});
     EXPECT_EQ(table.StateGame(), 2); // nothing dealt: no out check at all
     EXPECT_FALSE(table.m_Players[2].m_Out);
-
     Give(1, {Card(Clubs, Six)});
     EXPECT_EQ(table.StateGame(), 0x04); // seat 3 drops, the party goes on
     EXPECT_TRUE(table.m_Players[2].m_Out);
-
-    table.m_Players[0].m_Star.ResetStars(0);
+    NoStars({1});
     Take(2, {Card(Hearts, Ace), Card(Hearts, Ten), Card(Spades, Ace)});
     EXPECT_EQ(table.StateGame(), 0x08 | 0x10 | 0x20);
     EXPECT_EQ(table.IsEndParty(), 0x08 | 0x04 | 0x20);
 
-    NewParty(3);
-    table.m_Players[1].m_Star.ResetStars(0);
-    table.m_Players[2].m_Star.ResetStars(0);
+    NewParty(3, 3);
+    NoStars({2, 3});
     EXPECT_EQ(table.IsEndParty(), 0x04 | 0x10);
 }
 
@@ -190,7 +185,6 @@ TEST_F(ScoringTest, StarsGoToTheWinnerAndBoundsCountAllFourSeats) {
     for (const CPlayer& seat : table.m_Players)
         stars.push_back(seat.m_Star.GetNumberStars());
     EXPECT_EQ(stars, (std::vector<int>{4, 6, 4, 7})); // seat 4 is not in play
-
     SetBalls({5, 6, 7});
     EXPECT_EQ(table.GetMinBalls(), 0); // the empty fourth seat
     SetScores({10, 20, 30, 40});

@@ -26,15 +26,7 @@ protected:
         table.m_Pack.SetValueZanta();
         table.m_Pack.ShowAinmationCards(false);
         table.m_NumberPlayers = 3;
-        for (int i = 0; i < 3; ++i)
-            table.m_GoingX[i] = 500 - 72 * i;
-        for (int i = 0; i < 4; ++i)
-            table.m_GoingY[i] = 200 + 25 * i;
-        table.m_ResetX = 210;
-        for (int i = 0; i < 9; ++i)
-            table.m_ResetY[i] = 200 + 10 * i;
-        for (int i = 0; i < 4; ++i)
-            table.m_TakePos[i] = QPoint(100 * (i + 1), 700);
+        table.OnSize(800, 600);
     }
 
     void TearDown() override {
@@ -82,20 +74,6 @@ protected:
         for (int s : scores)
             table.m_Players[i++].m_Tablo.SetScoreValue(s);
     }
-
-    void SetBalls(std::initializer_list<int> balls) {
-        int i = 0;
-        for (int b : balls)
-            table.m_Players[i++].m_Tablo.SetBallsValue(b);
-    }
-
-    std::vector<int> Balls(int seats) {
-        std::vector<int> balls;
-        for (int i = 0; i < seats; ++i)
-            balls.push_back(table.m_Players[i].m_Tablo.GetBallsValue());
-        return balls;
-    }
-
     testutil::PauseCounter pauses;
     CWnd window;
     CPublic table;
