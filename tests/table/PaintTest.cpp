@@ -3,14 +3,9 @@
 
 #include "Cp1251.h"
 #include "GuiThread.h"
-#include "Public.h"
 #include "Resources.h"
-#include "Star.h"
-#include "TableView.h"
-#include "TestUtil.h"
+#include "TableFixture.h"
 #include "Time.h"
-
-#include <gtest/gtest.h>
 
 #include <QDir>
 #include <QPainter>
@@ -29,34 +24,18 @@ const QColor kIndigo(51, 0, 153); // background 5, table 6
 const QColor kShaped(255, 255, 100);
 const QColor kYellow(255, 255, 0);
 
-class PaintTest : public testing::Test {
+class PaintTest : public TableFixture {
 protected:
     void SetUp() override {
-        view.table = &table;
-        table.SetParent(&view);
-        table.m_Pack.InitPack36(&view);
-        table.m_Pack.SetValueZanta();
-        table.m_Pack.ShowAinmationCards(false);
-        table.m_NumberPlayers = 3;
+        TableFixture::SetUp();
         table.SetBG(0);
-        view.resize(800, 600);
-        view.show();
-        ASSERT_TRUE(testutil::WaitFor([&] { return table.m_TableRect.width() == 460; }));
     }
 
-    void TearDown() override {
-        EXPECT_TRUE(testutil::WaitFor([] { return CStar::m_staticCountThreads == 0; }));
-    }
-
-    QImage Grab() { return view.grab().toImage(); }
-    void Put(int player, int place, CCard* card) {
-        card->m_Player = player;
-        card->m_Place = place;
-    }
+    QImage Grab() { return window.grab().toImage(); }
 
     // No card, board or panel covers the point.
     bool Free(QPoint p) {
-        for (QWidget* child : view.findChildren<QWidget*>())
+        for (QWidget* child : window.findChildren<QWidget*>())
             if (child->isVisible() && child->geometry().contains(p))
                 return false;
         return true;
@@ -82,10 +61,6 @@ protected:
                 0, 0, LoadIconResource(GetModuleResources("pub"), id).pixmap(32, 32));
         return Grab().copy(760, 550, 32, 32).convertToFormat(QImage::Format_RGB32) == expected;
     }
-
-    testutil::PauseCounter pauses;
-    TableView view;
-    CPublic table;
 };
 
 } // namespace
@@ -109,7 +84,7 @@ TEST_F(PaintTest, TablesArePaintedInTheirShapeOrFrameOverTheBackground) {
     table.SetBG(0);
 
     // The shape follows the window's centre; the other shape replaces it.
-    view.resize(1000, 700);
+    window.resize(1000, 700);
     ASSERT_TRUE(testutil::WaitFor([&] { return table.m_TableRect.x() == 270; }));
     EXPECT_LE(std::abs(table.m_TableRgn.boundingRect().center().x() - 500), 1);
     const QRegion first = table.m_TableRgn;
@@ -180,7 +155,7 @@ TEST_F(PaintTest, TheButtonWhileShownAndTheNamesOfWhoseTurnAndWhoHoldsTheTable) 
     table.FlashPlayer(2);
     EXPECT_EQ(white(), "-w--");
     // Seat 3 leads: the top of the table moves to him, seat 2 is plain again.
-    Put(3, e_Going, table.m_Pack.GetCard(20));
+    Put(3, e_Going, {table.m_Pack.GetCard(20)});
     table.FlashPlayer(0);
     EXPECT_EQ(white(), "--w-");
     // Only the first highlighted seat besides the holder turns back.
@@ -263,8 +238,8 @@ TEST_F(PaintTest, ResizeAndPaintWhileAWorkerDeals) {
             if (done)
                 return true;
             const int resizes = g_Resizes;
-            view.resize(resizes % 2 ? 800 : 1024, 600 + resizes % 3 * 50);
-            view.repaint();
+            window.resize(resizes % 2 ? 800 : 1024, 600 + resizes % 3 * 50);
+            window.repaint();
             ++g_Resizes;
             return false;
         },
@@ -276,7 +251,7 @@ TEST_F(PaintTest, ResizeAndPaintWhileAWorkerDeals) {
     EXPECT_GT(g_Resizes, 9); // at least one for each card dealt
 
     // Every card lies where the layout of the final size puts it.
-    EXPECT_EQ(table.m_HandY[0], view.height() - 101);
+    EXPECT_EQ(table.m_HandY[0], window.height() - 101);
     for (int seat = 2; seat <= 3; ++seat) {
         int k = 0;
         for (CCard* card : table.m_Pack.m_Cards)
@@ -289,5 +264,6 @@ TEST_F(PaintTest, ResizeAndPaintWhileAWorkerDeals) {
     }
     EXPECT_EQ(table.m_Pack.GetCard(9)->GetCardPos(),
               QPoint(table.m_Pack.m_PackX + 1, table.m_Pack.m_PackY - 1));
-    EXPECT_TRUE(view.rect().contains(QRect(table.m_Pack.GetCard(35)->GetCardPos(), QSize(71, 96))));
+    EXPECT_TRUE(
+        window.rect().contains(QRect(table.m_Pack.GetCard(35)->GetCardPos(), QSize(71, 96))));
 }

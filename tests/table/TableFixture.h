@@ -1,11 +1,12 @@
 #pragma once
-// A table bound to a shown window, its deck built and valued for this game
+// A table painted by a shown window, its deck built and valued for this game
 // and never shuffled, so a card is found by suit and face. Hands, table cards
 // and trick piles are set up by writing the cards' members directly.
 // Animations are off and timed pauses are counted instead of slept.
 
 #include "Public.h"
 #include "Star.h"
+#include "TableView.h"
 #include "TestUtil.h"
 
 #include <gtest/gtest.h>
@@ -19,13 +20,14 @@ enum Face { Six = 1, Seven, Eight, Nine, Ten, Jack, Queen, King, Ace };
 class TableFixture : public testing::Test {
 protected:
     void SetUp() override {
-        window.resize(800, 600);
-        window.show();
+        window.table = &table;
         table.SetParent(&window);
         table.m_Pack.InitPack36(&window);
         table.m_Pack.SetValueZanta();
         table.m_Pack.ShowAinmationCards(false);
         table.m_NumberPlayers = 3;
+        window.resize(800, 600);
+        window.show();
         table.OnSize(800, 600);
     }
 
@@ -75,6 +77,6 @@ protected:
             table.m_Players[i++].m_Tablo.SetScoreValue(s);
     }
     testutil::PauseCounter pauses;
-    CWnd window;
+    TableView window;
     CPublic table;
 };
