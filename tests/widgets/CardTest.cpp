@@ -89,47 +89,27 @@ TEST_F(CardTest, ACardIsClosedAndTakesExactlyItsRoundedShape) {
     EXPECT_TRUE(card.mask().contains(QPoint(70, 48)));
 }
 
-TEST_F(CardTest, FlipsEndFaceUpAtFullSizeHoweverTheyRun) {
+TEST_F(CardTest, FlipsAndMovesEndWhereAskedEvenWhenBrokenOff) {
+    for (int breakAt : {0, 2}) { // 2: animations are stopped at the second pause
+        SCOPED_TRACE(breakAt);
+        CCard::m_staticAnimCards = true;
+        card.CardClose(true);
+        g_pauses = 0;
+        g_breakAt = breakAt;
+        auto previous = platform::SetPauseHook(&BreakingPause);
+        card.CardOpen(true);
+        card.CardMove(240 - breakAt, 100, 0, false);
+        platform::SetPauseHook(previous);
+        EXPECT_TRUE(card.m_bOpen);
+        EXPECT_EQ(card.geometry(), QRect(240 - breakAt, 100, 71, 96));
+    }
+    // A card forced open shows its face at once.
     testutil::PauseCounter pauses;
-    card.CardOpen(true);
-    EXPECT_TRUE(card.m_bOpen);
-    EXPECT_EQ(card.geometry(), QRect(100, 100, 71, 96));
-
-    // Broken off while narrowing: still turned and whole.
-    card.CardOpen(false);
-    g_pauses = 0;
-    g_breakAt = 2;
-    auto previous = platform::SetPauseHook(&BreakingPause);
-    card.CardOpen(true);
-    platform::SetPauseHook(previous);
-    EXPECT_TRUE(card.m_bOpen);
-    EXPECT_EQ(card.geometry(), QRect(100, 100, 71, 96));
-
-    // Without animation, or a card forced open: at once.
-    card.CardOpen(false);
-    EXPECT_FALSE(card.m_bOpen);
-    card.m_bAlwaysOpen = true;
     CCard::m_staticAnimCards = true;
-    const int before = pauses.Count();
+    card.m_bAlwaysOpen = true;
     card.CardOpen(false);
     EXPECT_TRUE(card.m_bOpen);
-    EXPECT_EQ(pauses.Count(), before);
-    EXPECT_EQ(CCard::m_staticProccessMovecard, 0);
-}
-
-TEST_F(CardTest, MovesLandWhereAskedEvenWhenCutShort) {
-    testutil::PauseCounter pauses;
-    card.CardMove(170, 30, 0, false);
-    EXPECT_EQ(card.pos(), QPoint(170, 30));
-    g_pauses = 0;
-    g_breakAt = 2;
-    auto previous = platform::SetPauseHook(&BreakingPause);
-    card.CardMove(240, 100, 0, false);
-    platform::SetPauseHook(previous);
-    EXPECT_EQ(g_pauses, 2);
-    EXPECT_EQ(card.pos(), QPoint(240, 100));
-    card.CardMove(10, 20, 0, false); // animations off now
-    EXPECT_EQ(card.pos(), QPoint(10, 20));
+    EXPECT_EQ(pauses.Count(), 0);
     EXPECT_EQ(CCard::m_staticProccessMovecard, 0);
 }
 
