@@ -251,16 +251,12 @@ TEST_F(PaintTest, ResizeAndPaintWhileAWorkerDeals) {
     EXPECT_GT(g_Resizes, 9); // at least one for each card dealt
 
     // Every card lies where the layout of the final size puts it.
-    EXPECT_EQ(table.m_HandY[0], window.height() - 101);
     for (int seat = 2; seat <= 3; ++seat) {
-        int k = 0;
-        for (CCard* card : table.m_Pack.m_Cards)
-            if (card->m_Place == e_Hand && card->m_Player == seat) {
-                EXPECT_EQ(card->GetCardPos(),
-                          QPoint(table.m_HandX[seat - 1][k], table.m_HandY[seat - 1]));
-                ++k;
-            }
-        EXPECT_EQ(k, 3);
+        const std::vector<CCard*> hand = At(seat, e_Hand);
+        ASSERT_EQ(hand.size(), 3u);
+        for (int k = 0; k < 3; ++k)
+            EXPECT_EQ(hand[k]->GetCardPos(),
+                      QPoint(table.m_HandX[seat - 1][k], table.m_HandY[seat - 1]));
     }
     EXPECT_EQ(table.m_Pack.GetCard(9)->GetCardPos(),
               QPoint(table.m_Pack.m_PackX + 1, table.m_Pack.m_PackY - 1));
