@@ -3,17 +3,11 @@
 
 #include "Cp1251.h"
 #include "GuiThread.h"
-#include "Public.h"
 #include "Resources.h"
-#include "Star.h"
-#include "TableView.h"
-#include "TestUtil.h"
+#include "TableFixture.h"
 #include "Time.h"
 
-#include <gtest/gtest.h>
-
 #include <QDir>
-#include <QFile>
 #include <QPainter>
 
 #include <sys/stat.h>
@@ -30,30 +24,18 @@ const QColor kIndigo(51, 0, 153); // background 5, table 6
 const QColor kShaped(255, 255, 100);
 const QColor kYellow(255, 255, 0);
 
-class PaintTest : public testing::Test {
+class PaintTest : public TableFixture {
 protected:
     void SetUp() override {
-        view.table = &table;
-        table.SetParent(&view);
-        table.m_Pack.InitPack36(&view);
-        table.m_Pack.SetValueZanta();
-        table.m_Pack.ShowAinmationCards(false);
-        table.m_NumberPlayers = 3;
+        TableFixture::SetUp();
         table.SetBG(0);
-        view.resize(800, 600);
-        view.show();
-        ASSERT_TRUE(testutil::WaitFor([&] { return table.m_TableRect.width() == 460; }));
     }
 
-    void TearDown() override {
-        EXPECT_TRUE(testutil::WaitFor([] { return CStar::m_staticCountThreads == 0; }));
-    }
-
-    QImage Grab() { return view.grab().toImage(); }
+    QImage Grab() { return window.grab().toImage(); }
 
     // No card, board or panel covers the point.
     bool Free(QPoint p) {
-        for (QWidget* child : view.findChildren<QWidget*>())
+        for (QWidget* child : window.findChildren<QWidget*>())
             if (child->isVisible() && child->geometry().contains(p))
                 return false;
         return true;
@@ -79,68 +61,54 @@ protected:
                 0, 0, LoadIconResource(GetModuleResources("pub"), id).pixmap(32, 32));
         return Grab().copy(760, 550, 32, 32).convertToFormat(QImage::Format_RGB32) == expected;
     }
-
-    testutil::PauseCounter pauses;
-    TableView view;
-    CPublic table;
 };
 
 } // namespace
 
-TEST_F(PaintTest, ShapedTableInsideItsRegionBackgroundAroundIt) {
+TEST_F(PaintTest, TablesArePaintedInTheirShapeOrFrameOverTheBackground) {
     table.SetTable(1);
     ASSERT_FALSE(table.m_TableRgn.isEmpty());
-    const QRect box = table.m_TableRgn.boundingRect();
-    EXPECT_LE(std::abs(box.center().x() - 400), 1);
-    EXPECT_LE(std::abs(box.center().y() - 300), 1);
-
+    EXPECT_LE((table.m_TableRgn.boundingRect().center() - QPoint(400, 300)).manhattanLength(), 2);
     const QPoint outside(150, 100);
     ASSERT_TRUE(Free(outside));
     const QPoint in = ShapePoint(true);
     const QPoint hole = ShapePoint(false);
-    QImage shot = Grab();
-    EXPECT_EQ(shot.pixelColor(outside), kGreen);
-    EXPECT_EQ(shot.pixelColor(in), kShaped);
-    EXPECT_EQ(shot.pixelColor(hole), kGreen);
+    for (int bg : {0, 5}) { // another background is painted at once, around the same shape
+        table.SetBG(bg);
+        const QImage shot = Grab();
+        const QColor ground = bg ? kIndigo : kGreen;
+        EXPECT_EQ(shot.pixelColor(outside), ground);
+        EXPECT_EQ(shot.pixelColor(hole), ground);
+        EXPECT_EQ(shot.pixelColor(in), kShaped);
+    }
+    table.SetBG(0);
 
-    // Another background is painted at once, around the same shape.
-    table.SetBG(5);
-    shot = Grab();
-    EXPECT_EQ(shot.pixelColor(outside), kIndigo);
-    EXPECT_EQ(shot.pixelColor(hole), kIndigo);
-    EXPECT_EQ(shot.pixelColor(in), kShaped);
-
-    // The shape follows the window's centre.
-    view.resize(1000, 700);
+    // The shape follows the window's centre; the other shape replaces it.
+    window.resize(1000, 700);
     ASSERT_TRUE(testutil::WaitFor([&] { return table.m_TableRect.x() == 270; }));
     EXPECT_LE(std::abs(table.m_TableRgn.boundingRect().center().x() - 500), 1);
-    EXPECT_LE(std::abs(table.m_TableRgn.boundingRect().center().y() - 350), 1);
-    EXPECT_EQ(Grab().pixelColor(ShapePoint(true)), kShaped);
-
-    // The other shape replaces it.
     const QRegion first = table.m_TableRgn;
     table.SetTable(2);
     EXPECT_NE(table.m_TableRgn, first);
     EXPECT_EQ(Grab().pixelColor(ShapePoint(true)), kShaped);
-}
 
-TEST_F(PaintTest, RectangularTableFilledWithItsTextureInAYellowFrame) {
+    // A rectangular table: its texture in a yellow frame.
     table.SetTable(6);
-    const QImage shot = Grab();
-    EXPECT_EQ(shot.pixelColor(400, 300), kIndigo);
-    for (QPoint frame : {QPoint(170, 300), QPoint(629, 300), QPoint(400, 170), QPoint(400, 429)})
-        EXPECT_EQ(shot.pixelColor(frame), kYellow) << frame.x() << "," << frame.y();
-    for (QPoint out : {QPoint(169, 300), QPoint(630, 300), QPoint(400, 169), QPoint(400, 430)})
-        EXPECT_EQ(shot.pixelColor(out), kGreen) << out.x() << "," << out.y();
-    EXPECT_EQ(shot.pixelColor(171, 300), kIndigo);
+    const QRect frame = table.m_TableRect;
+    QImage shot = Grab();
+    EXPECT_EQ(shot.pixelColor(frame.center()), kIndigo);
+    EXPECT_EQ(shot.pixelColor(frame.topLeft()), kYellow);
+    EXPECT_EQ(shot.pixelColor(frame.bottomRight()), kYellow);
+    EXPECT_EQ(shot.pixelColor(frame.topLeft() - QPoint(1, 1)), kGreen);
 
-    // Numbers outside the lists are kept; the brushes stay, no table is drawn.
+    // Numbers outside the lists are kept; no table is drawn.
     table.SetBG(9);
     table.SetTable(12);
     EXPECT_EQ(table.GetNumberBG(), 9);
     EXPECT_EQ(table.GetNumberTable(), 12);
-    EXPECT_EQ(Grab().pixelColor(170, 300), kGreen);
-    EXPECT_EQ(Grab().pixelColor(400, 300), kGreen);
+    shot = Grab();
+    EXPECT_EQ(shot.pixelColor(frame.topLeft()), kGreen);
+    EXPECT_EQ(shot.pixelColor(frame.center()), kGreen);
 }
 
 TEST_F(PaintTest, TrumpIconAtItsPlaceAfterTheDealOneIconPerSuit) {
@@ -162,55 +130,44 @@ TEST_F(PaintTest, TrumpIconAtItsPlaceAfterTheDealOneIconPerSuit) {
     EXPECT_TRUE(ShowsIcon(0));
 }
 
-TEST_F(PaintTest, ActionButtonDrawnWhileShown) {
+TEST_F(PaintTest, TheButtonWhileShownAndTheNamesOfWhoseTurnAndWhoHoldsTheTable) {
     const QRect button = table.m_ButtonRect;
-    ASSERT_EQ(button, QRect(512, 525, 105, 27));
-    const QPoint frame(button.left() - 1, button.center().y());
-    EXPECT_EQ(Grab().pixelColor(frame), kGreen);
-
+    const QPoint edge(button.left() - 1, button.center().y());
+    EXPECT_EQ(Grab().pixelColor(edge), kGreen);
     table.ShowActiveButton(QStringLiteral("Новая партия!"), true);
     const QImage shot = Grab();
-    EXPECT_EQ(shot.pixelColor(frame), QColor(Qt::black));
+    EXPECT_EQ(shot.pixelColor(edge), QColor(Qt::black));
     const QImage face = LoadBitmapResource(GetModuleResources("pub"), 8023).toImage();
     EXPECT_EQ(shot.pixelColor(button.topLeft() + QPoint(2, 2)), face.pixelColor(2, 2));
-
     table.ShowActiveButton(QString(), false);
-    EXPECT_EQ(Grab().pixelColor(frame), kGreen);
-}
+    EXPECT_EQ(Grab().pixelColor(edge), kGreen);
 
-TEST_F(PaintTest, FlashPlayerHighlightsTheTopOfTheTableAndThePlayer) {
-    auto white = [&](int seat) {
-        const CMyLabel& name = table.m_Players[seat - 1].m_LabelName;
-        const bool w = name.GetColorText() == RGB(255, 255, 255);
-        EXPECT_EQ(w, name.GetMyLabelLogFont().lfUnderline != 0) << seat;
-        return w;
+    // Highlighted names are white and underlined.
+    auto white = [&]() {
+        std::string seats;
+        for (const CPlayer& seat : table.m_Players) {
+            const bool w = seat.m_LabelName.GetColorText() == RGB(255, 255, 255);
+            EXPECT_EQ(w, seat.m_LabelName.GetMyLabelLogFont().lfUnderline != 0);
+            seats += w ? 'w' : '-';
+        }
+        return seats;
     };
     table.FlashPlayer(2);
-    EXPECT_TRUE(white(2));
-
+    EXPECT_EQ(white(), "-w--");
     // Seat 3 leads: the top of the table moves to him, seat 2 is plain again.
-    CCard* card = table.m_Pack.GetCard(20);
-    card->m_Player = 3;
-    card->m_Place = e_Going;
+    Put(3, e_Going, {table.m_Pack.GetCard(20)});
     table.FlashPlayer(0);
-    EXPECT_FALSE(white(2));
-    EXPECT_TRUE(white(3));
+    EXPECT_EQ(white(), "--w-");
     // Only the first highlighted seat besides the holder turns back.
     table.FlashPlayer(1);
-    EXPECT_TRUE(white(1));
-    EXPECT_TRUE(white(3));
+    EXPECT_EQ(white(), "w-w-");
     table.FlashPlayer(2);
-    EXPECT_FALSE(white(1));
-    EXPECT_TRUE(white(2));
-    EXPECT_TRUE(white(3));
+    EXPECT_EQ(white(), "-ww-");
 }
 
 TEST_F(PaintTest, ProgViewAppliesEveryChoiceAndFallsBackForAMissingPicture) {
-    // Backs: index i is back picture 37 + i; nothing else is a back.
-    table.ProgView(1050, 3);
-    EXPECT_EQ(table.m_Pack.GetShirt(), 40);
-    table.ProgView(1050, 7);
-    table.ProgView(1050, -1);
+    table.ProgView(1050, 3); // backs: index i is back picture 37 + i
+    table.ProgView(1050, 7); // no such back
     EXPECT_EQ(table.m_Pack.GetShirt(), 40);
     table.ProgView(1052, 5);
     EXPECT_EQ(table.GetNumberBG(), 5);
@@ -220,7 +177,7 @@ TEST_F(PaintTest, ProgViewAppliesEveryChoiceAndFallsBackForAMissingPicture) {
     table.m_TableImageFile = QDir::current().filePath("gone.png");
     table.ProgView(1051, 7);
     EXPECT_EQ(table.GetNumberTable(), 0);
-    EXPECT_EQ(Grab().pixelColor(170, 300), kGreen);
+    EXPECT_EQ(Grab().pixelColor(400, 300), kGreen);
 
     // A chosen picture becomes table 7, stretched into the table's frame.
     const QString red = QDir::current().filePath(QStringLiteral("стол.png"));
@@ -231,24 +188,11 @@ TEST_F(PaintTest, ProgViewAppliesEveryChoiceAndFallsBackForAMissingPicture) {
     table.ProgView(1079, reinterpret_cast<LPARAM>(path.constData()));
     EXPECT_EQ(table.m_TableImageFile, red);
     EXPECT_EQ(table.GetNumberTable(), 7);
-    QImage shot = Grab();
-    EXPECT_EQ(shot.pixelColor(400, 300), QColor(Qt::red));
-    EXPECT_EQ(shot.pixelColor(170, 300), kYellow);
-    table.ProgView(1051, 1);
-    table.ProgView(1051, 7); // the file is there now
-    EXPECT_EQ(table.GetNumberTable(), 7);
-    // A file that is no picture: table 7 is kept but nothing is drawn.
-    QFile junk(QDir::current().filePath("junk.png"));
-    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
-    junk.write("not a picture");
-    junk.close();
-    const QByteArray junkPath = Cp1251FromUnicode(junk.fileName());
-    table.ProgView(1079, reinterpret_cast<LPARAM>(junkPath.constData()));
-    EXPECT_EQ(table.GetNumberTable(), 7);
-    EXPECT_EQ(Grab().pixelColor(400, 300), kGreen);
+    EXPECT_EQ(Grab().pixelColor(400, 300), QColor(Qt::red));
+    EXPECT_EQ(Grab().pixelColor(table.m_TableRect.topLeft()), kYellow);
 
-    // What cannot be opened as a file turns into table 1: missing, a folder,
-    // a pipe (which must not hang).
+    // What cannot be opened as a picture file turns into table 1: missing, a
+    // folder, a pipe (which must not hang).
     const QByteArray fifo = QDir::current().filePath("pipe").toLocal8Bit();
     ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
     for (const QByteArray& bad : {QDir::current().filePath("nothing.png").toLocal8Bit(),
@@ -257,11 +201,9 @@ TEST_F(PaintTest, ProgViewAppliesEveryChoiceAndFallsBackForAMissingPicture) {
         table.ProgView(1079, reinterpret_cast<LPARAM>(bad.constData()));
         EXPECT_EQ(table.GetNumberTable(), 1) << bad.constData();
     }
-    // Another control changes nothing (it beeps).
-    table.ProgView(1053, 2);
+    table.ProgView(1053, 2); // another control changes nothing
     EXPECT_EQ(table.GetNumberTable(), 1);
     EXPECT_EQ(table.GetNumberBG(), 0);
-    EXPECT_EQ(table.m_Pack.GetShirt(), 40);
 }
 
 namespace {
@@ -296,8 +238,8 @@ TEST_F(PaintTest, ResizeAndPaintWhileAWorkerDeals) {
             if (done)
                 return true;
             const int resizes = g_Resizes;
-            view.resize(resizes % 2 ? 800 : 1024, 600 + resizes % 3 * 50);
-            view.repaint();
+            window.resize(resizes % 2 ? 800 : 1024, 600 + resizes % 3 * 50);
+            window.repaint();
             ++g_Resizes;
             return false;
         },
@@ -309,20 +251,15 @@ TEST_F(PaintTest, ResizeAndPaintWhileAWorkerDeals) {
     EXPECT_GT(g_Resizes, 9); // at least one for each card dealt
 
     // Every card lies where the layout of the final size puts it.
-    const int W = view.width();
-    const int H = view.height();
-    EXPECT_EQ(table.m_HandY[0], H - 101);
     for (int seat = 2; seat <= 3; ++seat) {
-        int k = 0;
-        for (CCard* card : table.m_Pack.m_Cards) {
-            if (card->m_Place == e_Hand && card->m_Player == seat) {
-                EXPECT_EQ(card->GetCardPos(),
-                          QPoint(table.m_HandX[seat - 1][k], table.m_HandY[seat - 1]));
-                ++k;
-            }
-        }
-        EXPECT_EQ(k, 3);
+        const std::vector<CCard*> hand = At(seat, e_Hand);
+        ASSERT_EQ(hand.size(), 3u);
+        for (int k = 0; k < 3; ++k)
+            EXPECT_EQ(hand[k]->GetCardPos(),
+                      QPoint(table.m_HandX[seat - 1][k], table.m_HandY[seat - 1]));
     }
-    EXPECT_EQ(table.m_Pack.GetCard(9)->GetCardPos(), QPoint(W - 76 + 1, H - 101 - 1));
-    EXPECT_EQ(table.m_Pack.GetCard(35)->GetCardPos(), QPoint(W - 76 + 7 - 50, H - 101 - 7));
+    EXPECT_EQ(table.m_Pack.GetCard(9)->GetCardPos(),
+              QPoint(table.m_Pack.m_PackX + 1, table.m_Pack.m_PackY - 1));
+    EXPECT_TRUE(
+        window.rect().contains(QRect(table.m_Pack.GetCard(35)->GetCardPos(), QSize(71, 96))));
 }
