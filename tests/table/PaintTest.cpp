@@ -184,8 +184,7 @@ TEST_F(PaintTest, ProgViewAppliesEveryChoiceAndFallsBackForAMissingPicture) {
     QImage picture(20, 10, QImage::Format_RGB32);
     picture.fill(Qt::red);
     ASSERT_TRUE(picture.save(red, "PNG"));
-    const QByteArray path = Cp1251FromUnicode(red);
-    table.ProgView(1079, reinterpret_cast<LPARAM>(path.constData()));
+    table.ProgView(1079, reinterpret_cast<LPARAM>(&red));
     EXPECT_EQ(table.m_TableImageFile, red);
     EXPECT_EQ(table.GetNumberTable(), 7);
     EXPECT_EQ(Grab().pixelColor(400, 300), QColor(Qt::red));
@@ -193,13 +192,12 @@ TEST_F(PaintTest, ProgViewAppliesEveryChoiceAndFallsBackForAMissingPicture) {
 
     // What cannot be opened as a picture file turns into table 1: missing, a
     // folder, a pipe (which must not hang).
-    const QByteArray fifo = QDir::current().filePath("pipe").toLocal8Bit();
-    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
-    for (const QByteArray& bad : {QDir::current().filePath("nothing.png").toLocal8Bit(),
-                                  QDir::currentPath().toLocal8Bit(), fifo}) {
+    const QString fifo = QDir::current().filePath("pipe");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const QString& bad : {QDir::current().filePath("nothing.png"), QDir::currentPath(), fifo}) {
         table.ProgView(1051, 0);
-        table.ProgView(1079, reinterpret_cast<LPARAM>(bad.constData()));
-        EXPECT_EQ(table.GetNumberTable(), 1) << bad.constData();
+        table.ProgView(1079, reinterpret_cast<LPARAM>(&bad));
+        EXPECT_EQ(table.GetNumberTable(), 1) << bad.toStdString();
     }
     table.ProgView(1053, 2); // another control changes nothing
     EXPECT_EQ(table.GetNumberTable(), 1);
