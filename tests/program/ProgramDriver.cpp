@@ -60,14 +60,14 @@ bool ProgramDriver::WaitForUser(int timeoutMs) {
             if (CPlayWithComputer::IsBusy())
                 return false;
             const CPublic& t = Table();
-            return IsUsersTurn() || (t.m_ShowButton && t.m_ButtonText != QStringLiteral("Далее"));
+            return IsUsersTurn() || (t.m_ShowButton && t.m_ButtonText != ButtonText::Further);
         },
         timeoutMs);
 }
 
 void ProgramDriver::MakeUserMove() {
     CPublic& t = Table();
-    if (PressButton(QStringLiteral("Далее")))
+    if (PressButton(ButtonText::Further))
         return;
     const auto hand = View().UserHand();
     if (hand.empty())
@@ -146,7 +146,7 @@ QString ProgramDriver::PlayParty(int maxGames) {
         stars[k] = t.m_Game31 ? View().m_NumberStars.load() : 0;
         balls[k] = 0;
     }
-    if (!PressButton(QStringLiteral("Новая партия!")))
+    if (!PressButton(ButtonText::NewParty))
         return QStringLiteral("no \"Новая партия!\" button");
     testutil::WaitFor([&] { return !CPlayWithComputer::IsBusy() && t.m_NumberGame == 1; });
     Snapshot(QStringLiteral("deal"));
@@ -161,15 +161,15 @@ QString ProgramDriver::PlayParty(int maxGames) {
         }
         if (moves == 7)
             Snapshot(QStringLiteral("circle"));
-        if (t.m_ShowButton && t.m_ButtonText == QStringLiteral("Сдать карты!")) {
+        if (t.m_ShowButton && t.m_ButtonText == ButtonText::Deal) {
             if (QString fault = CheckGameEnd(stars, balls); !fault.isEmpty())
                 return fault;
             remember(); // before the press: the next game may end at once
-            PressButton(QStringLiteral("Сдать карты!"));
+            PressButton(ButtonText::Deal);
             testutil::WaitFor([&] { return !t.m_ShowButton; });
             continue;
         }
-        if (t.m_ShowButton && t.m_ButtonText == QStringLiteral("Новая партия!")) {
+        if (t.m_ShowButton && t.m_ButtonText == ButtonText::NewParty) {
             if (QString fault = CheckGameEnd(stars, balls); !fault.isEmpty())
                 return fault;
             Snapshot(QStringLiteral("end"));

@@ -10,8 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QDir>
-#include <QFile>
 #include <QMenu>
 #include <QTest>
 #include <QTimer>
@@ -119,6 +117,12 @@ TEST(ProgramTiming, AbandonedPartyRestartsWithOneCleanDeal) {
                 return Idle(p) && t.m_CurrentPlayer != 1 && v.IsTimerSet(CPlayWithComputer::TIMER_STEP);
             },
             30000));
+        // "Отмена" leaves the party as it is; "ОК" leaves it.
+        testutil::ModalSeen refused;
+        testutil::AnswerNextModal(QStringLiteral("Отмена"), &refused);
+        v.OnCommand(ID_NEW_PARTY);
+        EXPECT_EQ(refused.text, QStringLiteral("Прервать текущую игру и начать новую партию?"));
+        EXPECT_FALSE(v.m_BreakParty);
         testutil::AnswerNextModal(QStringLiteral("ОК"));
         v.OnCommand(ID_NEW_PARTY);
         ASSERT_TRUE(WaitForNewDeal(p)) << players << " seats";
@@ -131,8 +135,10 @@ TEST(ProgramTiming, AbandonedPartyRestartsWithOneCleanDeal) {
                 return CCard::m_staticProccessMovecard != 0 && t.m_CurrentPlayer != 1;
             },
             30000));
-        testutil::AnswerNextModal(QStringLiteral("ОК"));
+        testutil::ModalSeen confirmed;
+        testutil::AnswerNextModal(QStringLiteral("ОК"), &confirmed);
         v.OnCommand(ID_GAME12);
+        EXPECT_EQ(confirmed.text, QStringLiteral("Прервать текущую партию и начать игру до 12 баллов?"));
         ASSERT_TRUE(WaitForNewDeal(p)) << players << " seats";
         EXPECT_FALSE(t.m_Game31);
         EXPECT_EQ(DealFault(t), QString()) << players << " seats, after a change of kind";
@@ -167,6 +173,9 @@ TEST(ProgramTiming, ZantaIsScoredWhateverIsPressedDuringItsPause) {
     EXPECT_EQ(t.m_Players[2 - winner].m_Star.GetNumberStars(), 4);
     EXPECT_EQ(t.m_ButtonText, ButtonText::Deal);
     EXPECT_TRUE(v.IsCommandEnabled(ID_NEXT_GAME));
+    // Now F2 deals the next game.
+    QTest::keyClick(&v, Qt::Key_F2);
+    EXPECT_TRUE(testutil::WaitFor([&] { return t.m_NumberGame == 2; }));
 }
 
 // Closing wins over a new party waiting for the table to be still.
@@ -177,8 +186,10 @@ TEST(ProgramTiming, ClosingWhileAnAbandonWaitsStartsNothing) {
     p.View().m_GameRate = kDefaultPace;
     ASSERT_TRUE(p.PressButton(ButtonText::NewParty));
     ASSERT_TRUE(testutil::WaitFor([&] { return CCard::m_staticProccessMovecard != 0; }));
-    testutil::AnswerNextModal(QStringLiteral("ОК"));
+    testutil::ModalSeen seen;
+    testutil::AnswerNextModal(QStringLiteral("ОК"), &seen);
     p.View().OnCommand(ID_THREE_PLAYERS);
+    EXPECT_EQ(seen.text, QStringLiteral("Прервать текущую партию и начать игру  с тремя игроками?"));
     ASSERT_TRUE(p.View().m_BreakParty);
     p.Frame().close();
     ASSERT_TRUE(testutil::WaitFor([&] { return !p.Frame().isVisible(); }, 20000));
@@ -288,21 +299,4 @@ TEST(ProgramTiming, RestoreShowsWhatWasThere) {
     }
     EXPECT_TRUE(frame.Settings()->isVisible());
     EXPECT_EQ(rulesShown, 1);
-}
-
-// A settings key that cannot be opened still gives a reset party with the
-// defaults: stars, names and the victory table as on a first start.
-TEST(ProgramTiming, UnusableSettingsFolderStartsWithTheDefaults) {
-    const QString folder = qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Tavlin2.0");
-    QDir(folder).removeRecursively();
-    QFile blocker(folder);
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly)); // a plain file where the folder goes
-    blocker.close();
-    CMainFrame frame;
-    CPublic& t = frame.View()->m_Public;
-    EXPECT_EQ(t.m_Players[0].m_Star.GetNumberStars(), 5);
-    EXPECT_EQ(t.m_Players[1].m_Star.GetNumberStars(), 5);
-    EXPECT_EQ(t.m_Players[1].m_LabelName.GetCaption(), QStringLiteral("Евлампий"));
-    EXPECT_EQ(frame.windowTitle(), QStringLiteral("Карточная игра Занта - до 31 очка"));
-    QFile::remove(folder);
 }
