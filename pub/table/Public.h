@@ -36,6 +36,21 @@ public:
     CPublic(const CPublic&) = delete;
     CPublic& operator=(const CPublic&) = delete;
 
+    // Held by every move and placement of cards, and by a worker around any
+    // other change of the deck (shuffling, gathering the cards). While a
+    // thread other than the window's holds one, a resize leaves the cards to
+    // that thread, whose outermost scope lays them all out afresh at its end.
+    class MoveScope {
+    public:
+        explicit MoveScope(CPublic& table);
+        ~MoveScope();
+        MoveScope(const MoveScope&) = delete;
+        MoveScope& operator=(const MoveScope&) = delete;
+
+    private:
+        CPublic& m_Table;
+    };
+
     // Binds the table to its window: creates the victory table, the seats'
     // boards, the labels' fonts and colours, and reads the names. Once.
     void SetParent(CWnd* parent);
@@ -185,7 +200,6 @@ public:
 private:
     struct TableArt;
     struct Layout;
-    struct MoveScope;
 
     Layout CopyLayout();
     // Card placement from a copy of the layout.

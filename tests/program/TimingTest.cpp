@@ -214,8 +214,8 @@ TEST(ProgramTiming, MenusAndKeysWhileWorkersPlay) {
     ASSERT_TRUE(p.PressButton(ButtonText::NewParty));
     QMenu* menu = p.Frame().Menu()->GetMainPopup();
     const Qt::Key keys[] = {Qt::Key_1, Qt::Key_2, Qt::Key_3, Qt::Key_F2};
-    QDeadlineTimer deadline(4000);
-    for (int i = 0; i < 400 && !deadline.hasExpired(); ++i) {
+    QDeadlineTimer deadline(2500);
+    for (int i = 0; i < 20000 && !deadline.hasExpired(); ++i) {
         Q_EMIT menu->aboutToShow();
         QTest::keyClick(&v, keys[i % 4]);
         QApplication::processEvents();
