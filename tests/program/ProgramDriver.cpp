@@ -5,6 +5,7 @@
 #include "TestUtil.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QTest>
 
 ProgramDriver::ProgramDriver(int players, bool game31, bool animate) {
@@ -151,8 +152,10 @@ QString ProgramDriver::PlayParty(int maxGames) {
     testutil::WaitFor([&] { return !CPlayWithComputer::IsBusy() && t.m_NumberGame == 1; });
     Snapshot(QStringLiteral("deal"));
     bool zantaSeen = false;
-    for (int moves = 0; moves < maxGames * 200; ++moves) {
-        if (!WaitForUser())
+    // A party that never ends fails within a minute, whatever it does.
+    const QDeadlineTimer deadline(60000);
+    for (int moves = 0; moves < maxGames * 200 && !deadline.hasExpired(); ++moves) {
+        if (!WaitForUser(10000))
             return QStringLiteral("the game stopped moving");
         if (!zantaSeen && t.m_LabelMessage.IsVisible() &&
             t.m_LabelMessage.GetCaption().endsWith(QStringLiteral("занта!"))) {
