@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 #include <vector>
@@ -19,45 +20,39 @@ protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
         if (!platform::IsGuiThread())
             ++handledOffGui;
-        if (message >= WM_USER) {
-            order.push_back(message);
-            return static_cast<LRESULT>(wParam) + lParam;
-        }
-        return CWnd::WindowProc(message, wParam, lParam);
+        if (message < WM_USER)
+            return CWnd::WindowProc(message, wParam, lParam);
+        order.push_back(message);
+        return static_cast<LRESULT>(wParam) + lParam;
     }
 };
 
 } // namespace
 
-TEST(GuiThread, SendFromWorkersRunsOnTheGuiThreadAndReturnsTheResult) {
-    EchoWnd wnd;
+TEST(GuiThread, SendRunsOnTheGuiThreadPostIsQueuedInOrderAndDroppedWithItsWindow) {
+    auto* wnd = new EchoWnd;
+    wnd->PostMessage(WM_USER + 8);
+    wnd->PostMessage(WM_USER + 9);
+    EXPECT_EQ(wnd->SendMessage(WM_USER + 7, 3, 4), 7); // at once, before the posted one
     std::atomic<int> finished{0};
     std::vector<std::thread> workers;
     std::vector<LRESULT> results(4, 0);
-    for (int t = 0; t < 4; ++t) {
+    for (int t = 0; t < 4; ++t)
         workers.emplace_back([&, t] {
             for (int i = 0; i < 50; ++i)
-                results[static_cast<size_t>(t)] += wnd.SendMessage(WM_USER + 1, 2, t);
+                results[size_t(t)] += wnd->SendMessage(WM_USER + 1, 2, t);
             ++finished;
         });
-    }
     ASSERT_TRUE(testutil::WaitFor([&] { return finished == 4; }));
     for (auto& w : workers)
         w.join();
-    EXPECT_EQ(wnd.handledOffGui, 0);
-    EXPECT_EQ(wnd.order.size(), 200u);
+    EXPECT_EQ(wnd->handledOffGui, 0);
     for (int t = 0; t < 4; ++t)
-        EXPECT_EQ(results[static_cast<size_t>(t)], 50 * (2 + t));
-}
-
-TEST(GuiThread, SendIsSynchronousPostIsQueuedInOrderAndDroppedWithItsWindow) {
-    auto* wnd = new EchoWnd;
-    EXPECT_EQ(wnd->SendMessage(WM_USER + 7, 3, 4), 7);
-    wnd->PostMessage(WM_USER + 8);
-    wnd->PostMessage(WM_USER + 9);
-    EXPECT_EQ(wnd->order.size(), 1u); // nothing handled before the loop runs
-    ASSERT_TRUE(testutil::WaitFor([&] { return wnd->order.size() == 3; }));
-    EXPECT_EQ(wnd->order, (std::vector<UINT>{WM_USER + 7, WM_USER + 8, WM_USER + 9}));
+        EXPECT_EQ(results[size_t(t)], 50 * (2 + t));
+    ASSERT_TRUE(testutil::WaitFor([&] { return wnd->order.size() == 203; }));
+    EXPECT_EQ(wnd->order[0], WM_USER + 7u);
+    const auto at = [&](UINT m) { return std::find(wnd->order.begin(), wnd->order.end(), m); };
+    EXPECT_LT(at(WM_USER + 8), at(WM_USER + 9));
 
     wnd->PostMessage(WM_USER + 1);
     delete wnd;

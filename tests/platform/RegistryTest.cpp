@@ -1,8 +1,6 @@
 #include "Registry.h"
-#include "Cp1251.h"
 #include "SettingsFile.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <gtest/gtest.h>
 #include <random>
@@ -61,14 +59,13 @@ TEST(Registry, ValuesSurviveTheFileWithTheirTypeAndExactSize) {
     EXPECT_EQ(set(key, "Names", REG_BINARY, QByteArray("A\0\0B", 4)), ERROR_SUCCESS);
     RegCloseKey(key);
 
-    EXPECT_EQ(ReadFile().count('\n'), static_cast<qsizetype>(texts.size() + 3));
+    EXPECT_EQ(ReadFile().count('\n'), qsizetype(texts.size() + 3));
     key = create(kPublic, KEY_READ);
     for (const auto& [name, text] : texts)
         EXPECT_EQ(query(key, name.constData()), stored(REG_SZ, text + '\0')) << name.toHex().data();
     EXPECT_EQ(query(key, "Short"), "rc 2");
     EXPECT_EQ(query(key, "Changed"), stored(REG_BINARY, {}));
     EXPECT_EQ(query(key, "Names"), stored(REG_BINARY, QByteArray("A\0\0B", 4)));
-
     RegCloseKey(key);
 }
 
@@ -158,9 +155,6 @@ TEST(Registry, AnUnusableSettingsFolderFailsCleanlyAndIsNamed) {
     EXPECT_EQ(set(HKEY_CURRENT_USER, "X", REG_DWORD, Dword(1)), ERROR_ACCESS_DENIED);
     EXPECT_TRUE(RegistryStorageProblem().startsWith(QStringLiteral("Настройки не будут")));
     EXPECT_TRUE(RegistryStorageProblem().contains(QFileInfo(RegistryFilePath()).path()));
-
-    qputenv("XDG_CONFIG_HOME", "");
-    EXPECT_EQ(RegistryFilePath(), QDir::homePath() + "/.config/Tavlin2.0/registry.ini");
 }
 
 TEST(Registry, AFileThatCannotBeReadIsNeverReplaced) {
@@ -169,35 +163,22 @@ TEST(Registry, AFileThatCannotBeReadIsNeverReplaced) {
     const QByteArray kept = "[Software\\Tavlin2.0\\Public]\nUserName=sz:kept\n";
     testsettings::WriteFile(kept);
     QFile::setPermissions(RegistryFilePath(), QFileDevice::Permissions());
-    HKEY key = nullptr;
-    EXPECT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, kPublic, KEY_ALL_ACCESS, &key),
-              ERROR_ACCESS_DENIED);
     EXPECT_EQ(set(HKEY_CURRENT_USER, "X", REG_DWORD, Dword(1)), ERROR_ACCESS_DENIED);
     EXPECT_TRUE(RegistryStorageProblem().contains(RegistryFilePath()));
     QFile::setPermissions(RegistryFilePath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     EXPECT_EQ(ReadFile(), kept);
-
-    // A folder that takes no new file cannot keep the settings either.
-    QFile::remove(RegistryFilePath());
-    const QString folder = QFileInfo(RegistryFilePath()).path();
-    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    EXPECT_TRUE(RegistryStorageProblem().contains(folder));
-    EXPECT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, kPublic, KEY_ALL_ACCESS, &key),
-              ERROR_ACCESS_DENIED);
-    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 TEST(Registry, ConcurrentWritersLoseNothing) {
     constexpr int kThreads = 4, kValues = 25;
     std::vector<std::thread> threads;
-    for (int t = 0; t < kThreads; ++t) {
+    for (int t = 0; t < kThreads; ++t)
         threads.emplace_back([t] {
             HKEY key = create();
             for (int i = 0; i < kValues; ++i)
                 set(key, QByteArray::number(t * kValues + i).constData(), REG_DWORD, Dword(i));
             RegCloseKey(key);
         });
-    }
     for (std::thread& thread : threads)
         thread.join();
     HKEY key = create(kPublic, KEY_READ);

@@ -60,7 +60,7 @@ TEST(Wnd, TimersFireOnceByIdAndCanBeKilledOrRestarted) {
     EXPECT_EQ(wnd.fired.back(), 9u);
 }
 
-TEST(Wnd, SetWindowPosMovesResizesAndStacks) {
+TEST(Wnd, SetWindowPosMovesResizesStacksAndRepaintsAtOnceFromAnyThread) {
     PaintingWnd parent;
     parent.resize(300, 200);
     PaintingWnd a(&parent);
@@ -68,14 +68,19 @@ TEST(Wnd, SetWindowPosMovesResizesAndStacks) {
     a.SetWindowPos(nullptr, 10, 10, 50, 50, SWP_NOZORDER);
     b.SetWindowPos(nullptr, 20, 20, 50, 50, SWP_NOZORDER);
     parent.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&parent));
     EXPECT_EQ(parent.childAt(30, 30), &b);
     a.SetWindowPos(HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     EXPECT_EQ(parent.childAt(30, 30), &a);
     a.SetWindowPos(HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     EXPECT_EQ(parent.childAt(30, 30), &b);
-    // Moving keeps the size; sizing keeps the place.
+    // Moving keeps the size, sizing keeps the place; the uncovered table and
+    // the moved window are both drawn during the call, without the event loop.
+    const int parentErases = parent.erases, childErases = a.erases;
     a.SetWindowPos(nullptr, 100, 90, 1, 1, SWP_NOSIZE | SWP_NOZORDER);
     EXPECT_EQ(a.geometry(), QRect(100, 90, 50, 50));
+    EXPECT_GT(parent.erases, parentErases);
+    EXPECT_GT(a.erases, childErases);
     a.SetWindowPos(nullptr, 0, 0, 20, 30, SWP_NOMOVE | SWP_NOZORDER);
     EXPECT_EQ(a.geometry(), QRect(100, 90, 20, 30));
 
@@ -91,19 +96,4 @@ TEST(Wnd, SetWindowPosMovesResizesAndStacks) {
     worker.join();
     EXPECT_EQ(b.geometry(), QRect(95, 57, 30, 30));
     EXPECT_FALSE(b.isVisible());
-}
-
-TEST(Wnd, AMoveRepaintsAtOnceWithoutTheEventLoop) {
-    PaintingWnd parent;
-    parent.resize(300, 200);
-    PaintingWnd child(&parent);
-    child.SetWindowPos(nullptr, 10, 10, 40, 40, SWP_NOZORDER);
-    parent.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&parent));
-    const int parentErases = parent.erases;
-    const int childErases = child.erases;
-    child.SetWindowPos(nullptr, 100, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    // Both the uncovered table and the moved window were drawn during the call.
-    EXPECT_GT(parent.erases, parentErases);
-    EXPECT_GT(child.erases, childErases);
 }
