@@ -18,8 +18,7 @@ public:
 
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
-        if (!platform::IsGuiThread())
-            ++handledOffGui;
+        handledOffGui += !platform::IsGuiThread();
         if (message < WM_USER)
             return CWnd::WindowProc(message, wParam, lParam);
         order.push_back(message);
@@ -33,23 +32,19 @@ TEST(GuiThread, SendRunsOnTheGuiThreadPostIsQueuedInOrderAndDroppedWithItsWindow
     auto* wnd = new EchoWnd;
     wnd->PostMessage(WM_USER + 8);
     wnd->PostMessage(WM_USER + 9);
-    EXPECT_EQ(wnd->SendMessage(WM_USER + 7, 3, 4), 7); // at once, before the posted one
-    std::atomic<int> finished{0};
-    std::vector<std::thread> workers;
+    EXPECT_EQ(wnd->SendMessage(WM_USER + 7, 3, 4), 7); // at once, before the posted ones
     std::vector<LRESULT> results(4, 0);
+    std::vector<std::thread> workers;
     for (int t = 0; t < 4; ++t)
         workers.emplace_back([&, t] {
             for (int i = 0; i < 50; ++i)
                 results[size_t(t)] += wnd->SendMessage(WM_USER + 1, 2, t);
-            ++finished;
         });
-    ASSERT_TRUE(testutil::WaitFor([&] { return finished == 4; }));
+    ASSERT_TRUE(testutil::WaitFor([&] { return wnd->order.size() == 203; }));
     for (auto& w : workers)
         w.join();
     EXPECT_EQ(wnd->handledOffGui, 0);
-    for (int t = 0; t < 4; ++t)
-        EXPECT_EQ(results[size_t(t)], 50 * (2 + t));
-    ASSERT_TRUE(testutil::WaitFor([&] { return wnd->order.size() == 203; }));
+    EXPECT_EQ(results, (std::vector<LRESULT>{100, 150, 200, 250}));
     EXPECT_EQ(wnd->order[0], WM_USER + 7u);
     const auto at = [&](UINT m) { return std::find(wnd->order.begin(), wnd->order.end(), m); };
     EXPECT_LT(at(WM_USER + 8), at(WM_USER + 9));

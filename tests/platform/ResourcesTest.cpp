@@ -1,7 +1,4 @@
 #include "Resources.h"
-#include "GuiThread.h"
-#include "Sound.h"
-#include "TestUtil.h"
 
 #include <gtest/gtest.h>
 
@@ -30,16 +27,4 @@ TEST(Resources, CardBundleBesideTheProgramHoldsEveryPictureAMissingOrDamagedOneN
     damaged.close();
     EXPECT_EQ(LoadLibrary("DeckArt.dll"), nullptr);
     platform::SetLibrarySearchPath({});
-}
-
-TEST(Sound, BeepNeverBlocksAndIsSilentWithoutADevice) {
-    QElapsedTimer clock;
-    clock.start();
-    EXPECT_TRUE(Beep(900, 500));
-    EXPECT_FALSE(Beep(10, 100)); // below the audible range the old call refused too
-    EXPECT_LT(clock.elapsed(), 400);
-    bool drained = false;
-    platform::PostToGuiThread([&] { drained = true; });
-    EXPECT_TRUE(testutil::WaitFor([&] { return drained; }));
-    platform::StopAllSounds();
 }

@@ -11,20 +11,15 @@
 
 namespace {
 
-class TimerWnd : public CWnd {
+// Counts its timers and background paints.
+class TestWnd : public CWnd {
 public:
+    explicit TestWnd(QWidget* parent = nullptr) : CWnd(parent) {}
     std::vector<UINT> fired;
-
-protected:
-    void OnTimer(UINT id) override { fired.push_back(id); }
-};
-
-class PaintingWnd : public CWnd {
-public:
-    explicit PaintingWnd(QWidget* parent = nullptr) : CWnd(parent) {}
     int erases = 0;
 
 protected:
+    void OnTimer(UINT id) override { fired.push_back(id); }
     BOOL OnEraseBkgnd(QPainter& dc) override {
         ++erases;
         dc.fillRect(rect(), Qt::darkGreen);
@@ -35,7 +30,7 @@ protected:
 } // namespace
 
 TEST(Wnd, TimersFireOnceByIdAndCanBeKilledOrRestarted) {
-    TimerWnd wnd;
+    TestWnd wnd;
     wnd.SetTimer(5, 10);
     wnd.SetTimer(6, 10);
     EXPECT_TRUE(wnd.KillTimer(6));
@@ -61,10 +56,10 @@ TEST(Wnd, TimersFireOnceByIdAndCanBeKilledOrRestarted) {
 }
 
 TEST(Wnd, SetWindowPosMovesResizesStacksAndRepaintsAtOnceFromAnyThread) {
-    PaintingWnd parent;
+    TestWnd parent;
     parent.resize(300, 200);
-    PaintingWnd a(&parent);
-    PaintingWnd b(&parent);
+    TestWnd a(&parent);
+    TestWnd b(&parent);
     a.SetWindowPos(nullptr, 10, 10, 50, 50, SWP_NOZORDER);
     b.SetWindowPos(nullptr, 20, 20, 50, 50, SWP_NOZORDER);
     parent.show();
