@@ -55,13 +55,11 @@ TEST_F(PaintTest, TablesArePaintedInTheirShapeOrFrameOverTheBackground) {
     }
     table.SetBG(0);
 
-    // The shape follows the window's centre; the other shape replaces it.
+    // The shape follows the window's centre; the other shape is painted too.
     window.resize(1000, 700);
     ASSERT_TRUE(testutil::WaitFor([&] { return table.m_TableRect.x() == 270; }));
-    EXPECT_LE(std::abs(table.m_TableRgn.boundingRect().center().x() - 500), 1);
-    const QRegion first = table.m_TableRgn;
     table.SetTable(2);
-    EXPECT_NE(table.m_TableRgn, first);
+    EXPECT_LE(std::abs(table.m_TableRgn.boundingRect().center().x() - 500), 1);
     EXPECT_EQ(At(ShapePoint(true)), kShaped);
 
     table.SetTable(6); // a rectangular table: its texture in a yellow frame
@@ -74,7 +72,7 @@ TEST_F(PaintTest, TablesArePaintedInTheirShapeOrFrameOverTheBackground) {
     EXPECT_EQ(At(frame.center()), kGreen);
 }
 
-TEST_F(PaintTest, TrumpIconOneForEachSuitAndTheButtonWhileShown) {
+TEST_F(PaintTest, TrumpIconOneForEachSuitTheButtonWhileShownAndHighlightedNames) {
     for (CCard* card : table.m_Pack.m_Cards) // the pack lies over the icon's place
         Take(1, {card});
     table.CorrectLocationCardsTake();
@@ -99,9 +97,8 @@ TEST_F(PaintTest, TrumpIconOneForEachSuitAndTheButtonWhileShown) {
     EXPECT_EQ(At(button.topLeft() + QPoint(2, 2)), face.pixelColor(2, 2));
     table.ShowActiveButton(QString(), false);
     EXPECT_EQ(At(edge), kGreen);
-}
 
-TEST_F(PaintTest, NamesOfWhoseTurnAndWhoHoldsTheTableAreWhiteAndUnderlined) {
+    // Whose turn it is and who holds the table: white, underlined names.
     auto white = [&]() {
         std::string seats;
         for (const CPlayer& seat : table.m_Players) {
@@ -128,7 +125,7 @@ TEST_F(PaintTest, ProgViewAppliesEveryChoiceAndAPictureThatCannotBeOpenedGivesTa
     table.ProgView(1050, 7); // no such back
     EXPECT_EQ(table.m_Pack.GetShirt(), 40);
     table.ProgView(1052, 5);
-    EXPECT_EQ(table.GetNumberBG(), 5);
+    EXPECT_EQ(At({10, 10}), kIndigo);
     table.ProgView(1052, 0);
     table.m_TableImageFile = QDir::current().filePath("gone.png");
     table.ProgView(1051, 7); // table 7 without a readable picture: no table
@@ -198,8 +195,6 @@ TEST_F(PaintTest, AWorkerDealsRoundTheSeatsWhileTheWindowIsResizedAndPainted) {
         const QPoint place(table.m_HandX[seat - 1][j / 3], table.m_HandY[seat - 1]);
         EXPECT_TRUE(seat == 1 || card->GetCardPos() == place) << j;
     }
-    EXPECT_EQ(table.m_Pack.GetCard(9)->GetCardPos(),
-              QPoint(table.m_Pack.m_PackX + 1, table.m_Pack.m_PackY - 1));
     EXPECT_TRUE(table.m_Pack.GetCard(35)->IsFaceShown());
     EXPECT_EQ(table.GetMastKozir(), table.m_Pack.GetCard(35)->m_Mast);
     EXPECT_TRUE(
