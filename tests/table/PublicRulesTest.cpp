@@ -85,20 +85,11 @@ TEST_F(PublicRulesTest, SortCardsTableListsUncoveredCardsOfOthersStrongestFirst)
               (std::vector<CCard*>{Card(Clubs, Ace), Card(Clubs, Ten), Card(Clubs, Seven)}));
 }
 
-TEST_F(PublicRulesTest, LeadsKeepToOneSuitCoversCountNoLeadAndDiscardsStackFaceDown) {
+TEST_F(PublicRulesTest, ACoverIsShownAndNoLeadADiscardFaceDownUnlessChosenOtherwise) {
     Lead(1, {Card(Spades, Nine)});
-    table.ResetCard(Card(Hearts, Six)); // discards do not count
-    EXPECT_TRUE(table.IsMastOnTable(Spades));
-    EXPECT_FALSE(table.IsMastOnTable(Hearts));
-    int mast = 77;
-    Give(2, {Card(Diamonds, Six), Card(Diamonds, Ace), Card(Clubs, Seven)});
-    EXPECT_EQ(table.GetNumberCardsEqualMast(2, &mast), 1); // trumps left out
-    EXPECT_EQ(mast, 77);
-    Give(3, {Card(Clubs, Eight), Card(Hearts, Ace), Card(Clubs, King)});
-    EXPECT_EQ(table.GetNumberCardsEqualMast(3, &mast), 2);
-    EXPECT_EQ(mast, Clubs);
-
+    Give(2, {Card(Diamonds, Six), Card(Clubs, Seven), Card(Clubs, Eight)});
     table.BitaCard(Card(Diamonds, Six), Card(Spades, Nine));
+    EXPECT_TRUE(Card(Spades, Nine)->m_Beaten);
     EXPECT_TRUE(Card(Diamonds, Six)->IsFaceShown());
     EXPECT_EQ(table.GetNumberCardsGoing(), 1);
     table.ResetCard(Card(Clubs, Seven));

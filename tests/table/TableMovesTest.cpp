@@ -38,31 +38,3 @@ TEST_F(TableMovesTest, AFailedBeatThrowsTheEarlierBeatAndAThrowThrowsEveryFurthe
         EXPECT_TRUE(table.CheckCompletionPlayer(1));
     }
 }
-
-TEST_F(TableMovesTest, BeatsCoverTheStrongestCardEachBeatsAndTheHighestTakesTheTable) {
-    TwoHeartsLed();
-    Give(1, {Card(Hearts, Eight), Card(Spades, Six), Card(Clubs, Ace)});
-    moves.AnswerCard(1, Card(Hearts, Eight)); // beats only the seven
-    EXPECT_EQ(Card(Hearts, Eight)->m_IndexX, Card(Hearts, Seven)->m_IndexX);
-    EXPECT_FALSE(table.CheckCompletionPlayer(1));
-    moves.AnswerCard(1, Card(Spades, Six)); // a trump covers the nine
-    EXPECT_EQ(Card(Spades, Six)->m_IndexX, Card(Hearts, Nine)->m_IndexX);
-    EXPECT_TRUE(table.CheckCompletionPlayer(1));
-    EXPECT_EQ(moves.TakeTrick(), 1);
-    EXPECT_EQ(table.m_CurrentPlayer, 1);
-    EXPECT_EQ(At(1, e_Take).size(), 4u);
-}
-
-TEST_F(TableMovesTest, ALeadTakesOnlyTheSeatsOwnCardsOfTheLedSuit) {
-    NewGame(Spades);
-    Give(1, {Card(Hearts, Seven), Card(Hearts, King), Card(Clubs, Six)});
-    Give(2, {Card(Hearts, Ace)});
-    EXPECT_FALSE(moves.LeadCard(1, Card(Hearts, Ace))); // not his
-    EXPECT_TRUE(moves.LeadCard(1, Card(Hearts, Seven)));
-    EXPECT_EQ(moves.LedMast(), Hearts);
-    EXPECT_FALSE(moves.LeadCard(1, Card(Clubs, Six))); // another suit stays in hand
-    EXPECT_EQ(Card(Clubs, Six)->m_Place, e_Hand);
-    EXPECT_TRUE(moves.LeadCard(1, Card(Hearts, King)));
-    EXPECT_FALSE(moves.HoldsMast(1, Hearts));
-    EXPECT_EQ(table.GetNumberCardsGoing(), 2);
-}
