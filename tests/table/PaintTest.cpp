@@ -72,7 +72,7 @@ TEST_F(PaintTest, TablesArePaintedInTheirShapeOrFrameOverTheBackground) {
     EXPECT_EQ(At(frame.center()), kGreen);
 }
 
-TEST_F(PaintTest, TrumpIconOneForEachSuitTheButtonWhileShownAndHighlightedNames) {
+TEST_F(PaintTest, TrumpIconOneForEachSuitAndTheButtonWhileShown) {
     for (CCard* card : table.m_Pack.m_Cards) // the pack lies over the icon's place
         Take(1, {card});
     table.CorrectLocationCardsTake();
@@ -97,27 +97,6 @@ TEST_F(PaintTest, TrumpIconOneForEachSuitTheButtonWhileShownAndHighlightedNames)
     EXPECT_EQ(At(button.topLeft() + QPoint(2, 2)), face.pixelColor(2, 2));
     table.ShowActiveButton(QString(), false);
     EXPECT_EQ(At(edge), kGreen);
-
-    // Whose turn it is and who holds the table: white, underlined names.
-    auto white = [&]() {
-        std::string seats;
-        for (const CPlayer& seat : table.m_Players) {
-            const bool w = seat.m_LabelName.GetColorText() == RGB(255, 255, 255);
-            EXPECT_EQ(w, seat.m_LabelName.GetMyLabelLogFont().lfUnderline != 0);
-            seats += w ? 'w' : '-';
-        }
-        return seats;
-    };
-    table.FlashPlayer(2);
-    EXPECT_EQ(white(), "-w--");
-    // Seat 3 leads: the top of the table moves to him, seat 2 is plain again.
-    Put(3, e_Going, {table.m_Pack.GetCard(20)});
-    table.FlashPlayer(0);
-    EXPECT_EQ(white(), "--w-");
-    table.FlashPlayer(1); // only the first highlighted seat besides the holder turns back
-    EXPECT_EQ(white(), "w-w-");
-    table.FlashPlayer(2);
-    EXPECT_EQ(white(), "-ww-");
 }
 
 TEST_F(PaintTest, ProgViewAppliesEveryChoiceAndAPictureThatCannotBeOpenedGivesTable1) {
