@@ -49,8 +49,7 @@ TEST_F(PackTest, GatheringStacksTheCardsFaceDownTheTrumpTurnsOnceAndTheLastCardI
     pack.m_PackY = 200;
     pack.CardsToPack(true);
     EXPECT_TRUE(pack.IsPackFull());
-    EXPECT_EQ(held->m_Player, 0);
-    EXPECT_FALSE(held->m_Beaten || held->m_bOpen);
+    EXPECT_FALSE(held->m_Player || held->m_Beaten || held->m_bOpen);
     EXPECT_EQ(table.childAt(QPoint(40, 220)), pack.GetCard(0)); // card 0 on top
 
     CCard* last = pack.GetCard(35);

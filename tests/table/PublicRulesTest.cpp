@@ -143,7 +143,6 @@ TEST_F(PublicRulesTest, TheHighestFaceUpCardTakesTheTableWithItsDiscards) {
     table.ResetCard(Card(Hearts, Six));
     EXPECT_EQ(table.GetTrickTaker(), 1); // thrown cards take nothing
 
-    table.m_Sound = true; // silent without an audio device
     Give(3, {Card(Spades, Queen)});
     table.ResetCard(Card(Diamonds, King));
     EXPECT_EQ(table.DoTakeCards(1), 11 + 11 + 4);
