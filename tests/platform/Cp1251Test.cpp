@@ -26,11 +26,3 @@ TEST(Cp1251, EveryByteMatchesTheSystemConverterAndOthersBecomeQuestionMarks) {
         Cp1251FromUnicode(QStringLiteral("aą中") + emoji + QChar(0xD800) + QStringLiteral("я")),
         QByteArray("a????\xFF"));
 }
-
-TEST(Cp1251, TextAndFieldsEndAtNul) {
-    EXPECT_EQ(Cp1251ToUnicode(QByteArray("\xC8\xE2\0tail", 7)), QStringLiteral("Ив"));
-    EXPECT_EQ(Cp1251ToUnicode(nullptr, 5), QString());
-    // A NUL ends a field's text; its size is the name cut checked with the settings.
-    EXPECT_EQ(Cp1251Field(QStringLiteral("Ив") + QChar(0) + "an", 12), QByteArray("\xC8\xE2"));
-    EXPECT_EQ(Cp1251Field(QString(300, u'я'), 0), QByteArray(300, '\xFF'));
-}

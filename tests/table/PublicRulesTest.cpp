@@ -85,20 +85,6 @@ TEST_F(PublicRulesTest, SortCardsTableListsUncoveredCardsOfOthersStrongestFirst)
               (std::vector<CCard*>{Card(Clubs, Ace), Card(Clubs, Ten), Card(Clubs, Seven)}));
 }
 
-TEST_F(PublicRulesTest, ACoverIsShownAndNoLeadADiscardFaceDownUnlessChosenOtherwise) {
-    Lead(1, {Card(Spades, Nine)});
-    Give(2, {Card(Diamonds, Six), Card(Clubs, Seven), Card(Clubs, Eight)});
-    table.BitaCard(Card(Diamonds, Six), Card(Spades, Nine));
-    EXPECT_TRUE(Card(Spades, Nine)->m_Beaten);
-    EXPECT_TRUE(Card(Diamonds, Six)->IsFaceShown());
-    EXPECT_EQ(table.GetNumberCardsGoing(), 1);
-    table.ResetCard(Card(Clubs, Seven));
-    table.m_ClosedCardReset = false;
-    table.ResetCard(Card(Clubs, Eight));
-    EXPECT_FALSE(Card(Clubs, Seven)->IsFaceShown());
-    EXPECT_TRUE(Card(Clubs, Eight)->IsFaceShown());
-}
-
 TEST_F(PublicRulesTest, ADiscardUncoversTheCardsOfWhoeverHoldsTheTopOfTheTable) {
     // The first uncovered card in deck order is player 1's heart eight.
     Lead(1, {Card(Hearts, Seven), Card(Hearts, Eight)});
@@ -126,9 +112,6 @@ TEST_F(PublicRulesTest, NextPlayerWrapsSkipsOutSeatsAndCountsEveryStep) {
     table.NextPlayer(&player, &count);
     EXPECT_EQ(player, 4);
     EXPECT_EQ(count, 3);
-    player = -7; // outside the seats: starts again at the first
-    table.NextPlayer(&player, nullptr);
-    EXPECT_EQ(player, 1);
 }
 
 TEST_F(PublicRulesTest, TheHighestFaceUpCardTakesTheTableWithItsDiscards) {

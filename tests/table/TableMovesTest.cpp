@@ -27,6 +27,7 @@ TEST_F(TableMovesTest, AFailedBeatThrowsTheEarlierBeatAndAThrowThrowsEveryFurthe
         EXPECT_TRUE(Card(Hearts, Nine)->m_Beaten); // the strongest it beats
         moves.AnswerCard(1, Card(Clubs, Six));
         EXPECT_EQ(At(1, e_Reset), (std::vector<CCard*>{Card(Clubs, Six), Card(Hearts, Ace)}));
+        EXPECT_EQ(Card(Hearts, Ace)->IsFaceShown(), !closed);
         EXPECT_EQ(Card(Hearts, Ten)->m_Place, e_Hand);
         EXPECT_TRUE(table.CheckCompletionPlayer(1));
 
