@@ -26,8 +26,7 @@ TEST_F(PublicRulesTest, CompareCardsBeatsByHigherSuitCardOrAnyHigherTrump) {
     Give(2, {Card(Clubs, Ace), Card(Clubs, King)});
     Give(3, {Card(Clubs, Ten), Card(Spades, Seven), Card(Diamonds, Seven)});
     const struct {
-        CCard* a;
-        CCard* b;
+        CCard *a, *b;
         bool beats;
     } cases[] = {
         {Card(Diamonds, Six), Card(Clubs, Ace), true}, // any trump over a plain ace
@@ -46,7 +45,6 @@ TEST_F(PublicRulesTest, CompareCardsBeatsByHigherSuitCardOrAnyHigherTrump) {
 
 TEST_F(PublicRulesTest, IsCanBitaMatchesEveryUncoveredCardAndLeavesTheTableAsFound) {
     EXPECT_TRUE(table.IsCanBita(2)); // nothing to beat
-
     Lead(1, {Card(Hearts, King), Card(Hearts, Seven)});
     Give(2, {Card(Hearts, Ten), Card(Hearts, Eight), Card(Clubs, Six)});
     EXPECT_TRUE(table.IsCanBita(2)); // ten on king, eight on seven
@@ -80,72 +78,11 @@ TEST_F(PublicRulesTest, SortCardsTableListsUncoveredCardsOfOthersStrongestFirst)
     table.BitaCard(Card(Diamonds, Six), Card(Hearts, King));
     EXPECT_EQ(Targets(3), (std::vector<CCard*>{Card(Diamonds, Six), Card(Hearts, Eight)}));
     EXPECT_TRUE(Targets(2).empty());
-    Give(3, {Card(Diamonds, Seven), Card(Hearts, Nine)});
-    EXPECT_TRUE(table.IsCanBita(3));
 
     NewGame(Diamonds);
     Lead(1, {Card(Clubs, Seven), Card(Clubs, Ace), Card(Clubs, Ten)});
     EXPECT_EQ(Targets(2),
               (std::vector<CCard*>{Card(Clubs, Ace), Card(Clubs, Ten), Card(Clubs, Seven)}));
-}
-
-TEST_F(PublicRulesTest, LeadsKeepToOneSuitAndPairsAreFoundAmongPlainCards) {
-    for (int suit = Clubs; suit <= Diamonds; ++suit)
-        EXPECT_TRUE(table.IsMastOnTable(suit));
-    Lead(1, {Card(Spades, Nine)});
-    table.ResetCard(Card(Hearts, Six)); // discards do not count
-    EXPECT_TRUE(table.IsMastOnTable(Spades));
-    EXPECT_FALSE(table.IsMastOnTable(Hearts));
-
-    int mast = 77;
-    Give(1, {Card(Clubs, Six), Card(Spades, Six), Card(Hearts, Seven)});
-    EXPECT_EQ(table.GetNumberCardsEqualMast(1, &mast), 1);
-    Give(2, {Card(Diamonds, Six), Card(Diamonds, Ace), Card(Clubs, Seven)});
-    EXPECT_EQ(table.GetNumberCardsEqualMast(2, &mast), 1); // trumps left out
-    EXPECT_EQ(mast, 77);
-    Give(3, {Card(Clubs, Eight), Card(Hearts, Ace), Card(Clubs, King)});
-    EXPECT_EQ(table.GetNumberCardsEqualMast(3, &mast), 2);
-    EXPECT_EQ(mast, Clubs);
-}
-
-TEST_F(PublicRulesTest, MovesPlaceLeadsInColumnsCoversInRowsAndDiscardsInAPile) {
-    Lead(1, {Card(Hearts, Seven)});
-    Give(1, {Card(Hearts, Eight)});
-    table.MoveCard_GO(1, Card(Hearts, Eight), false);
-    EXPECT_EQ(Card(Hearts, Eight)->GetCardPos(), QPoint(table.m_GoingX[1], table.m_GoingY[0]));
-    EXPECT_FALSE(Card(Hearts, Eight)->IsFaceShown());
-
-    Give(2, {Card(Hearts, King), Card(Hearts, Ace)});
-    table.BitaCard(Card(Hearts, King), Card(Hearts, Eight));
-    EXPECT_TRUE(Card(Hearts, Eight)->m_Beaten);
-    EXPECT_EQ(Card(Hearts, King)->GetCardPos(), QPoint(table.m_GoingX[1], table.m_GoingY[1]));
-    EXPECT_TRUE(Card(Hearts, King)->IsFaceShown());
-    EXPECT_EQ(table.GetNumberCardsGoing(), 2); // covers are no leads
-    EXPECT_EQ(table.GetIndexYGoingCards(), 1); // row 1 not yet full
-    table.BitaCard(Card(Hearts, Ace), Card(Hearts, Seven));
-    EXPECT_EQ(table.GetIndexYGoingCards(), 2);
-
-    Give(3, {Card(Clubs, Six), Card(Clubs, Seven)});
-    table.ResetCard(Card(Clubs, Six));
-    table.ResetCard(Card(Clubs, Seven));
-    EXPECT_EQ(Card(Clubs, Seven)->GetCardPos(), QPoint(table.m_ResetX, table.m_ResetY[1]));
-    EXPECT_FALSE(Card(Clubs, Seven)->IsFaceShown());
-    table.m_ClosedCardReset = false;
-    table.ResetCard(Card(Spades, Six));
-    EXPECT_TRUE(Card(Spades, Six)->IsFaceShown());
-    EXPECT_EQ(table.GetNumberCardsOnTable(), 7);
-
-    // Beyond the table's limits a move still lands within the layout.
-    NewGame(Diamonds);
-    Lead(1, {Card(Clubs, Six), Card(Clubs, Seven), Card(Clubs, Eight), Card(Clubs, Nine)});
-    EXPECT_EQ(Card(Clubs, Nine)->GetCardPos().x(), table.m_GoingX[2]);
-    for (int face = Six; face <= Ten; ++face) {
-        table.ResetCard(Card(Hearts, static_cast<Face>(face)));
-        table.ResetCard(Card(Spades, static_cast<Face>(face)));
-    }
-    EXPECT_EQ(Card(Spades, Ten)->GetCardPos().y(), table.m_ResetY[8]);
-    EXPECT_TRUE(table.MoveTakeCard(0, Card(Diamonds, Six)));
-    EXPECT_FALSE(table.BitaCard(Card(Diamonds, Seven), nullptr));
 }
 
 TEST_F(PublicRulesTest, ADiscardUncoversTheCardsOfWhoeverHoldsTheTopOfTheTable) {
@@ -165,68 +102,16 @@ TEST_F(PublicRulesTest, ADiscardUncoversTheCardsOfWhoeverHoldsTheTopOfTheTable) 
     EXPECT_TRUE(Card(Hearts, Seven)->m_Beaten);
 }
 
-TEST_F(PublicRulesTest, CompletionOfAnAnswerAndOfACircle) {
-    Lead(1, {Card(Spades, Seven), Card(Spades, Eight)});
-    EXPECT_TRUE(table.CheckCompletionPlayer(1));
-    Give(2, {Card(Spades, King), Card(Spades, Ace)});
-    table.BitaCard(Card(Spades, King), Card(Spades, Seven));
-    EXPECT_FALSE(table.CheckCompletionPlayer(2));
-    table.BitaCard(Card(Spades, Ace), Card(Spades, Eight));
-    EXPECT_TRUE(table.CheckCompletionPlayer(2));
-
-    table.ResetCard(Card(Clubs, Six));
-    EXPECT_FALSE(table.CheckCircleCompletion()); // the third has answered one card
-    table.ResetCard(Card(Clubs, Seven));
-    EXPECT_TRUE(table.CheckCircleCompletion());
-    EXPECT_TRUE(table.m_CircleCompletion);
-    table.m_NumberPlayers = 4;
-    EXPECT_FALSE(table.CheckCircleCompletion());
-    table.m_Players[3].m_Out = true;
-    EXPECT_TRUE(table.CheckCircleCompletion());
-
-    // An answer is all covers or all discards: a mixed one never completes.
-    NewGame(Diamonds);
-    table.m_NumberPlayers = 3;
-    Lead(2, {Card(Spades, Seven), Card(Spades, Eight)});
-    Give(1, {Card(Spades, King), Card(Clubs, Six)});
-    table.BitaCard(Card(Spades, King), Card(Spades, Seven));
-    table.ResetCard(Card(Clubs, Six));
-    EXPECT_FALSE(table.CheckCompletionPlayer(1));
-    table.ResetCard(Card(Hearts, Six));
-    table.ResetCard(Card(Hearts, Seven));
-    EXPECT_FALSE(table.CheckCircleCompletion()); // six cards, but the user's answer is mixed
-}
-
 TEST_F(PublicRulesTest, NextPlayerWrapsSkipsOutSeatsAndCountsEveryStep) {
     table.m_NumberPlayers = 4;
     int player = 4;
     table.NextPlayer(&player, nullptr);
     EXPECT_EQ(player, 1);
-    table.m_Players[1].m_Out = true;
-    table.m_Players[2].m_Out = true;
+    table.m_Players[1].m_Out = table.m_Players[2].m_Out = true;
     int count = 0;
     table.NextPlayer(&player, &count);
     EXPECT_EQ(player, 4);
     EXPECT_EQ(count, 3);
-    player = -7; // outside the seats: starts again at the first
-    table.NextPlayer(&player, nullptr);
-    EXPECT_EQ(player, 1);
-
-    // With every seat out it reports and repairs.
-    for (CPlayer& seat : table.m_Players)
-        seat.m_Out = true;
-    testutil::ModalSeen seen;
-    testutil::AnswerNextModal(QStringLiteral("ОК"), &seen);
-    player = 2;
-    count = 0;
-    table.NextPlayer(&player, &count);
-    ASSERT_TRUE(seen.answered);
-    EXPECT_EQ(seen.title, QStringLiteral("Внимание - ошибка"));
-    EXPECT_TRUE(seen.text.contains(QStringLiteral("Начните новую партию!")));
-    EXPECT_EQ(player, 2);
-    EXPECT_EQ(count, 0);
-    for (const CPlayer& seat : table.m_Players)
-        EXPECT_FALSE(seat.m_Out);
 }
 
 TEST_F(PublicRulesTest, TheHighestFaceUpCardTakesTheTableWithItsDiscards) {
@@ -241,16 +126,12 @@ TEST_F(PublicRulesTest, TheHighestFaceUpCardTakesTheTableWithItsDiscards) {
     table.ResetCard(Card(Hearts, Six));
     EXPECT_EQ(table.GetTrickTaker(), 1); // thrown cards take nothing
 
-    table.m_Sound = true; // silent without an audio device
     Give(3, {Card(Spades, Queen)});
     table.ResetCard(Card(Diamonds, King));
     EXPECT_EQ(table.DoTakeCards(1), 11 + 11 + 4);
     for (CCard* card :
-         {Card(Clubs, Ace), Card(Spades, Ace), Card(Hearts, Six), Card(Diamonds, King)}) {
-        EXPECT_EQ(card->m_Place, e_Take);
-        EXPECT_EQ(card->m_Player, 1);
-        EXPECT_EQ(card->GetCardPos(), table.m_TakePos[0] - QPoint(0, 96));
-    }
+         {Card(Clubs, Ace), Card(Spades, Ace), Card(Hearts, Six), Card(Diamonds, King)})
+        EXPECT_TRUE(card->m_Place == e_Take && card->m_Player == 1);
     EXPECT_EQ(Card(Spades, Queen)->m_Place, e_Hand);
     EXPECT_EQ(table.DoTakeCards(2), 0);
 }

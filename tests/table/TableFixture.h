@@ -1,8 +1,7 @@
 #pragma once
-// A table painted by a shown window, its deck built and valued for this game
-// and never shuffled, so a card is found by suit and face. Hands, table cards
-// and trick piles are set up by writing the cards' members directly.
-// Animations are off and timed pauses are counted instead of slept.
+// A shown table with an unshuffled deck valued for this game: a card is found
+// by suit and face, and placed by writing its members. No animations; timed
+// pauses are counted, not slept.
 
 #include "Public.h"
 #include "Star.h"
