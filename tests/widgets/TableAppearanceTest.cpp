@@ -14,32 +14,14 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
-#include <QThread>
 #include <QTimer>
 
 #include <atomic>
-#include <functional>
 #include <thread>
 
 namespace {
 
 const QColor kYellow(255, 255, 0);
-
-// Runs inspect on the next message box, then presses its "ОК".
-void OnNextBox(std::function<void(CMessageBox*)> inspect, bool* seen) {
-    auto* poll = new QTimer(qApp);
-    QObject::connect(poll, &QTimer::timeout, [poll, inspect, seen] {
-        auto* box = qobject_cast<CMessageBox*>(QApplication::activeModalWidget());
-        if (!box)
-            return;
-        poll->stop();
-        poll->deleteLater();
-        *seen = true;
-        inspect(box);
-        qobject_cast<QPushButton*>(box->GetDlgItem(IDOK))->click();
-    });
-    poll->start(5);
-}
 
 class TableAppearance : public testing::Test {
 protected:
@@ -59,14 +41,12 @@ protected:
 } // namespace
 
 TEST_F(TableAppearance, TexturesAndFrameAreSharpAtTwoDevicePixelsPerPoint) {
-    // Textures as a dense screen loads them: twice the pixels, ratio 2. These
-    // stripe every device pixel, red and blue on the table, green and blue
-    // behind it.
+    // Textures as a dense screen loads them, ratio 2, striped every device
+    // pixel: red and blue on the table, green and blue behind it.
     auto stripes = [](QColor a, QColor b) {
         QImage tile(4, 4, QImage::Format_RGB32);
-        for (int x = 0; x < 4; ++x)
-            for (int y = 0; y < 4; ++y)
-                tile.setPixelColor(x, y, x % 2 ? b : a);
+        for (int x = 0; x < 16; ++x)
+            tile.setPixelColor(x % 4, x / 4, x % 2 ? b : a);
         QPixmap pixmap = QPixmap::fromImage(tile);
         pixmap.setDevicePixelRatio(2);
         return QBrush(pixmap);
@@ -79,16 +59,14 @@ TEST_F(TableAppearance, TexturesAndFrameAreSharpAtTwoDevicePixelsPerPoint) {
     QPainter p(&shot);
     table.DrawBackGround(&p);
     p.end();
-
     const QRect t = table.m_TableRect;
     const int y = 2 * (t.top() + t.height() / 2);
     // The frame is one device pixel wide, not a doubled point.
     EXPECT_EQ(shot.pixelColor(2 * t.left(), y), kYellow);
     EXPECT_NE(shot.pixelColor(2 * t.left() + 1, y), kYellow);
     for (int x : {2 * t.left() + 40, 20}) {
-        SCOPED_TRACE(x);
-        EXPECT_NE(shot.pixelColor(x, y), shot.pixelColor(x + 1, y));
-        EXPECT_EQ(shot.pixelColor(x, y), shot.pixelColor(x + 2, y));
+        EXPECT_NE(shot.pixelColor(x, y), shot.pixelColor(x + 1, y)) << x;
+        EXPECT_EQ(shot.pixelColor(x, y), shot.pixelColor(x + 2, y)) << x;
     }
 }
 
@@ -100,25 +78,30 @@ TEST_F(TableAppearance, MissingCardPicturesAreToldFromAWorkerInABoxThatFitsItsTe
     platform::SetLibrarySearchPath({folder});
     table.m_Pack.InitPack36(&view);
 
+    // Inspected on the next message box, which is then answered.
     bool seen = false;
-    OnNextBox(
-        [&](CMessageBox* box) {
-            EXPECT_EQ(box->thread(), qApp->thread());
-            EXPECT_EQ(box->windowTitle(), "Внимание");
-            const QLabel* text = box->m_wndText;
-            const QStringList lines = text->text().split('\n');
-            ASSERT_EQ(lines.size(), 2);
-            EXPECT_EQ(lines[0], "Не найдена или повреждена библиотека DeckArt.dll");
-            EXPECT_TRUE(lines[1].endsWith(folder)) << lines[1].toStdString();
-            EXPECT_GT(lines[1].size(), lines[0].size());
-            // Every line is whole inside the box, above its button.
-            for (const QString& line : lines)
-                EXPECT_LE(text->fontMetrics().horizontalAdvance(line), text->width());
-            EXPECT_GE(text->height(), 2 * text->fontMetrics().height());
-            EXPECT_TRUE(box->rect().contains(text->geometry()));
-            EXPECT_LE(text->geometry().bottom(), box->GetDlgItem(IDOK)->y());
-        },
-        &seen);
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<CMessageBox*>(QApplication::activeModalWidget());
+        if (!box || std::exchange(seen, true))
+            return;
+        EXPECT_EQ(box->thread(), qApp->thread());
+        EXPECT_EQ(box->windowTitle(), "Внимание");
+        const QLabel* text = box->m_wndText;
+        const QStringList lines = text->text().split('\n');
+        EXPECT_EQ(lines.size(), 2);
+        EXPECT_EQ(lines[0], "Не найдена или повреждена библиотека DeckArt.dll");
+        EXPECT_TRUE(lines.back().endsWith(folder)) << lines.back().toStdString();
+        EXPECT_GT(lines.back().size(), lines[0].size());
+        // Every line is whole inside the box, above its button.
+        for (const QString& line : lines)
+            EXPECT_LE(text->fontMetrics().horizontalAdvance(line), text->width());
+        EXPECT_GE(text->height(), 2 * text->fontMetrics().height());
+        EXPECT_TRUE(box->rect().contains(text->geometry()));
+        EXPECT_LE(text->geometry().bottom(), box->GetDlgItem(IDOK)->y());
+        qobject_cast<QPushButton*>(box->GetDlgItem(IDOK))->click();
+    });
+    poll.start(5);
     std::atomic<bool> done{false};
     std::thread worker([&] {
         table.m_Pack.SetShirt(39);
@@ -141,37 +124,28 @@ TEST_F(TableAppearance, PictureKeepsItsNameAndOneThatCannotBeShownKeepsTheTable)
         file.write(bytes);
         return file.fileName();
     };
-    QImage red(20, 10, QImage::Format_RGB32);
-    red.fill(Qt::red);
     // Letters no single-byte code page holds.
     const QString picture = QDir::current().filePath(QStringLiteral("café ελληνικά 图.png"));
+    QImage red(20, 10, QImage::Format_RGB32);
+    red.fill(Qt::red);
     ASSERT_TRUE(red.save(picture, "PNG"));
     table.ProgView(1079, reinterpret_cast<LPARAM>(&picture));
-    EXPECT_EQ(table.m_TableImageFile, picture);
-    EXPECT_EQ(table.GetNumberTable(), 7);
-    const QPoint middle = table.m_TableRect.center();
-    EXPECT_EQ(view.grab().toImage().pixelColor(middle), QColor(Qt::red));
-
-    // Told in a box naming the file; the red table and its file stay.
-    auto refused = [&](const std::function<void()>& choose) {
-        bool seen = false;
-        QString said;
-        OnNextBox([&](CMessageBox* box) { said = box->m_wndText->text(); }, &seen);
-        choose();
-        EXPECT_TRUE(seen);
-        return said;
-    };
+    // A bad picture is told in a box naming the file; the red table and its file stay.
     const QString junk = write(QStringLiteral("битая.png"), "\x89PNG\r\n\x1a\n not really");
-    EXPECT_TRUE(refused([&] {
-                    table.ProgView(1079, reinterpret_cast<LPARAM>(&junk));
-                }).contains("битая.png"));
+    testutil::ModalSeen seen;
+    testutil::AnswerNextModal("ОК", &seen);
+    table.ProgView(1079, reinterpret_cast<LPARAM>(&junk));
+    EXPECT_TRUE(seen.answered && seen.text.contains("битая.png"));
     EXPECT_EQ(table.m_TableImageFile, picture);
     EXPECT_EQ(table.GetNumberTable(), 7);
-    EXPECT_EQ(view.grab().toImage().pixelColor(middle), QColor(Qt::red));
+    EXPECT_EQ(view.grab().toImage().pixelColor(table.m_TableRect.center()), QColor(Qt::red));
 
     // The stored picture spoilt since: choosing table 7 again keeps table 2.
     table.ProgView(1051, 2);
     write(picture, "GIF89a");
-    EXPECT_TRUE(refused([&] { table.ProgView(1051, 7); }).contains("café ελληνικά 图.png"));
+    testutil::ModalSeen again;
+    testutil::AnswerNextModal("ОК", &again);
+    table.ProgView(1051, 7);
+    EXPECT_TRUE(again.text.contains("café ελληνικά 图.png"));
     EXPECT_EQ(table.GetNumberTable(), 2);
 }
