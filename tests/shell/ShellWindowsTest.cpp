@@ -1,14 +1,24 @@
+// The single-player program's own windows: the names dialog, the settings
+// sheet, the menus and the help.
+
+#include "Adjustment.h"
 #include "BeginHelpDlg.h"
 #include "HelpWnd.h"
 #include "MainMenu.h"
+#include "NameDlg.h"
 #include "TestUtil.h"
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QPointer>
+#include <QSlider>
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
@@ -18,95 +28,189 @@
 
 namespace {
 
-QStringList itemTexts(const QMenu* menu) {
-    QStringList texts;
-    for (const QAction* item : menu->actions())
-        texts << (item->isSeparator() ? QStringLiteral("-") : item->text());
-    return texts;
-}
-
-// Acts on the next popup menu once it is open.
-void onNextPopup(std::function<void(QMenu*)> act, int attempts = 1000) {
+// Acts on the next modal dialog (or popup menu) of type W once it is open;
+// one that never opens fails the test instead of hanging it.
+template <class W> void onNext(std::function<void(W*)> act, int attempts = 1000) {
     QTimer::singleShot(5, [act, attempts] {
-        if (auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget()))
-            act(popup);
+        QWidget* open = std::is_same_v<W, QMenu> ? QApplication::activePopupWidget()
+                                                 : QApplication::activeModalWidget();
+        if (auto* w = qobject_cast<W*>(open))
+            act(w);
         else if (attempts > 0)
-            onNextPopup(act, attempts - 1);
+            onNext<W>(act, attempts - 1);
         else
-            ADD_FAILURE() << "no popup menu opened";
+            ADD_FAILURE() << "nothing opened";
     });
 }
 
-// A frame as the program's: every command recorded; "Следующая игра" grayed
-// and the 31-point party checked, as the view would have them.
-struct Frame {
+// Types as a keyboard layout would, a character (or surrogate pair) a key.
+void typeText(QWidget* target, const QString& text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QString ch = text.mid(i, text.at(i).isHighSurrogate() ? 2 : 1);
+        i += ch.size() - 1;
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, ch);
+        QApplication::sendEvent(target, &press);
+    }
+}
+
+// The game view: records "message:control:value" for what the pages tell it.
+class ViewWnd : public CWnd {
+public:
+    QStringList notices;
+
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        notices << QStringLiteral("%1:%2:%3").arg(message).arg(wParam).arg(lParam);
+        return 0;
+    }
+};
+
+} // namespace
+
+TEST(ShellWindows, NamesDialogAsksForTheSeatsInPlayAndOkTakesTheNamesAsTyped) {
+    // Seats, what the user types as their own name, the button, and the
+    // names then kept: the user's and the first seat's.
+    const std::tuple<int, QString, int, QString, QString> cases[] = {
+        {3, "Ян汉 Ёлка😀-№1 Ъ", IDOK, "Ян Ёлка-№1", "Рудольф"}, // Windows-1251, ten at most
+        {2, "  ", IDOK, "Товарищ", "Рудольф"},
+        {4, "Другой", IDCANCEL, "Иван", "Евлампий"},
+    };
+    for (const auto& [seats, typed, button, user, second] : cases) {
+        CNameDlg dlg;
+        dlg.m_NumberPlayers = static_cast<std::uint8_t>(seats);
+        dlg.m_ListNames[0] = QStringLiteral("Иван");
+        dlg.m_ListNames[3] = QStringLiteral("Мария"); // slots 1 and 2 empty
+        dlg.m_strName2 = QStringLiteral("Евлампий");
+        dlg.m_strName4 = QStringLiteral("Кузьма");
+        onNext<CNameDlg>([&](CNameDlg* d) {
+            auto* combo = qobject_cast<QComboBox*>(d->GetControl(CNameDlg::IDC_COMBO_NAME));
+            EXPECT_EQ(combo->currentText(), QStringLiteral("Иван"));
+            EXPECT_EQ(combo->itemText(0), QStringLiteral("Мария")); // others remembered, no gaps
+            int shown = 0, lastRow = combo->geometry().bottom();
+            for (int seat = 0; seat < 3; ++seat) {
+                QWidget* edit = d->GetControl(CNameDlg::IDC_EDIT_NAME2 + seat);
+                EXPECT_EQ(edit->isVisible(),
+                          d->GetControl(CNameDlg::IDC_STATIC_NAME2 + seat)->isVisible());
+                shown += edit->isVisible();
+                lastRow =
+                    edit->isVisible() ? std::max(lastRow, edit->geometry().bottom()) : lastRow;
+            }
+            EXPECT_EQ(shown, seats - 1);
+            for (int id : {IDOK, IDCANCEL}) { // inside, below the names
+                EXPECT_GT(d->GetControl(id)->y(), lastRow);
+                EXPECT_TRUE(d->rect().contains(d->GetControl(id)->geometry()));
+            }
+            combo->lineEdit()->selectAll();
+            typeText(combo->lineEdit(), typed);
+            EXPECT_EQ(combo->lineEdit()->text(), seats == 3 ? user : typed); // as typed
+            auto* edit2 = qobject_cast<QLineEdit*>(d->GetControl(CNameDlg::IDC_EDIT_NAME2));
+            edit2->selectAll();
+            typeText(edit2, QStringLiteral("Рудольф"));
+            QTest::mouseClick(d->GetControl(button), Qt::LeftButton);
+        });
+        EXPECT_EQ(dlg.DoModal(), button);
+        EXPECT_EQ(dlg.m_ListNames[0], user);
+        EXPECT_EQ(dlg.m_strName2, second);
+        EXPECT_EQ(dlg.m_strName4, QStringLiteral("Кузьма")); // hidden or cancelled: kept
+    }
+}
+
+TEST(ShellWindows, SettingsPagesSetBeforeShownTellTheViewOnlyWhatTheUserDid) {
+    ViewWnd view;
+    QPointer<CAdjustment> sheet = new CAdjustment(&view); // a child of the view
+    auto show = [&](CPropertyPage* page) {
+        sheet->SetActivePage(page);
+        sheet->show();
+        EXPECT_TRUE(testutil::WaitFor([&] { return page->isVisible(); }));
+    };
+    CPagePublicSetting& page = sheet->m_PagePublicSetting;
+    auto box = [&](int id) { return qobject_cast<QCheckBox*>(page.GetControl(id)); };
+    page.SetGameRate(1290);
+    page.SetCheck(1052, true);
+    page.SetCheck(1023, false);
+    page.EnableGame31(false);
+    EXPECT_EQ(page.GetGameRate(), 1290);
+    EXPECT_TRUE(page.GetCheck(1052) && !page.GetCheck(1023));
+    EXPECT_FALSE(box(1081)->isEnabled() || box(1082)->isEnabled());
+    EXPECT_TRUE(view.notices.empty());
+
+    view.show();
+    show(&page);
+    page.EnableGame31(true);
+    for (int id : {1023, 1052, 1079, 1079, 1082})
+        QTest::mouseClick(box(id), Qt::LeftButton, {}, QPoint(5, box(id)->height() / 2));
+    auto* slider = qobject_cast<QSlider*>(page.GetControl(1021));
+    slider->setFocus();
+    QTest::keyClick(slider, Qt::Key_Home);
+    EXPECT_EQ(view.notices, QStringList({"1064:1023:1", "1064:1052:0", "1064:1079:1", "1064:1079:0",
+                                         "1064:1082:1", "1064:1021:0"}));
+
+    // The appearance page reports to the view too; closing only hides the sheet.
+    view.notices.clear();
+    show(&sheet->m_PageView);
+    QListWidget* backs = sheet->m_PageView.m_listShirts;
+    QTest::mouseClick(backs->viewport(), Qt::LeftButton, {},
+                      backs->visualItemRect(backs->item(2)).center());
+    EXPECT_EQ(view.notices, QStringList({"1065:1050:2"}));
+    sheet->close();
+    show(&sheet->m_PageView);
+    view.hide();
+    EXPECT_FALSE(sheet->isVisible());
+    EXPECT_FALSE(sheet.isNull());
+}
+
+TEST(ShellWindows, TheContextMenuAddsSettingsAndHelpWhileOpenAndF1AsksForHelp) {
+    // A frame as the program's: every command recorded; "Следующая игра"
+    // grayed and the 31-point party checked, as the view would have them.
     QWidget window;
     std::vector<UINT> commands;
-    CMainMenu* menu = new CMainMenu(
-        &window, [this](UINT id) { commands.push_back(id); },
+    auto* menu = new CMainMenu(
+        &window, [&](UINT id) { commands.push_back(id); },
         [](UINT id, QAction* item) {
             if (id == ID_NEXT_GAME)
                 item->setEnabled(false);
             if (id == ID_GAME31 || id == ID_GAME12)
                 item->setChecked(id == ID_GAME31);
         });
-};
+    const qsizetype plain = menu->GetMainPopup()->actions().size();
+    onNext<QMenu>([&](QMenu* popup) {
+        EXPECT_EQ(popup->actions().size(), plain + 4); // settings and help around the main items
+        EXPECT_FALSE(menu->FindCommand(ID_NEXT_GAME)->isEnabled());
+        EXPECT_TRUE(menu->FindCommand(ID_GAME31)->isChecked());
+        popup->setActiveAction(popup->actions()[plain + 2]); // "Справка..."
+        QTest::keyClick(popup, Qt::Key_Return);
+    });
+    EXPECT_EQ(menu->TrackPopupMenu(QPoint(50, 50)), ID_HELP_CONTENTS);
+    // Handed over once, and the menu is as it was.
+    EXPECT_EQ(commands, std::vector<UINT>{ID_HELP_CONTENTS});
+    EXPECT_EQ(menu->GetMainPopup()->actions().size(), plain);
+    onNext<QMenu>([](QMenu* popup) { QTest::keyClick(popup, Qt::Key_Escape); });
+    EXPECT_EQ(menu->TrackPopupMenu(QPoint(50, 50)), 0u);
 
-} // namespace
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(testutil::WaitFor([&] { return window.isActiveWindow(); }));
+    QTest::keyClick(&window, Qt::Key_F1);
+    EXPECT_EQ(commands, (std::vector<UINT>{ID_HELP_CONTENTS, ID_HELP}));
+}
 
-TEST(ShellHelp, TheHelpWindowShowsTheBundledPage) {
+TEST(ShellWindows, TheHelpShowsTheBundledPageOnceAndTheRulesFitUnderTheirTitle) {
     QPointer<CHelpWnd> help = CHelpWnd::ShowHelp(nullptr);
     ASSERT_TRUE(testutil::WaitFor([&] { return help->isVisible(); }));
-    QTextBrowser* browser = help->GetBrowser();
-    EXPECT_EQ(browser->source(), CHelpWnd::HelpPage());
-    EXPECT_TRUE(browser->toPlainText().contains(QStringLiteral("Правила игры")));
-
+    EXPECT_TRUE(help->GetBrowser()->toPlainText().contains(QStringLiteral("Правила игры")));
     EXPECT_EQ(CHelpWnd::ShowHelp(nullptr), help.data()); // one window at a time
     help->close();
     EXPECT_TRUE(testutil::WaitFor([&] { return help.isNull(); }));
-}
 
-TEST(ShellHelp, TheRulesFitUnderTheirTitle) {
     CBeginHelpDlg dlg;
     testutil::ModalSeen seen;
     testutil::AnswerNextModal(QStringLiteral("ОК"), &seen);
     EXPECT_EQ(dlg.DoModal(), IDOK);
     EXPECT_TRUE(seen.text.contains(QStringLiteral("\"Первоходящий\" из игроков")));
-
     const QRect title = dlg.m_Title.GetTextRect();
     EXPECT_TRUE(dlg.rect().contains(title));
     auto* rules = qobject_cast<QLabel*>(dlg.GetDlgItem(CBeginHelpDlg::IDC_STATIC_RULES));
     EXPECT_LE(rules->heightForWidth(rules->width()), rules->height());
     EXPECT_GT(rules->y(), title.bottom());
     EXPECT_LT(rules->geometry().bottom(), dlg.GetDlgItem(IDOK)->y());
-}
-
-TEST(ShellMenu, TheContextMenuAddsSettingsAndHelpWhileOpen) {
-    Frame frame;
-    QMenu* main = frame.menu->GetMainPopup();
-    const QStringList plain = itemTexts(main);
-    QStringList shown;
-    onNextPopup([&](QMenu* popup) {
-        shown = itemTexts(popup);
-        EXPECT_FALSE(frame.menu->FindCommand(ID_NEXT_GAME)->isEnabled());
-        EXPECT_TRUE(frame.menu->FindCommand(ID_GAME31)->isChecked());
-        popup->setActiveAction(popup->actions()[plain.size() + 2]); // "Справка..."
-        QTest::keyClick(popup, Qt::Key_Return);
-    });
-    EXPECT_EQ(frame.menu->TrackPopupMenu(QPoint(50, 50)), ID_HELP_CONTENTS);
-    EXPECT_EQ(shown.size(), plain.size() + 4); // settings and help around the main items
-    // Handed over once, and the menu is as it was.
-    EXPECT_EQ(frame.commands, std::vector<UINT>{ID_HELP_CONTENTS});
-    EXPECT_EQ(itemTexts(main), plain);
-
-    onNextPopup([](QMenu* popup) { QTest::keyClick(popup, Qt::Key_Escape); });
-    EXPECT_EQ(frame.menu->TrackPopupMenu(QPoint(50, 50)), 0u);
-    EXPECT_EQ(frame.commands.size(), 1u);
-
-    // F1 on the frame asks for help.
-    frame.window.show();
-    frame.window.activateWindow();
-    ASSERT_TRUE(testutil::WaitFor([&] { return frame.window.isActiveWindow(); }));
-    QTest::keyClick(&frame.window, Qt::Key_F1);
-    EXPECT_EQ(frame.commands.back(), ID_HELP);
 }
