@@ -58,17 +58,12 @@ protected:
         QObject::connect(&poll, &QTimer::timeout, [&] {
             QWidget* modal = QApplication::activeModalWidget();
             auto* dialog = qobject_cast<QFileDialog*>(modal);
-            if (modal && (!dialog || seen))
+            if (modal && (!dialog || std::exchange(seen, true)))
                 modal->close(); // a complaint: fails below
-            if (!dialog || seen)
-                return;
-            seen = true;
-            if (path.isEmpty())
+            else if (dialog && !path.isEmpty())
+                dialog->selectFile(path), static_cast<QDialog*>(dialog)->accept(); // as Open does
+            else if (dialog)
                 dialog->reject();
-            else {
-                dialog->selectFile(path);
-                static_cast<QDialog*>(dialog)->accept(); // as its Open button does
-            }
         });
         poll.start(5);
         QTest::mouseClick(button, Qt::LeftButton);
@@ -109,13 +104,6 @@ TEST_F(PageViewTest, SendsOnlyTheUsersSelectionsAndShowsThePictureButtonForTable
     EXPECT_FALSE(button->isHidden());
     Click(tables, 2);
     EXPECT_TRUE(button->isHidden());
-    // The program's choice shows it only when the page is activated again.
-    tables->setCurrentRow(7);
-    EXPECT_TRUE(button->isHidden());
-    QWidget other;
-    other.show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
-    EXPECT_FALSE(button->isHidden());
 }
 
 TEST_F(PageViewTest, ChosenPictureIsSentAsTheFileSystemNamesIt) {
