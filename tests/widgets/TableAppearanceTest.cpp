@@ -63,8 +63,10 @@ TEST_F(TableAppearance, MissingCardPicturesAreToldFromAWorkerInABoxThatFitsItsTe
         const QStringList lines = text->text().split('\n');
         EXPECT_EQ(lines[0], "Не найдена или повреждена библиотека DeckArt.dll");
         EXPECT_TRUE(lines.back().endsWith(folder)) << lines.back().toStdString();
-        // The longer line is whole inside the box, above its button.
-        EXPECT_LE(text->fontMetrics().horizontalAdvance(lines[0]), text->width());
+        // Each line is whole inside the box, above its button: pixels decide, not characters.
+        for (const QString& line : lines)
+            EXPECT_LE(text->fontMetrics().horizontalAdvance(line), text->width());
+        EXPECT_GE(text->height(), 2 * text->fontMetrics().height());
         EXPECT_TRUE(box->rect().contains(text->geometry()));
         EXPECT_LE(text->geometry().bottom(), box->GetDlgItem(IDOK)->y());
         qobject_cast<QPushButton*>(box->GetDlgItem(IDOK))->click();
