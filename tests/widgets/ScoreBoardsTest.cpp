@@ -81,9 +81,7 @@ TEST_F(ScoreBoards, TabloBallsTurnTheBoardRedFromEightAndAnOutSeatStaysBlack) {
         EXPECT_EQ(Ground(), colour) << balls;
     }
     EXPECT_EQ(tablo.m_lblBalls.GetCaption(), "12");
-    const QImage image = tablo.grab().toImage(); // a yellow frame
-    EXPECT_EQ(image.pixelColor(0, 0), QColor(Qt::yellow));
-    EXPECT_EQ(image.pixelColor(119, 47), QColor(Qt::yellow));
+    EXPECT_EQ(tablo.grab().toImage().pixelColor(119, 47), QColor(Qt::yellow)); // its frame
     // The seat drops out: black, and restoring the colours keeps it so at 12.
     tablo.ResetColor(false);
     tablo.ResetColor(true);
