@@ -1,12 +1,19 @@
 #include "MessageBox.h"
 #include "Application.h"
+#include "Pack.h"
+#include "Resources.h"
 #include "TestUtil.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QLabel>
+#include <QPushButton>
+#include <QTimer>
 #include <QWindow>
+
+#include <thread>
 
 namespace {
 
@@ -19,10 +26,51 @@ struct OpenBox : CMessageBox {
         m_hIcon = icon;
         show();
     }
-    QRect ok() const { return GetDlgItem(IDOK)->geometry(); }
 };
 
 } // namespace
+
+TEST(MessageBox, MissingCardPicturesAreToldFromAWorkerInABoxThatFitsItsText) {
+    // A folder of narrow letters: the second line has more characters than
+    // the first but is narrower.
+    const QString folder(40, 'i');
+    ASSERT_TRUE(QDir::current().mkpath(folder));
+    platform::SetLibrarySearchPath({folder});
+    CWnd table;
+    CPack pack;
+    ASSERT_TRUE(pack.InitPack36(&table));
+    bool seen = false; // the box is inspected, then answered
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<CMessageBox*>(QApplication::activeModalWidget());
+        if (!box || std::exchange(seen, true))
+            return;
+        EXPECT_EQ(box->thread(), qApp->thread());
+        EXPECT_EQ(box->windowTitle(), "Внимание");
+        const QLabel* text = box->m_wndText;
+        const QStringList lines = text->text().split('\n');
+        EXPECT_EQ(lines[0], "Не найдена или повреждена библиотека DeckArt.dll");
+        EXPECT_TRUE(lines.back().endsWith(folder)) << lines.back().toStdString();
+        // Each line whole inside the box, above its button: pixels decide, not characters.
+        for (const QString& line : lines)
+            EXPECT_LE(text->fontMetrics().horizontalAdvance(line), text->width());
+        EXPECT_GE(text->height(), 2 * text->fontMetrics().height());
+        EXPECT_TRUE(box->rect().contains(text->geometry()));
+        EXPECT_LE(text->geometry().bottom(), box->GetDlgItem(IDOK)->y());
+        qobject_cast<QPushButton*>(box->GetDlgItem(IDOK))->click();
+    });
+    poll.start(5);
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        pack.SetShirt(39);
+        done = true;
+    });
+    const bool finished = testutil::WaitFor([&] { return done.load(); }, 10000);
+    finished ? worker.join() : worker.detach(); // a box stuck on the worker: fail, not hang
+    ASSERT_TRUE(finished);
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(pack.GetShirt(), 39);
+}
 
 TEST(MessageBox, TheIconShowsLeftOfTheTextAndOkAndCancelSideBySide) {
     QPixmap red(32, 32);
@@ -31,7 +79,7 @@ TEST(MessageBox, TheIconShowsLeftOfTheTextAndOkAndCancelSideBySide) {
     const QRect text = box.m_wndText->geometry();
     EXPECT_EQ(box.m_wndText->text(), "Первая\nвторая!");
     EXPECT_EQ(box.grab().toImage().pixelColor(text.left() - 20, text.top() + 10), QColor(Qt::red));
-    EXPECT_LT(box.ok().right(), box.GetDlgItem(IDCANCEL)->x());
+    EXPECT_LT(box.GetDlgItem(IDOK)->geometry().right(), box.GetDlgItem(IDCANCEL)->x());
     EXPECT_TRUE(box.rect().contains(box.GetDlgItem(IDCANCEL)->geometry()));
 }
 

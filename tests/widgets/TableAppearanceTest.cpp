@@ -1,10 +1,8 @@
-// What the user sees of the table's appearance choices: the table picture in
-// any format, pictures that cannot be shown, and the warning about missing
-// card pictures.
+// The table's appearance as the user chooses it: the appearance page, and the
+// table picture in any format, or a picture that cannot be shown.
 
-#include "MessageBox.h"
+#include "PageView.h"
 #include "Public.h"
-#include "Resources.h"
 #include "TableView.h"
 #include "TestUtil.h"
 
@@ -12,88 +10,133 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
-#include <QLabel>
+#include <QListWidget>
 #include <QPainter>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
-
-#include <atomic>
-#include <thread>
 
 namespace {
 
-const QColor kYellow(255, 255, 0);
+// Records "control:value" per notice; a picture's path is copied while the
+// call lasts, as the pointer is good for no longer.
+class MainWnd : public CWnd {
+public:
+    QStringList notices;
+    QString path;
 
-class TableAppearance : public testing::Test {
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        EXPECT_EQ(message, WM_PAGE_VIEW);
+        if (wParam == 1079) {
+            path = *reinterpret_cast<const QString*>(lParam);
+            lParam = 0;
+        }
+        notices << QStringLiteral("%1:%2").arg(wParam).arg(lParam);
+        return 0;
+    }
+};
+
+// A file of these bytes in the test's folder, its full path padded to length characters.
+QString WriteFile(const QString& name, const QByteArray& bytes = {}, int length = 0) {
+    const QDir dir = QDir::current();
+    const int fill = length - static_cast<int>(dir.absoluteFilePath(name).size());
+    QFile file(dir.absoluteFilePath(QString(qMax(fill, 0), 'p') + name));
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+    return file.fileName();
+}
+
+class PageViewTest : public testing::Test {
 protected:
     void SetUp() override {
-        view.table = &table;
-        table.SetParent(&view);
-        table.SetBG(0);
-        view.resize(800, 600);
-        view.show();
-        ASSERT_TRUE(testutil::WaitFor([&] { return table.m_TableRect.width() == 460; }));
+        // Qt's own file dialog, which the test can reach on any desktop.
+        QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+        page.m_pMainParent = &main;
+        page.show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&page));
     }
 
-    TableView view;
-    CPublic table;
+    void Click(QListWidget* list, int row, Qt::KeyboardModifiers keys = {}) {
+        list->scrollToItem(list->item(row));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, keys,
+                          list->visualItemRect(list->item(row)).center());
+    }
+
+    // Presses "Картинка стола" and answers its file dialog with path, or
+    // cancels it when path is empty. Returns whether the dialog opened.
+    bool PickPicture(const QString& path) {
+        bool seen = false;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            if (modal && (!dialog || std::exchange(seen, true)))
+                modal->close(); // a complaint: fails below
+            else if (dialog && !path.isEmpty())
+                dialog->selectFile(path), static_cast<QDialog*>(dialog)->accept(); // as Open does
+            else if (dialog)
+                dialog->reject();
+        });
+        poll.start(5);
+        QTest::mouseClick(button, Qt::LeftButton);
+        return seen;
+    }
+
+    MainWnd main;
+    CPageView page;
+    QListWidget* tables = page.m_listTables;
+    QPushButton* button = qobject_cast<QPushButton*>(page.GetDlgItem(1079));
 };
 
 } // namespace
 
-TEST_F(TableAppearance, MissingCardPicturesAreToldFromAWorkerInABoxThatFitsItsText) {
-    // A folder of narrow letters: the second line has more characters than
-    // the first but is narrower.
-    const QString folder(40, 'i');
-    ASSERT_TRUE(QDir::current().mkpath(folder));
-    platform::SetLibrarySearchPath({folder});
-    table.m_Pack.InitPack36(&view);
+TEST_F(PageViewTest, SendsOnlyTheUsersSelectionsAndThePictureAsTheFileSystemNamesIt) {
+    EXPECT_EQ(tables->currentRow(), 1);
+    EXPECT_TRUE(button->isHidden());
+    Click(page.m_listShirts, 3);
+    Click(tables, 0);
+    Click(page.m_listBg, 6);
+    QTest::keyClick(tables, Qt::Key_Down);
+    // Neither the selected entry again, nor Ctrl+click, nor the program's own choice.
+    Click(page.m_listBg, 6);
+    Click(page.m_listBg, 6, Qt::ControlModifier);
+    page.m_listShirts->setCurrentRow(5);
+    EXPECT_EQ(main.notices, QStringList({"1050:3", "1051:0", "1052:6", "1051:1"}));
+    Click(tables, 2);
+    EXPECT_TRUE(button->isHidden());
+    Click(tables, 7);
+    EXPECT_FALSE(button->isHidden());
 
-    // Inspected on the next message box, which is then answered.
-    bool seen = false;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        auto* box = qobject_cast<CMessageBox*>(QApplication::activeModalWidget());
-        if (!box || std::exchange(seen, true))
-            return;
-        EXPECT_EQ(box->thread(), qApp->thread());
-        EXPECT_EQ(box->windowTitle(), "Внимание");
-        const QLabel* text = box->m_wndText;
-        const QStringList lines = text->text().split('\n');
-        EXPECT_EQ(lines[0], "Не найдена или повреждена библиотека DeckArt.dll");
-        EXPECT_TRUE(lines.back().endsWith(folder)) << lines.back().toStdString();
-        // Each line is whole inside the box, above its button: pixels decide, not characters.
-        for (const QString& line : lines)
-            EXPECT_LE(text->fontMetrics().horizontalAdvance(line), text->width());
-        EXPECT_GE(text->height(), 2 * text->fontMetrics().height());
-        EXPECT_TRUE(box->rect().contains(text->geometry()));
-        EXPECT_LE(text->geometry().bottom(), box->GetDlgItem(IDOK)->y());
-        qobject_cast<QPushButton*>(box->GetDlgItem(IDOK))->click();
-    });
-    poll.start(5);
-    std::atomic<bool> done{false};
-    std::thread worker([&] {
-        table.m_Pack.SetShirt(39);
-        done = true;
-    });
-    const bool finished = testutil::WaitFor([&] { return done.load(); }, 10000);
-    if (!finished)
-        worker.detach(); // a box stuck on the worker: fail rather than hang
-    else
-        worker.join();
-    ASSERT_TRUE(finished);
-    EXPECT_TRUE(seen);
-    EXPECT_EQ(table.m_Pack.GetShirt(), 39);
+    // The chosen picture is sent as the file system names it. Letters of several scripts, none of
+    // them in a one-byte code page.
+    const QString path = WriteFile(QStringLiteral("café ελληνικά 圖 Картинка.JPG"));
+    main.notices.clear();
+    EXPECT_TRUE(PickPicture(path));
+    EXPECT_EQ(main.notices, QStringList({"1079:0"}));
+    EXPECT_EQ(main.path, path);
+    const QString longest = WriteFile(QStringLiteral("a.bmp"), {}, 259);
+    PickPicture(longest);
+    EXPECT_EQ(main.path, longest);
+
+    // Cancelled, or longer than the settings keep: nothing.
+    main.notices.clear();
+    EXPECT_TRUE(PickPicture(QString()));
+    EXPECT_TRUE(PickPicture(WriteFile(QStringLiteral("b.bmp"), {}, 260)));
+    EXPECT_TRUE(main.notices.isEmpty());
 }
 
-TEST_F(TableAppearance, PicturesShowUprightByTheirBytesAndOnesThatCannotBeShownKeepTheTable) {
-    auto write = [](const QString& name, const QByteArray& bytes) {
-        QFile file(QDir::current().filePath(name));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(bytes);
-        return file.fileName();
-    };
+TEST(TableAppearance, PicturesShowUprightByTheirBytesAndOnesThatCannotBeShownKeepTheTable) {
+    TableView view;
+    CPublic table;
+    view.table = &table;
+    table.SetParent(&view);
+    table.SetBG(0);
+    view.resize(800, 600);
+    view.show();
+    ASSERT_TRUE(testutil::WaitFor([&] { return table.m_TableRect.width() == 460; }));
     // A red band over a blue one, in each format; Qt writes no GIF, this one is 2 x 2.
     auto bands = [&](const QString& name, const char* format) {
         QImage image(40, 20, QImage::Format_RGB32);
@@ -102,9 +145,9 @@ TEST_F(TableAppearance, PicturesShowUprightByTheirBytesAndOnesThatCannotBeShownK
         EXPECT_TRUE(image.save(QDir::current().filePath(name), format));
         return QDir::current().filePath(name);
     };
-    const QString gif = write("t.gif", QByteArray::fromHex("47494638396102000200810000ff0000"
-                                                           "0000ff0000000000002c000000000200"
-                                                           "0200000203049814003b"));
+    const QString gif = WriteFile("t.gif", QByteArray::fromHex("47494638396102000200810000ff0000"
+                                                               "0000ff0000000000002c000000000200"
+                                                               "0200000203049814003b"));
     QFile bmp(bands("b.bmp", "BMP"));
     ASSERT_TRUE(bmp.open(QIODevice::ReadOnly)); // a copy claiming 30000 x 30000 pixels:
     const QByteArray huge = bmp.readAll().replace(18, 8, QByteArray::fromHex("3075000030750000"));
@@ -115,8 +158,9 @@ TEST_F(TableAppearance, PicturesShowUprightByTheirBytesAndOnesThatCannotBeShownK
     const QString picture = bands(QStringLiteral("café ελληνικά 图.png"), "PNG");
     const QString pictures[] = {bands("t.jpg", "JPEG"), gif, bands("png.gif", "PNG"),
                                 bmp.fileName(), picture};
-    const QString refused[] = {write(QStringLiteral("битая.png"), "\x89PNG\r\n\x1a\n not really"),
-                               write("huge.bmp", huge), big.fileName()};
+    const QString refused[] = {
+        WriteFile(QStringLiteral("битая.png"), "\x89PNG\r\n\x1a\n not really"),
+        WriteFile("huge.bmp", huge), big.fileName()};
     const QRect t = table.m_TableRect;
     auto expectShown = [&](const QString& path) {
         EXPECT_EQ(table.m_TableImageFile, path);
@@ -144,7 +188,7 @@ TEST_F(TableAppearance, PicturesShowUprightByTheirBytesAndOnesThatCannotBeShownK
 
     // The stored picture spoilt since: choosing table 7 again keeps table 2.
     table.ProgView(1051, 2);
-    write(picture, "GIF89a");
+    WriteFile(picture, "GIF89a");
     testutil::ModalSeen again;
     testutil::AnswerNextModal("ОК", &again);
     table.ProgView(1051, 7);
