@@ -104,6 +104,8 @@ TEST(Card, FlipsAndMovesEndWhereAskedBrokenOffOrFromAWorker) {
     card.m_bmpShirt = back;
     card.resize(11, 96);
     EXPECT_EQ(card.grab().toImage().pixelColor(9, 48), QColor(Qt::yellow));
-    card.CardClose(true);
+    EXPECT_EQ(testutil::StalePixels(table), 0);
+    card.CardClose(true); // the back shows at once
     EXPECT_EQ(card.grab().toImage().pixelColor(9, 48), QColor(Qt::blue));
+    EXPECT_EQ(testutil::StalePixels(table), 0);
 }

@@ -41,6 +41,7 @@ protected:
     void Show() {
         host.show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&host));
+        label.SetColorText(RGB(255, 255, 0)); // seen on the black ground
         label.Show(true);
     }
 
@@ -100,13 +101,12 @@ TEST_F(MyLabelTest, EffectsOnAWorkerArePaintedStepByStepAndEndInTheFullFont) {
         s_busy = std::max(s_busy.load(), CMyLabel::m_staticCountThreads.load());
         platform::RunOnGuiThread([] { s_host->repaint(); });
     });
-    // 1 squeezes the letters, 2 shrinks the font, each and back; broken off,
-    // each half ends after one more step. Either way the new caption shows in
-    // the full font.
+    // 1 squeezes the letters, 2 shrinks the font, each and back; broken off, each
+    // half ends after one more step. Either way the new caption ends in full size.
     for (auto [effect, broken] : {std::pair{1, false}, {2, false}, {1, true}, {2, true}}) {
         label.SetCaption("Игра окончена!", 0);
         const int fullWidth = label.GetTextRect().width();
-        const int fullSize = label.GetMyLabelFont().pixelSize();
+        const QFont full = label.GetMyLabelFont();
         s_busy = 0;
         host.narrowest = host.smallestFont = 1000;
         CMyLabel::m_staticBreak = broken;
@@ -124,11 +124,11 @@ TEST_F(MyLabelTest, EffectsOnAWorkerArePaintedStepByStepAndEndInTheFullFont) {
         EXPECT_EQ(s_busy, 1);
         if (!broken) {
             EXPECT_LT(host.narrowest, fullWidth / 3);
-            EXPECT_EQ(host.smallestFont < fullSize / 2, effect == 2);
+            EXPECT_EQ(host.smallestFont < full.pixelSize() / 2, effect == 2);
         }
         EXPECT_EQ(label.GetCaption(), "Партия окончена!");
         EXPECT_EQ(label.GetTextRect().width(),
-                  QFontMetrics(label.GetMyLabelFont()).horizontalAdvance("Партия окончена!"));
+                  QFontMetrics(full).horizontalAdvance("Партия окончена!"));
         EXPECT_LE(QFontMetrics(label.GetMyLabelFont()).height(), 34); // the line fits the cell
     }
     platform::SetPauseHook(previous);
