@@ -1,9 +1,8 @@
-// What the user sees of the table's appearance choices: the table picture,
-// the warning about missing card pictures, and sharpness on a dense screen.
+// The table's appearance as the user chooses it: the appearance page, and the
+// table picture in any format, or a picture that cannot be shown.
 
-#include "MessageBox.h"
+#include "PageView.h"
 #include "Public.h"
-#include "Resources.h"
 #include "TableView.h"
 #include "TestUtil.h"
 
@@ -11,167 +10,184 @@
 
 #include <QDir>
 #include <QFile>
-#include <QLabel>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QListWidget>
 #include <QPainter>
 #include <QPushButton>
-#include <QThread>
+#include <QTest>
 #include <QTimer>
-
-#include <atomic>
-#include <functional>
-#include <thread>
 
 namespace {
 
-const QColor kYellow(255, 255, 0);
+// Records "control:value" per notice; a picture's path is copied while the
+// call lasts, as the pointer is good for no longer.
+class MainWnd : public CWnd {
+public:
+    QStringList notices;
+    QString path;
 
-// Runs inspect on the next message box, then presses its "ОК".
-void OnNextBox(std::function<void(CMessageBox*)> inspect, bool* seen) {
-    auto* poll = new QTimer(qApp);
-    QObject::connect(poll, &QTimer::timeout, [poll, inspect, seen] {
-        auto* box = qobject_cast<CMessageBox*>(QApplication::activeModalWidget());
-        if (!box)
-            return;
-        poll->stop();
-        poll->deleteLater();
-        *seen = true;
-        inspect(box);
-        qobject_cast<QPushButton*>(box->GetDlgItem(IDOK))->click();
-    });
-    poll->start(5);
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        EXPECT_EQ(message, WM_PAGE_VIEW);
+        if (wParam == 1079) {
+            path = *reinterpret_cast<const QString*>(lParam);
+            lParam = 0;
+        }
+        notices << QStringLiteral("%1:%2").arg(wParam).arg(lParam);
+        return 0;
+    }
+};
+
+// A file of these bytes in the test's folder, its full path padded to length characters.
+QString WriteFile(const QString& name, const QByteArray& bytes = {}, int length = 0) {
+    const QDir dir = QDir::current();
+    const int fill = length - static_cast<int>(dir.absoluteFilePath(name).size());
+    QFile file(dir.absoluteFilePath(QString(qMax(fill, 0), 'p') + name));
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+    return file.fileName();
 }
 
-class TableAppearance : public testing::Test {
+class PageViewTest : public testing::Test {
 protected:
     void SetUp() override {
-        view.table = &table;
-        table.SetParent(&view);
-        table.SetBG(0);
-        view.resize(800, 600);
-        view.show();
-        ASSERT_TRUE(testutil::WaitFor([&] { return table.m_TableRect.width() == 460; }));
+        // Qt's own file dialog, which the test can reach on any desktop.
+        QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+        page.m_pMainParent = &main;
+        page.show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&page));
     }
 
-    TableView view;
-    CPublic table;
+    void Click(QListWidget* list, int row, Qt::KeyboardModifiers keys = {}) {
+        list->scrollToItem(list->item(row));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, keys,
+                          list->visualItemRect(list->item(row)).center());
+    }
+
+    // Presses "Картинка стола" and answers its file dialog with path, or
+    // cancels it when path is empty. Returns whether the dialog opened.
+    bool PickPicture(const QString& path) {
+        bool seen = false;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            if (modal && (!dialog || std::exchange(seen, true)))
+                modal->close(); // a complaint: fails below
+            else if (dialog && !path.isEmpty())
+                dialog->selectFile(path), static_cast<QDialog*>(dialog)->accept(); // as Open does
+            else if (dialog)
+                dialog->reject();
+        });
+        poll.start(5);
+        QTest::mouseClick(button, Qt::LeftButton);
+        return seen;
+    }
+
+    MainWnd main;
+    CPageView page;
+    QListWidget* tables = page.m_listTables;
+    QPushButton* button = qobject_cast<QPushButton*>(page.GetDlgItem(1079));
 };
 
 } // namespace
 
-TEST_F(TableAppearance, TexturesAndFrameAreSharpAtTwoDevicePixelsPerPoint) {
-    // Textures as a dense screen loads them: twice the pixels, ratio 2. These
-    // stripe every device pixel, red and blue on the table, green and blue
-    // behind it.
-    auto stripes = [](QColor a, QColor b) {
-        QImage tile(4, 4, QImage::Format_RGB32);
-        for (int x = 0; x < 4; ++x)
-            for (int y = 0; y < 4; ++y)
-                tile.setPixelColor(x, y, x % 2 ? b : a);
-        QPixmap pixmap = QPixmap::fromImage(tile);
-        pixmap.setDevicePixelRatio(2);
-        return QBrush(pixmap);
-    };
-    table.SetTable(3);
-    table.m_BrushTable = stripes(Qt::red, Qt::blue);
-    table.m_BrushBG = stripes(Qt::green, Qt::blue);
-    QImage shot(view.size() * 2, QImage::Format_RGB32);
-    shot.setDevicePixelRatio(2);
-    QPainter p(&shot);
-    table.DrawBackGround(&p);
-    p.end();
+TEST_F(PageViewTest, SendsOnlyTheUsersSelectionsAndThePictureAsTheFileSystemNamesIt) {
+    EXPECT_TRUE(button->isHidden());
+    Click(page.m_listShirts, 3);
+    Click(tables, 0);
+    Click(page.m_listBg, 6);
+    QTest::keyClick(tables, Qt::Key_Down);
+    // Neither the selected entry again, nor Ctrl+click, nor the program's own choice.
+    Click(page.m_listBg, 6);
+    Click(page.m_listBg, 6, Qt::ControlModifier);
+    page.m_listShirts->setCurrentRow(5);
+    EXPECT_EQ(main.notices, QStringList({"1050:3", "1051:0", "1052:6", "1051:1"}));
+    Click(tables, 2);
+    EXPECT_TRUE(button->isHidden());
+    Click(tables, 7);
+    EXPECT_FALSE(button->isHidden());
+    // The chosen picture is sent as the file system names it. Letters of several scripts, none of
+    // them in a one-byte code page.
+    const QString path = WriteFile(QStringLiteral("café ελληνικά 圖 Картинка.JPG"));
+    main.notices.clear();
+    EXPECT_TRUE(PickPicture(path));
+    EXPECT_EQ(main.notices, QStringList({"1079:0"}));
+    EXPECT_EQ(main.path, path);
+    const QString longest = WriteFile(QStringLiteral("a.bmp"), {}, 259);
+    PickPicture(longest);
+    EXPECT_EQ(main.path, longest);
+    // Cancelled, or longer than the settings keep: nothing.
+    main.notices.clear();
+    EXPECT_TRUE(PickPicture(QString()));
+    EXPECT_TRUE(PickPicture(WriteFile(QStringLiteral("b.bmp"), {}, 260)));
+    EXPECT_TRUE(main.notices.isEmpty());
+}
 
+TEST(TableAppearance, PicturesShowUprightByTheirBytesAndOnesThatCannotBeShownKeepTheTable) {
+    TableView view;
+    CPublic table;
+    view.table = &table;
+    table.SetParent(&view);
+    table.SetBG(0);
+    view.resize(800, 600);
+    view.show();
+    ASSERT_TRUE(testutil::WaitFor([&] { return table.m_TableRect.width() == 460; }));
+    // A red band over a blue one, in each format; Qt writes no GIF, this one is 2 x 2.
+    auto bands = [&](const QString& name, const char* format) {
+        QImage image(40, 20, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        QPainter(&image).fillRect(0, 10, 40, 10, Qt::blue);
+        EXPECT_TRUE(image.save(QDir::current().filePath(name), format));
+        return QDir::current().filePath(name);
+    };
+    const QString gif = WriteFile("t.gif", QByteArray::fromHex("47494638396102000200810000ff0000"
+                                                               "0000ff0000000000002c000000000200"
+                                                               "0200000203049814003b"));
+    QFile bmp(bands("b.bmp", "BMP"));
+    ASSERT_TRUE(bmp.open(QIODevice::ReadOnly)); // a copy claiming 30000 x 30000 pixels:
+    const QByteArray huge = bmp.readAll().replace(18, 8, QByteArray::fromHex("3075000030750000"));
+    const QString big = WriteFile("big.png"); // over the size any table picture needs
+    ASSERT_TRUE(QFile::resize(big, 33 * 1024 * 1024));
+    // Letters no single-byte code page holds; a name's extension does not
+    // decide. What cannot be shown is told in a box naming the file, and the
+    // table and its file stay.
+    const QString picture = bands(QStringLiteral("café ελληνικά 图.png"), "PNG");
+    const std::pair<QString, bool> choices[] = {
+        {bands("t.jpg", "JPEG"), true},
+        {gif, true},
+        {bands("png.gif", "PNG"), true},
+        {bmp.fileName(), true},
+        {picture, true},
+        {WriteFile(QStringLiteral("битая.png"), "\x89PNG\r\n\x1a\n not really"), false},
+        {WriteFile("huge.bmp", huge), false},
+        {big, false}};
     const QRect t = table.m_TableRect;
-    const int y = 2 * (t.top() + t.height() / 2);
-    // The frame is one device pixel wide, not a doubled point.
-    EXPECT_EQ(shot.pixelColor(2 * t.left(), y), kYellow);
-    EXPECT_NE(shot.pixelColor(2 * t.left() + 1, y), kYellow);
-    for (int x : {2 * t.left() + 40, 20}) {
-        SCOPED_TRACE(x);
-        EXPECT_NE(shot.pixelColor(x, y), shot.pixelColor(x + 1, y));
-        EXPECT_EQ(shot.pixelColor(x, y), shot.pixelColor(x + 2, y));
+    QString shown;
+    for (const auto& [path, good] : choices) {
+        SCOPED_TRACE(path.toStdString());
+        testutil::ModalSeen seen;
+        if (!good)
+            testutil::AnswerNextModal("ОК", &seen);
+        table.ProgView(1079, reinterpret_cast<LPARAM>(&path));
+        shown = good ? path : shown;
+        EXPECT_EQ(seen.text.contains(QFileInfo(path).fileName()), !good);
+        EXPECT_EQ(table.m_TableImageFile, shown);
+        EXPECT_EQ(table.GetNumberTable(), 7);
+        const QImage shot = view.grab().toImage();
+        const QColor top = shot.pixelColor(t.center().x(), t.top() + t.height() / 5);
+        const QColor bottom = shot.pixelColor(t.center().x(), t.bottom() - t.height() / 5);
+        EXPECT_TRUE(top.red() > 200 && top.blue() < 60) << top.name().toStdString();
+        EXPECT_TRUE(bottom.blue() > 200 && bottom.red() < 60) << bottom.name().toStdString();
     }
-}
-
-TEST_F(TableAppearance, MissingCardPicturesAreToldFromAWorkerInABoxThatFitsItsText) {
-    // A folder of narrow letters: the second line has more characters than
-    // the first but is narrower.
-    const QString folder(40, 'i');
-    ASSERT_TRUE(QDir::current().mkpath(folder));
-    platform::SetLibrarySearchPath({folder});
-    table.m_Pack.InitPack36(&view);
-
-    bool seen = false;
-    OnNextBox(
-        [&](CMessageBox* box) {
-            EXPECT_EQ(box->thread(), qApp->thread());
-            EXPECT_EQ(box->windowTitle(), "Внимание");
-            const QLabel* text = box->m_wndText;
-            const QStringList lines = text->text().split('\n');
-            ASSERT_EQ(lines.size(), 2);
-            EXPECT_EQ(lines[0], "Не найдена или повреждена библиотека DeckArt.dll");
-            EXPECT_TRUE(lines[1].endsWith(folder)) << lines[1].toStdString();
-            EXPECT_GT(lines[1].size(), lines[0].size());
-            // Every line is whole inside the box, above its button.
-            for (const QString& line : lines)
-                EXPECT_LE(text->fontMetrics().horizontalAdvance(line), text->width());
-            EXPECT_GE(text->height(), 2 * text->fontMetrics().height());
-            EXPECT_TRUE(box->rect().contains(text->geometry()));
-            EXPECT_LE(text->geometry().bottom(), box->GetDlgItem(IDOK)->y());
-        },
-        &seen);
-    std::atomic<bool> done{false};
-    std::thread worker([&] {
-        table.m_Pack.SetShirt(39);
-        done = true;
-    });
-    const bool finished = testutil::WaitFor([&] { return done.load(); }, 10000);
-    if (!finished)
-        worker.detach(); // a box stuck on the worker: fail rather than hang
-    else
-        worker.join();
-    ASSERT_TRUE(finished);
-    EXPECT_TRUE(seen);
-    EXPECT_EQ(table.m_Pack.GetShirt(), 39);
-}
-
-TEST_F(TableAppearance, PictureKeepsItsNameAndOneThatCannotBeShownKeepsTheTable) {
-    auto write = [](const QString& name, const QByteArray& bytes) {
-        QFile file(QDir::current().filePath(name));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(bytes);
-        return file.fileName();
-    };
-    QImage red(20, 10, QImage::Format_RGB32);
-    red.fill(Qt::red);
-    // Letters no single-byte code page holds.
-    const QString picture = QDir::current().filePath(QStringLiteral("café ελληνικά 图.png"));
-    ASSERT_TRUE(red.save(picture, "PNG"));
-    table.ProgView(1079, reinterpret_cast<LPARAM>(&picture));
-    EXPECT_EQ(table.m_TableImageFile, picture);
-    EXPECT_EQ(table.GetNumberTable(), 7);
-    const QPoint middle = table.m_TableRect.center();
-    EXPECT_EQ(view.grab().toImage().pixelColor(middle), QColor(Qt::red));
-
-    // Told in a box naming the file; the red table and its file stay.
-    auto refused = [&](const std::function<void()>& choose) {
-        bool seen = false;
-        QString said;
-        OnNextBox([&](CMessageBox* box) { said = box->m_wndText->text(); }, &seen);
-        choose();
-        EXPECT_TRUE(seen);
-        return said;
-    };
-    const QString junk = write(QStringLiteral("битая.png"), "\x89PNG\r\n\x1a\n not really");
-    EXPECT_TRUE(refused([&] {
-                    table.ProgView(1079, reinterpret_cast<LPARAM>(&junk));
-                }).contains("битая.png"));
-    EXPECT_EQ(table.m_TableImageFile, picture);
-    EXPECT_EQ(table.GetNumberTable(), 7);
-    EXPECT_EQ(view.grab().toImage().pixelColor(middle), QColor(Qt::red));
 
     // The stored picture spoilt since: choosing table 7 again keeps table 2.
     table.ProgView(1051, 2);
-    write(picture, "GIF89a");
-    EXPECT_TRUE(refused([&] { table.ProgView(1051, 7); }).contains("café ελληνικά 图.png"));
+    WriteFile(picture, "GIF89a");
+    testutil::ModalSeen again;
+    testutil::AnswerNextModal("ОК", &again);
+    table.ProgView(1051, 7);
+    EXPECT_TRUE(again.text.contains("café ελληνικά 图.png"));
     EXPECT_EQ(table.GetNumberTable(), 2);
 }
