@@ -112,6 +112,7 @@ void SessionCore::StartTimer() {
 
 // Drops every link and forgets the session; no events.
 void SessionCore::Reset() {
+    m_joining = false;
     for (auto& link : m_links)
         CloseLink(link.get(), "session closed");
     if (m_server) {
@@ -123,6 +124,8 @@ void SessionCore::Reset() {
         m_timer->stop();
     m_state = State::None;
     m_inSession = false;
+    m_joining = false;
+    m_meshPending = 0;
     m_local = m_host = 0;
     m_members.clear();
     m_delivered.clear();
@@ -202,7 +205,7 @@ void SessionCore::FailConnect(HRESULT result) {
 }
 
 void SessionCore::Close() {
-    const State was = m_state;
+    const State was = m_joining ? State::Connecting : m_state;
     for (auto& link : m_links) {
         if (!link->dead && link->kind == Link::Member) {
             Write(link.get(), EncodeEmpty(Bye));
@@ -289,6 +292,7 @@ void SessionCore::CloseLink(Link* link, const char* why) {
         return;
     qCInfo(lcSession) << "closing link to" << link->peer << ":" << why;
     link->dead = true;
+    MeshLinkSettled(link);
     link->socket->disconnect(m_context);
     link->socket->abort();
     link->socket->deleteLater();
@@ -531,30 +535,52 @@ void SessionCore::OnWelcome(Link* link, const WelcomeFrame& w) {
     link->peer = m_host;
     link->sinceRecv.restart();
 
-    Emit(PeerEvent::CreatePlayer, m_local);
-    for (const auto& [id, m] : m_members) {
-        if (id != m_local)
-            Emit(PeerEvent::CreatePlayer, id);
-    }
-    if (m_state != State::InSession)
-        return; // closed from the callback
+    m_joining = true;
     for (const auto& [id, m] : m_members) {
         if (id == m_local || id == m_host)
             continue;
         auto* socket = new QTcpSocket(m_context);
         Link* out = AddLink(socket, Link::Outgoing);
         out->peer = id;
+        out->awaitingMesh = true;
+        ++m_meshPending;
         const DPNID self = m_local;
         QObject::connect(socket, &QTcpSocket::connected, m_context, [this, out, self] {
             if (out->dead)
                 return;
             Write(out, EncodeHello(HelloFrame{self, out->peer}));
             out->kind = Link::Member;
+            MeshLinkSettled(out);
         });
         socket->connectToHost(QString::fromLatin1(m.address), m.port);
     }
+    if (m_meshPending == 0)
+        FinishJoin();
+}
+
+void SessionCore::MeshLinkSettled(Link* link) {
+    if (!link->awaitingMesh)
+        return;
+    link->awaitingMesh = false;
+    if (--m_meshPending == 0 && m_joining)
+        FinishJoin();
+}
+
+// Reported once the mesh stands (or the time for it ran out), so that a
+// joiner's first record reaches every peer directly.
+void SessionCore::FinishJoin() {
+    m_joining = false;
+    m_meshPending = 0;
     qCInfo(lcSession) << "joined as" << m_local << "host" << m_host;
+    Emit(PeerEvent::CreatePlayer, m_local);
+    for (const auto& [id, m] : m_members) {
+        if (id != m_local && !m.removed)
+            Emit(PeerEvent::CreatePlayer, id);
+    }
+    if (m_state != State::InSession)
+        return; // closed from the callback
     Emit(PeerEvent::ConnectComplete, 0, S_OK);
+    DeliverHeld();
 }
 
 std::vector<StampEntry> SessionCore::Stamp() const {
@@ -634,7 +660,7 @@ bool SessionCore::Deliverable(const DataFrame& f) const {
 
 void SessionCore::DeliverHeld() {
     bool progress = true;
-    while (progress && m_state == State::InSession) {
+    while (progress && m_state == State::InSession && !m_joining) {
         progress = false;
         for (auto it = m_held.begin(); it != m_held.end(); ++it) {
             if (!Deliverable(it->frame))
@@ -775,6 +801,8 @@ void SessionCore::Tick() {
         FailConnect(DPNERR_NORESPONSE);
         return;
     }
+    if (m_joining && m_connectAge.elapsed() >= kHandshakeMs)
+        FinishJoin();
     for (auto& owned : m_links) {
         Link* link = owned.get();
         if (link->dead)

@@ -67,6 +67,7 @@ private:
         QElapsedTimer sinceSend;
         QElapsedTimer age;
         bool dead = false;
+        bool awaitingMesh = false; // a joiner's link to a member, not yet up
     };
     struct Held {
         sessionwire::DataFrame frame;
@@ -95,6 +96,8 @@ private:
     void OnHello(Link* link, const sessionwire::HelloFrame& hello);
     void OnWelcome(Link* link, const sessionwire::WelcomeFrame& welcome);
     void FailConnect(HRESULT result);
+    void MeshLinkSettled(Link* link);
+    void FinishJoin();
     Link* LinkOf(DPNID id);
 
     void BroadcastOwn(sessionwire::DataKind kind, const QByteArray& payload,
@@ -123,6 +126,8 @@ private:
     QElapsedTimer m_connectAge;
     QString m_connectHostName;
     std::uint16_t m_connectPort = 0;
+    bool m_joining = false; // welcomed, the mesh not yet standing
+    int m_meshPending = 0;
     DPNID m_nextId = 1;
     std::uint32_t m_ownSeq = 0;
     std::map<DPNID, std::uint32_t> m_delivered;
