@@ -21,6 +21,7 @@ constexpr int kHandshakeMs = 5000;    // connect, join or hello answered within 
 constexpr int kDepartureWaitMs = 1000; // for the others' word on a departed peer
 constexpr int kMaxPendingLinks = 16;
 constexpr int kMaxHeld = 4096;
+constexpr int kStaleHeldMs = 15000;
 constexpr qint64 kMaxWriteBacklog = 4 << 20;
 constexpr int kReadBuffer = 64 * 1024;
 
@@ -132,6 +133,7 @@ void SessionCore::Reset() {
     m_held.clear();
     m_departing.clear();
     m_goneReports.clear();
+    m_departed.clear();
     m_nextId = 1;
     m_ownSeq = 0;
 }
@@ -486,7 +488,8 @@ void SessionCore::OnHello(Link* link, const HelloFrame& hello) {
     }
     if (!IsLive(hello.fromId) || LinkOf(hello.fromId) != nullptr) {
         // A newcomer's hello may overtake the host's word on it: wait for that.
-        if (hello.fromId >= m_nextId && m_members.count(hello.fromId) == 0) {
+        if (hello.fromId >= m_nextId && m_members.count(hello.fromId) == 0 &&
+            m_departed.count(hello.fromId) == 0) {
             link->peer = hello.fromId;
             return;
         }
@@ -634,12 +637,14 @@ void SessionCore::OnData(Link* link, DataFrame frame, const QByteArray& raw) {
         StartDeparture(peer, "flood");
         return;
     }
-    m_held.push_back(Held{std::move(frame), raw, link});
+    Held h{std::move(frame), raw, link, {}};
+    h.age.start();
+    m_held.push_back(std::move(h));
     DeliverHeld();
 }
 
 bool SessionCore::Deliverable(const DataFrame& f) const {
-    if (m_members.count(f.origin) == 0)
+    if (m_members.count(f.origin) == 0 && m_departed.count(f.origin) == 0)
         return false; // a newcomer the host has not announced here yet
     const auto own = m_delivered.find(f.origin);
     const std::uint32_t have = own == m_delivered.end() ? 0 : own->second;
@@ -648,9 +653,9 @@ bool SessionCore::Deliverable(const DataFrame& f) const {
     for (const StampEntry& e : f.stamp) {
         if (e.id == f.origin)
             continue;
-        const auto m = m_members.find(e.id);
-        if (m != m_members.end() && m->second.removed)
+        if (m_departed.count(e.id))
             continue; // the survivors already agreed on what it sent
+        const auto m = m_members.find(e.id);
         const auto d = m_delivered.find(e.id);
         if (m == m_members.end() || d == m_delivered.end() || d->second < e.seq)
             return false;
@@ -714,7 +719,8 @@ void SessionCore::Deliver(const Held& h) {
 }
 
 void SessionCore::AddMember(const MemberEntry& entry) {
-    if (m_members.count(entry.id) || m_members.size() >= static_cast<size_t>(kMaxMembers))
+    if (m_members.count(entry.id) || m_departed.count(entry.id) ||
+        m_members.size() >= static_cast<size_t>(kMaxMembers))
         return;
     Member m;
     m.id = entry.id;
@@ -775,7 +781,9 @@ void SessionCore::CheckDepartures(bool deadlinePassed) {
 void SessionCore::Finalize(DPNID id) {
     m_departing.erase(id);
     m_goneReports.erase(id);
-    m_members[id].removed = true;
+    // Forgotten but for its id, so a long session does not fill up with the departed.
+    m_members.erase(id);
+    m_departed.insert(id);
     for (auto& [other, dep] : m_departing)
         dep.waitFor.erase(id);
     Emit(PeerEvent::DestroyPlayer, id);
@@ -820,4 +828,7 @@ void SessionCore::Tick() {
         }
     }
     CheckDepartures(true);
+    // What still waits for its causes this long never gets them: a sender's
+    // lie or a departed peer's loose end.
+    m_held.remove_if([](const Held& h) { return h.age.elapsed() >= kStaleHeldMs; });
 }

@@ -73,6 +73,7 @@ private:
         sessionwire::DataFrame frame;
         QByteArray raw;
         Link* from = nullptr;
+        QElapsedTimer age;
     };
     struct Departure {
         std::set<DPNID> waitFor;
@@ -133,5 +134,6 @@ private:
     std::map<DPNID, std::uint32_t> m_delivered;
     std::list<Held> m_held;
     std::map<DPNID, Departure> m_departing;
-    std::map<DPNID, std::set<DPNID>> m_goneReports; // departed id -> who reported it
+    std::map<DPNID, std::set<DPNID>> m_goneReports; // departing id -> who reported it
+    std::set<DPNID> m_departed;
 };
