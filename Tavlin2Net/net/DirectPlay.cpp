@@ -86,7 +86,8 @@ HRESULT CDirectPlay::Host(const char* /*sessionName*/, DWORD port) {
     if (!m_pDP)
         return E_NOTIMPL;
     m_SessionState = 1;
-    const HRESULT hr = m_pDP->Host(static_cast<std::uint16_t>(port), m_MaxPlayers.load(), m_BindAddress);
+    const HRESULT hr =
+        m_pDP->Host(static_cast<std::uint16_t>(port), m_MaxPlayers.load(), m_BindAddress);
     if (hr != S_OK) {
         m_SessionState = 0;
         if (hr == DPNERR_INVALIDDEVICEADDRESS && m_Warn)

@@ -19,8 +19,8 @@ BYTE U8(const QByteArray& b, int at) {
 }
 
 void PutText(QByteArray& b, int at, const QByteArray& text, int field) {
-    const QByteArray cut = text.left(text.indexOf('\0') < 0 ? text.size() : text.indexOf('\0'))
-                               .left(field - 1);
+    const QByteArray cut =
+        text.left(text.indexOf('\0') < 0 ? text.size() : text.indexOf('\0')).left(field - 1);
     b.replace(at, cut.size(), cut);
 }
 

@@ -46,9 +46,9 @@ struct PeerEvent {
         TerminateSession,
     };
     Type type = Receive;
-    DPNID player = 0;       // the player concerned; the sender of a record; the new host
-    HRESULT result = S_OK;  // of a connect
-    QByteArray data;        // a received record
+    DPNID player = 0;      // the player concerned; the sender of a record; the new host
+    HRESULT result = S_OK; // of a connect
+    QByteArray data;       // a received record
 };
 
 struct PeerInfo {
@@ -70,8 +70,7 @@ public:
 
     // Listens on port (0: any free one) and becomes the session's host.
     // DPNERR_INVALIDDEVICEADDRESS when the port cannot be had.
-    HRESULT Host(std::uint16_t port, int maxPlayers,
-                 const QHostAddress& bind = QHostAddress::Any);
+    HRESULT Host(std::uint16_t port, int maxPlayers, const QHostAddress& bind = QHostAddress::Any);
     // DPNSUCCESS_PENDING; the outcome comes as a ConnectComplete event.
     HRESULT Connect(const QString& hostName, std::uint16_t port);
     // Reliable, causally ordered, never echoed; false without a session or

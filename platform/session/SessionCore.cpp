@@ -16,8 +16,8 @@ namespace {
 
 constexpr int kTickMs = 200;
 constexpr int kHeartbeatMs = 500;
-constexpr int kSilenceMs = 2500;      // a peer this quiet is gone
-constexpr int kHandshakeMs = 5000;    // connect, join or hello answered within this
+constexpr int kSilenceMs = 2500;       // a peer this quiet is gone
+constexpr int kHandshakeMs = 5000;     // connect, join or hello answered within this
 constexpr int kDepartureWaitMs = 1000; // for the others' word on a departed peer
 constexpr int kMaxPendingLinks = 16;
 constexpr int kMaxHeld = 4096;
@@ -79,7 +79,8 @@ void SessionCore::RunAsync(std::function<void()> fn) {
         m_queue.push_back(std::move(fn));
     }
     if (wake)
-        QMetaObject::invokeMethod(m_context, [this] { Drain(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            m_context, [this] { Drain(); }, Qt::QueuedConnection);
 }
 
 void SessionCore::Drain() {
@@ -271,7 +272,8 @@ SessionCore::Link* SessionCore::AddLink(QTcpSocket* socket, Link::Kind kind) {
     socket->setReadBufferSize(kReadBuffer);
     socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     m_links.push_back(std::move(owned));
-    QObject::connect(socket, &QTcpSocket::readyRead, m_context, [this, link] { OnReadyRead(link); });
+    QObject::connect(socket, &QTcpSocket::readyRead, m_context,
+                     [this, link] { OnReadyRead(link); });
     QObject::connect(socket, &QTcpSocket::disconnected, m_context,
                      [this, link] { OnDisconnected(link); });
     QObject::connect(socket, &QTcpSocket::errorOccurred, m_context,
@@ -304,7 +306,8 @@ void SessionCore::CloseLink(Link* link, const char* why) {
     }
     if (!m_purgeQueued) {
         m_purgeQueued = true;
-        QMetaObject::invokeMethod(m_context, [this] { PurgeLinks(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            m_context, [this] { PurgeLinks(); }, Qt::QueuedConnection);
     }
 }
 
@@ -382,8 +385,7 @@ void SessionCore::OnFrame(Link* link, const QByteArray& body) {
             // A newcomer that greeted us before the host's word on it arrived.
             if (auto data = DecodeData(body)) {
                 QByteArray raw(kHeaderSize, '\0');
-                qToLittleEndian<std::uint32_t>(static_cast<std::uint32_t>(body.size()),
-                                               raw.data());
+                qToLittleEndian<std::uint32_t>(static_cast<std::uint32_t>(body.size()), raw.data());
                 OnData(link, std::move(*data), raw + body);
                 return;
             }
@@ -424,8 +426,7 @@ void SessionCore::OnFrame(Link* link, const QByteArray& body) {
         if (type == Data) {
             if (auto data = DecodeData(body)) {
                 QByteArray raw(kHeaderSize, '\0');
-                qToLittleEndian<std::uint32_t>(static_cast<std::uint32_t>(body.size()),
-                                               raw.data());
+                qToLittleEndian<std::uint32_t>(static_cast<std::uint32_t>(body.size()), raw.data());
                 OnData(link, std::move(*data), raw + body);
                 return;
             }
@@ -446,7 +447,7 @@ void SessionCore::OnJoin(Link* link, const JoinFrame& join) {
         return;
     }
     const auto live = std::count_if(m_members.begin(), m_members.end(),
-                                     [](const auto& m) { return !m.second.removed; });
+                                    [](const auto& m) { return !m.second.removed; });
     if (live >= m_maxPlayers) {
         Write(link, EncodeRefuse(static_cast<std::uint32_t>(DPNERR_SESSIONFULL)));
         link->socket->flush();
@@ -472,8 +473,8 @@ void SessionCore::OnJoin(Link* link, const JoinFrame& join) {
     for (const auto& [id, m] : m_members) {
         if (m.removed || m.leaving)
             continue;
-        w.members.push_back(MemberEntry{id, m.port, id == m_local ? QByteArray() : m.address,
-                                        m.name});
+        w.members.push_back(
+            MemberEntry{id, m.port, id == m_local ? QByteArray() : m.address, m.name});
     }
     w.delivered = Stamp();
     link->kind = Link::Member;

@@ -15,10 +15,10 @@ constexpr std::uint16_t kVersion = 1;
 // The game's application GUID {1C7816B8-B5A0-40EC-A9A1-3E290F21E6C2} as DirectPlay stores it.
 QByteArray ApplicationGuid();
 
-constexpr int kHeaderSize = 4;      // little-endian body length
-constexpr int kMaxPayload = 1024;   // the largest record is 552 bytes
-constexpr int kMaxFrame = 2048;     // a welcome with four members and long names
-constexpr int kMaxNameBytes = 256;  // UTF-8
+constexpr int kHeaderSize = 4;     // little-endian body length
+constexpr int kMaxPayload = 1024;  // the largest record is 552 bytes
+constexpr int kMaxFrame = 2048;    // a welcome with four members and long names
+constexpr int kMaxNameBytes = 256; // UTF-8
 constexpr int kMaxStampEntries = 32;
 constexpr int kMaxMembers = 32;
 

@@ -19,15 +19,16 @@ namespace {
 using Probes = std::vector<std::unique_ptr<ProbeProcess>>;
 
 std::unique_ptr<ProbeProcess> Join(quint16 port, const QString& name) {
-    return std::make_unique<ProbeProcess>(
-        QStringList{QStringLiteral("join"), QStringLiteral("127.0.0.1"), QString::number(port), name});
+    return std::make_unique<ProbeProcess>(QStringList{
+        QStringLiteral("join"), QStringLiteral("127.0.0.1"), QString::number(port), name});
 }
 
 // A host and count-1 joins, each join complete before the next starts.
 Probes Session(int count, int max = 4) {
     Probes p;
-    p.push_back(std::make_unique<ProbeProcess>(QStringList{
-        QStringLiteral("host"), QStringLiteral("0"), QString::number(max), QStringLiteral("Host")}));
+    p.push_back(
+        std::make_unique<ProbeProcess>(QStringList{QStringLiteral("host"), QStringLiteral("0"),
+                                                   QString::number(max), QStringLiteral("Host")}));
     const quint16 port = p[0]->HostedPort();
     EXPECT_NE(port, 0);
     for (int i = 1; i < count; ++i) {
@@ -123,7 +124,8 @@ TEST(MultiProcess, FourPeersAgreeOnMembersAndDeliverInSenderAndCausalOrder) {
             ASSERT_EQ(rec.size(), 12) << line.toStdString();
             EXPECT_NE(from, me) << "a record came back to its sender";
             if (rec[0] == 'R' || rec[0] == 'Q') {
-                EXPECT_EQ(Word(rec, 4), lastCounter[from] + 1) << "sender order broken from " << from;
+                EXPECT_EQ(Word(rec, 4), lastCounter[from] + 1)
+                    << "sender order broken from " << from;
                 lastCounter[from] = Word(rec, 4);
                 if (rec[0] == 'Q')
                     questions.insert({from, Word(rec, 4)});

@@ -57,7 +57,8 @@ TEST(NetRecords, ChatOfFiftyCharactersEndsWithTheZeroAtFiftyOne) {
 TEST(NetRecords, PlayerOrderAndPartyFillEveryField) {
     PlayerOrderRecord r;
     r.seats[0] = {"Host", 31, 2, 5, -3, 0, 0, 0x11};
-    r.seats[1] = {"\xC8\xE2\xE0\xED\xEE\xE2\xE8\xF7\xEF\xE5\xF2\xF0", 7, 0, 255, 100000, 1, 1, 0x22};
+    r.seats[1] = {
+        "\xC8\xE2\xE0\xED\xEE\xE2\xE8\xF7\xEF\xE5\xF2\xF0", 7, 0, 255, 100000, 1, 1, 0x22};
     for (int c = 0; c < kCards; ++c)
         r.cards[c] = {BYTE(1 + c % 9), BYTE(1 + c / 9), 14, BYTE(c), 255, c < 3 ? 0x22u : 0u};
     r.dealStart = 0x11;

@@ -50,7 +50,8 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() < 3) {
-        std::fprintf(stderr, "usage: session_probe host <port> [max] [name] | join <host> <port> [name]\n");
+        std::fprintf(stderr,
+                     "usage: session_probe host <port> [max] [name] | join <host> <port> [name]\n");
         return 2;
     }
     CPeerSession* session = nullptr;
@@ -81,8 +82,8 @@ int main(int argc, char** argv) {
         case PeerEvent::Receive:
             Say("recv " + std::to_string(e.player) + " " + e.data.toHex().toStdString());
             if (!e.data.isEmpty() && e.data[0] == 'Q' && e.data.size() >= 8)
-                session->SendToAll(
-                    Record('A', e.player, qFromLittleEndian<std::uint32_t>(e.data.constData() + 4)));
+                session->SendToAll(Record(
+                    'A', e.player, qFromLittleEndian<std::uint32_t>(e.data.constData() + 4)));
             break;
         }
     });
@@ -92,9 +93,9 @@ int main(int argc, char** argv) {
     const QString name = args.value(4, QStringLiteral("probe"));
     peer.SetName(name);
     if (host) {
-        const HRESULT hr = peer.Host(static_cast<std::uint16_t>(args[2].toUInt()),
-                                     args.value(3, QStringLiteral("4")).toInt(),
-                                     QHostAddress::LocalHost);
+        const HRESULT hr =
+            peer.Host(static_cast<std::uint16_t>(args[2].toUInt()),
+                      args.value(3, QStringLiteral("4")).toInt(), QHostAddress::LocalHost);
         const auto local = peer.GetLocalHostAddresses();
         Say("hosted " + Hex(static_cast<std::uint32_t>(hr)) + " " +
             std::to_string(local.empty() ? 0 : local.front().second));
@@ -151,7 +152,8 @@ int main(int argc, char** argv) {
         }
         peer.Close();
         Say("left");
-        QMetaObject::invokeMethod(&app, [] { QCoreApplication::quit(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            &app, [] { QCoreApplication::quit(); }, Qt::QueuedConnection);
     });
     const int rc = app.exec();
     input.join();

@@ -87,8 +87,8 @@ TEST(SessionWire, RandomBytesNeverCrashOrOverread) {
     QRandomGenerator rng(20261207);
     const QByteArray samples[] = {
         EncodeJoin({1, "abc"}), EncodeWelcome({2, 1, 3, 4, {{1, 2, "a", "b"}}, {{1, 1}}}),
-        EncodeHello({2, 1}), EncodeData({1, 1, MemberAdded, {{1, 1}}, EncodeMember({2, 3, "a", "b"})}),
-        EncodeRefuse(1)};
+        EncodeHello({2, 1}),
+        EncodeData({1, 1, MemberAdded, {{1, 1}}, EncodeMember({2, 3, "a", "b"})}), EncodeRefuse(1)};
     for (int i = 0; i < ZANTA_NET_FUZZ; ++i) {
         QByteArray bytes = samples[i % 5];
         const int flips = 1 + rng.bounded(4);

@@ -11,8 +11,9 @@ TEST(Registry, TwoProgramsSavingAtOnceKeepEachOthersValues) {
     for (const char* prefix : {"a", "b"}) {
         writers.push_back(std::make_unique<QProcess>());
         writers.back()->setProcessChannelMode(QProcess::ForwardedChannels);
-        writers.back()->start(QStringLiteral(ZANTA_REGISTRY_WRITER),
-                              {QString::fromLatin1(prefix), QString::number(ZANTA_REGISTRY_WRITES)});
+        writers.back()->start(
+            QStringLiteral(ZANTA_REGISTRY_WRITER),
+            {QString::fromLatin1(prefix), QString::number(ZANTA_REGISTRY_WRITES)});
     }
     for (auto& w : writers) {
         ASSERT_TRUE(w->waitForFinished(60000));
@@ -26,8 +27,8 @@ TEST(Registry, TwoProgramsSavingAtOnceKeepEachOthersValues) {
         for (int i = 0; i < ZANTA_REGISTRY_WRITES; ++i) {
             DWORD value = 0, size = sizeof value, type = 0;
             const QByteArray name = QByteArray(prefix) + QByteArray::number(i);
-            if (RegQueryValueEx(key, name.constData(), &type,
-                                reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS ||
+            if (RegQueryValueEx(key, name.constData(), &type, reinterpret_cast<BYTE*>(&value),
+                                &size) != ERROR_SUCCESS ||
                 value != static_cast<DWORD>(i))
                 ++missing;
         }
