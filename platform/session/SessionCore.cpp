@@ -241,9 +241,13 @@ bool SessionCore::Send(const QByteArray& record, const std::vector<DPNID>* only)
         return false;
     BroadcastOwn(UserRecord, record, only);
     if (only) {
+        // The caller dies next: what it sent must have left, and unread input
+        // would make the kernel reset the connections and drop it.
         for (auto& link : m_links) {
-            if (!link->dead)
-                link->socket->waitForBytesWritten(1000);
+            if (link->dead)
+                continue;
+            link->socket->waitForBytesWritten(1000);
+            link->socket->readAll();
         }
     }
     return true;
