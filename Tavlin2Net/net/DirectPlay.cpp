@@ -35,9 +35,15 @@ const char* TraceLine(int id) {
 } // namespace
 
 CDirectPlay::CDirectPlay(CWnd* gameWnd) : m_pGameWnd(gameWnd) {
+    // Called on the window's own thread, so the window outlives the box; the
+    // mutex is not held meanwhile, or the session thread would stall behind it.
     m_Warn = [this](const QString& text, const QString& caption) {
-        std::lock_guard lock(m_WndMutex);
-        QMessageBox::warning(m_pGameWnd, caption, text);
+        CWnd* wnd = nullptr;
+        {
+            std::lock_guard lock(m_WndMutex);
+            wnd = m_pGameWnd;
+        }
+        QMessageBox::warning(wnd, caption, text);
     };
     NewSession();
 }

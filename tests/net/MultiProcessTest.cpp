@@ -92,6 +92,9 @@ TEST(MultiProcess, FourPeersAgreeOnMembersAndDeliverInSenderAndCausalOrder) {
         ids.insert(me.at(QStringLiteral("me")));
     }
     EXPECT_EQ(ids.size(), 4u);
+    auto fifth = Join(p[0]->HostedPort(), QStringLiteral("Fifth"));
+    ASSERT_TRUE(fifth->WaitLine(QStringLiteral("complete ")));
+    EXPECT_EQ(fifth->Find(QStringLiteral("complete ")), QStringLiteral("80158610"));
     EXPECT_EQ(first.at(QStringLiteral("host")), Fields(p[0]->WhoAmI()).at(QStringLiteral("me")));
 
     constexpr int kRounds = 4;
