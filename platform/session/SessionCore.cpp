@@ -2,6 +2,7 @@
 
 #include "SessionLog.h"
 
+#include <QCoreApplication>
 #include <QNetworkInterface>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -31,15 +32,41 @@ QByteArray AddressText(const QHostAddress& a) {
     return (ok ? QHostAddress(v4) : a).toString().toLatin1();
 }
 
+QEvent::Type WakeType() {
+    static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+    return type;
+}
+
 } // namespace
+
+// The session thread's context object; a wake event makes it drain the queue.
+class SessionCore::Waker : public QObject {
+public:
+    explicit Waker(SessionCore* core) : m_core(core) {}
+
+protected:
+    bool event(QEvent* e) override {
+        // The event was made under the queue lock on another thread; taking
+        // the lock orders that before our reading it, for thread checkers
+        // that cannot see Qt's own queue lock.
+        { std::lock_guard lock(m_core->m_queueMutex); }
+        if (e->type() != WakeType())
+            return QObject::event(e);
+        m_core->Drain();
+        return true;
+    }
+
+private:
+    SessionCore* m_core;
+};
 
 SessionCore::SessionCore(CPeerSession::Callback callback) : m_callback(std::move(callback)) {
     m_thread.setObjectName(QStringLiteral("peer session"));
-    m_thread.start();
-    std::promise<QObject*> made;
-    QObject* context = new QObject;
+    // Made before the thread starts, so the start orders it before any use there.
+    auto* context = new Waker(this);
     context->moveToThread(&m_thread);
     m_context = context;
+    m_thread.start();
     RunSync([this] {
         m_timer = new QTimer(m_context);
         m_timer->setInterval(kTickMs);
@@ -51,8 +78,9 @@ SessionCore::~SessionCore() {
     RunSync([this] {
         Reset();
         PurgeLinks();
-        delete m_context; // its children: the timer, the server
-        m_context = nullptr;
+        // Not deleted here: this runs inside its own event handler. The
+        // thread deletes it, with its children, as it finishes.
+        m_context->deleteLater();
     });
     m_thread.quit();
     m_thread.wait();
@@ -72,15 +100,16 @@ void SessionCore::RunSync(const std::function<void()>& fn) {
 }
 
 void SessionCore::RunAsync(std::function<void()> fn) {
-    bool wake = false;
+    QEvent* wake = nullptr;
     {
         std::lock_guard lock(m_queueMutex);
-        wake = m_queue.empty();
+        // One wake is enough for a queue that was not empty: the drain takes all.
+        if (m_queue.empty())
+            wake = new QEvent(WakeType());
         m_queue.push_back(std::move(fn));
     }
     if (wake)
-        QMetaObject::invokeMethod(
-            m_context, [this] { Drain(); }, Qt::QueuedConnection);
+        QCoreApplication::postEvent(m_context, wake);
 }
 
 void SessionCore::Drain() {

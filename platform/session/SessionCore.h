@@ -115,6 +115,7 @@ private:
     void CheckDepartures(bool deadlinePassed);
     void Finalize(DPNID id);
 
+    class Waker;
     CPeerSession::Callback m_callback;
     QThread m_thread;
     QObject* m_context = nullptr; // lives on m_thread
