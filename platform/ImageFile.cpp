@@ -1,5 +1,7 @@
 #include "ImageFile.h"
 
+#include "WinError.h"
+
 #include <QBuffer>
 #include <QFile>
 #include <QImageReader>
@@ -13,48 +15,37 @@
 namespace platform {
 namespace {
 
-constexpr DWORD kErrorInvalidFunction = 1;
-constexpr DWORD kErrorFileNotFound = 2;
-constexpr DWORD kErrorPathNotFound = 3;
-constexpr DWORD kErrorTooManyOpenFiles = 4;
-constexpr DWORD kErrorAccessDenied = 5;
-constexpr DWORD kErrorGenFailure = 31;
-constexpr DWORD kErrorSharingViolation = 32;
-constexpr DWORD kErrorInvalidParameter = 87;
-constexpr DWORD kErrorFilenameExcedRange = 206;
-constexpr DWORD kErrorIoDevice = 1117;
-constexpr DWORD kErrorCantResolveFilename = 1921;
 
 DWORD SystemErrorFromErrno(int error) {
     switch (error) {
     case ENOENT:
-        return kErrorFileNotFound;
+        return ERROR_FILE_NOT_FOUND;
     case ENOTDIR:
-        return kErrorPathNotFound;
+        return ERROR_PATH_NOT_FOUND;
     case EACCES:
     case EPERM:
     case EISDIR:
-        return kErrorAccessDenied;
+        return ERROR_ACCESS_DENIED;
     case EMFILE:
     case ENFILE:
-        return kErrorTooManyOpenFiles;
+        return ERROR_TOO_MANY_OPEN_FILES;
     case ENOMEM:
         return kErrorNotEnoughMemory;
     case ENAMETOOLONG:
-        return kErrorFilenameExcedRange;
+        return ERROR_FILENAME_EXCED_RANGE;
     case ELOOP:
-        return kErrorCantResolveFilename;
+        return ERROR_CANT_RESOLVE_FILENAME;
     case EBUSY:
     case ETXTBSY:
-        return kErrorSharingViolation;
+        return ERROR_SHARING_VIOLATION;
     case EINVAL:
-        return kErrorInvalidParameter;
+        return ERROR_INVALID_PARAMETER;
     case EIO:
-        return kErrorIoDevice;
+        return ERROR_IO_DEVICE;
     case 0:
-        return kErrorInvalidFunction;
+        return ERROR_INVALID_FUNCTION;
     default:
-        return kErrorGenFailure;
+        return ERROR_GEN_FAILURE;
     }
 }
 
@@ -82,7 +73,7 @@ bool IsPictureFormat(const QByteArray& format) {
 
 DWORD ReadWholeFile(const QString& path, QByteArray* bytes, qint64 maxBytes) {
     if (!bytes)
-        return kErrorInvalidParameter;
+        return ERROR_INVALID_PARAMETER;
     // Non-blocking, so that a pipe or device named by mistake cannot hang us.
     const FileHandle file(
         ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
@@ -92,7 +83,7 @@ DWORD ReadWholeFile(const QString& path, QByteArray* bytes, qint64 maxBytes) {
     if (::fstat(file.get(), &info) != 0)
         return SystemErrorFromErrno(errno);
     if (!S_ISREG(info.st_mode))
-        return kErrorAccessDenied;
+        return ERROR_ACCESS_DENIED;
     if (info.st_size < 0 || info.st_size > maxBytes)
         return kErrorNotEnoughMemory;
     const qsizetype size = static_cast<qsizetype>(info.st_size);

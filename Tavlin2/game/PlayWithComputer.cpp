@@ -17,7 +17,7 @@
 #include <ctime>
 #include <thread>
 
-Q_LOGGING_CATEGORY(lcFlow, "zanta.flow", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcFlow, "zanta.flow", QtCriticalMsg)
 
 std::atomic<int> g_CountWorkThreads{0};
 std::atomic<int> g_LastFirstPlayer{0};

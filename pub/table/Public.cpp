@@ -565,13 +565,13 @@ void CPublic::DoOutPlayers() {
 int CPublic::IsEndParty() {
     DoOutPlayers();
     const int n = SeatsInGame();
-    int result = m_Players[0].m_Out ? 0x08 : 0;
+    int result = m_Players[0].m_Out ? e_PartyUserOut : 0;
     if (n - NumberOut() != 1)
-        return result | 0x02;
-    result |= 0x04;
+        return result | e_PartyGoesOn;
+    result |= e_PartyOver;
     for (int i = 0; i < n; ++i)
         if (!m_Players[i].m_Out)
-            result |= 0x10 << i;
+            result |= e_PartyWinnerSeat1 << i;
     return result;
 }
 
@@ -581,12 +581,12 @@ bool CPublic::IsValidGame() {
 
 int CPublic::StateGame() {
     if (m_Pack.IsPackFull())
-        return 2;
+        return e_StateNoParty;
     int code = 0;
     if (IsEndGame() != -1 || GetWinnerAllCardsTaken() != -1)
-        code = 0x08;
+        code = e_StateGameOver;
     const int party = IsEndParty();
-    if (party & 0x08)
-        code |= 0x10;
-    return code | ((party & 0x04) ? 0x20 : 0x04);
+    if (party & e_PartyUserOut)
+        code |= e_StateUserOut;
+    return code | ((party & e_PartyOver) ? e_StatePartyOver : e_StatePartyRuns);
 }

@@ -26,6 +26,30 @@
 class CWnd;
 class QPainter;
 
+// Results of CPublic::IsEndParty.
+enum PartyBits : int {
+    e_PartyGoesOn = 0x02,
+    e_PartyOver = 0x04,
+    e_PartyUserOut = 0x08,
+    e_PartyWinnerSeat1 = 0x10, // shifted left by the winner's seat index
+};
+
+// Results of CPublic::StateGame.
+enum StateBits : int {
+    e_StateNoParty = 0x02, // the pack is full: nothing dealt
+    e_StatePartyRuns = 0x04,
+    e_StateGameOver = 0x08,
+    e_StateUserOut = 0x10,
+    e_StatePartyOver = 0x20,
+};
+
+// The action button's captions, compared by the flows.
+namespace ButtonText {
+inline const QString Further = QStringLiteral("Далее");
+inline const QString Deal = QStringLiteral("Сдать карты!");
+inline const QString NewParty = QStringLiteral("Новая партия!");
+} // namespace ButtonText
+
 class CPublic {
 public:
     static constexpr int kMaxPlayers = 4;
@@ -35,6 +59,21 @@ public:
     ~CPublic();
     CPublic(const CPublic&) = delete;
     CPublic& operator=(const CPublic&) = delete;
+
+    // Held by every move and placement of cards, and by a worker around any
+    // other change of the deck (shuffling, gathering the cards). While a
+    // thread other than the window's holds one, a resize leaves the cards to
+    // that thread, whose outermost scope lays them all out afresh at its end.
+    class MoveScope {
+    public:
+        explicit MoveScope(CPublic& table);
+        ~MoveScope();
+        MoveScope(const MoveScope&) = delete;
+        MoveScope& operator=(const MoveScope&) = delete;
+
+    private:
+        CPublic& m_Table;
+    };
 
     // Binds the table to its window: creates the victory table, the seats'
     // boards, the labels' fonts and colours, and reads the names. Once.
@@ -185,7 +224,6 @@ public:
 private:
     struct TableArt;
     struct Layout;
-    struct MoveScope;
 
     Layout CopyLayout();
     // Card placement from a copy of the layout.

@@ -71,15 +71,3 @@ struct CPublic::TableArt {
     // True when another thread moves cards; call with lock held.
     bool MovedElsewhere() const { return moving > 0 && mover != std::this_thread::get_id(); }
 };
-
-// Held by every move and placement of cards. The outermost scope of a thread
-// lays every card out afresh when a resize came while it moved.
-struct CPublic::MoveScope {
-    explicit MoveScope(CPublic& table);
-    ~MoveScope();
-    MoveScope(const MoveScope&) = delete;
-    MoveScope& operator=(const MoveScope&) = delete;
-
-private:
-    CPublic& m_Table;
-};

@@ -3,6 +3,7 @@
 
 #include "Public.h"
 #include "PublicArt.h"
+#include "TableLog.h"
 
 #include "GuiThread.h"
 #include "PageView.h"
@@ -382,6 +383,7 @@ CPublic::MoveScope::~MoveScope() {
             return;
         }
         // A resize came while we moved and left the cards to us.
+        qCDebug(lcTable) << "cards laid out afresh after a resize during a move";
         const bool pack = art.packPending;
         const QPoint packPos = art.packPos;
         art.placePending = false;

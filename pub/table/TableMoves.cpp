@@ -27,8 +27,10 @@ void CTableMoves::ResetParty(int stars) {
         seat.ResetVictory();
     }
     t.m_NumberGame = 0;
-    if (!t.m_Pack.IsPackFull())
+    if (!t.m_Pack.IsPackFull()) {
+        CPublic::MoveScope scope(t);
         t.m_Pack.CardsToPack(true);
+    }
     t.m_LabelResult.SetCaption(QString(), 0);
 }
 
@@ -49,6 +51,7 @@ void CTableMoves::StartGame() {
     for (auto& seat : t.m_Players)
         seat.ResetScores();
     ++t.m_NumberGame;
+    CPublic::MoveScope scope(t);
     t.m_Pack.ShufflePack();
     t.m_Pack.CardsToPack(true);
 }

@@ -11,30 +11,6 @@
 
 class CCard;
 
-// Results of CPublic::IsEndParty.
-enum PartyBits : int {
-    e_PartyGoesOn = 0x02,
-    e_PartyOver = 0x04,
-    e_PartyUserOut = 0x08,
-    e_PartyWinnerSeat1 = 0x10, // shifted left by the winner's seat index
-};
-
-// Results of CPublic::StateGame.
-enum StateBits : int {
-    e_StateNoParty = 0x02, // the pack is full: nothing dealt
-    e_StatePartyRuns = 0x04,
-    e_StateGameOver = 0x08,
-    e_StateUserOut = 0x10,
-    e_StatePartyOver = 0x20,
-};
-
-// The action button's captions, compared by the flows.
-namespace ButtonText {
-inline const QString Further = QStringLiteral("Далее");
-inline const QString Deal = QStringLiteral("Сдать карты!");
-inline const QString NewParty = QStringLiteral("Новая партия!");
-} // namespace ButtonText
-
 class CTableMoves {
 public:
     explicit CTableMoves(CPublic& table) : m_Table(table) {}

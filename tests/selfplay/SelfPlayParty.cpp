@@ -207,45 +207,36 @@ void CSelfPlayParty::EndGame(int winner, bool byZanta) {
     CheckScoring(winner, stars, balls);
 }
 
-// Stars: the winner gains one (up to 10), every other seat in the game loses
-// one (down to 0). Balls: nobody but a losing seat, or a winner under 30
-// points, collects any; a seat collects 2, 4 or 6 at a time.
+// Stars: the winner gains one (up to 10), every other seat loses one (down to
+// 0). Balls: a winner with 30 points or more collects none, nor does a seat at
+// 12; otherwise 6 without a trick, 4 under 30 points, else 2 (0 on a tie for
+// the most points). Stars and balls decide who is out.
 void CSelfPlayParty::CheckScoring(int winner, const int* stars, const int* balls) {
     CPublic& t = *m_Table;
     for (int k = 0; k < t.m_NumberPlayers; ++k) {
         const CPlayer& seat = t.m_Players[k];
         const bool won = k + 1 == winner;
-        if (t.m_Game31) {
-            const int now = seat.m_Star.GetNumberStars();
-            const int expected = won ? std::min(stars[k] + 1, 10) : std::max(stars[k] - 1, 0);
-            if (now != expected && !(seat.m_Out && now == stars[k]))
-                Fail(QStringLiteral("seat %1 (winner %2) went from %3 to %4 stars")
-                         .arg(k + 1)
-                         .arg(winner)
-                         .arg(stars[k])
-                         .arg(now));
-            if ((now == 0) != seat.m_Out && !(stars[k] == 0 && seat.m_Out))
-                Fail(QStringLiteral("seat %1 has %2 stars, out %3").arg(k + 1).arg(now).arg(seat.m_Out));
-        } else {
-            const int grew = seat.m_Tablo.GetBallsValue() - balls[k];
-            const int score = seat.m_Tablo.GetScoresValue();
-            const bool ok = balls[k] >= 12 ? grew == 0
-                            : won && score >= 30 ? grew == 0
-                            : score == 0         ? grew == 6
-                            : score < 30         ? grew == 4
-                                                 : grew == 2 || grew == 0;
-            if (!ok)
-                Fail(QStringLiteral("seat %1 (winner %2, %3 points) collected %4 balls")
-                         .arg(k + 1)
-                         .arg(winner)
-                         .arg(score)
-                         .arg(grew));
-            if ((seat.m_Tablo.GetBallsValue() >= 12) != seat.m_Out)
-                Fail(QStringLiteral("seat %1 has %2 balls, out %3")
-                         .arg(k + 1)
-                         .arg(seat.m_Tablo.GetBallsValue())
-                         .arg(seat.m_Out));
-        }
+        const int score = seat.m_Tablo.GetScoresValue();
+        const int now = t.m_Game31 ? seat.m_Star.GetNumberStars() : seat.m_Tablo.GetBallsValue();
+        const int before = t.m_Game31 ? stars[k] : balls[k];
+        bool ok = false;
+        if (t.m_Game31)
+            ok = now == (won ? std::min(before + 1, 10) : std::max(before - 1, 0)) &&
+                 (now == 0) == seat.m_Out;
+        else if (before >= 12 || (won && score >= 30))
+            ok = now == before && (now >= 12) == seat.m_Out;
+        else
+            ok = (now - before == (score == 0 ? 6 : score < 30 ? 4 : 2) ||
+                  (score >= 30 && now == before)) &&
+                 (now >= 12) == seat.m_Out;
+        if (!ok)
+            Fail(QStringLiteral("seat %1 (winner %2, %3 points) went from %4 to %5, out %6")
+                     .arg(k + 1)
+                     .arg(winner)
+                     .arg(score)
+                     .arg(before)
+                     .arg(now)
+                     .arg(seat.m_Out));
     }
 }
 

@@ -1,26 +1,18 @@
 // The table as its window paints it, grabbed off screen, and the appearance
 // choices that change it.
 
-#include "Cp1251.h"
 #include "GuiThread.h"
-#include "Public.h"
 #include "Resources.h"
-#include "Star.h"
-#include "TableView.h"
-#include "TestUtil.h"
+#include "TableFixture.h"
 #include "Time.h"
 
-#include <gtest/gtest.h>
-
 #include <QDir>
-#include <QFile>
 #include <QPainter>
 
 #include <sys/stat.h>
 
 #include <atomic>
 #include <chrono>
-#include <cstdlib>
 #include <thread>
 
 namespace {
@@ -30,238 +22,96 @@ const QColor kIndigo(51, 0, 153); // background 5, table 6
 const QColor kShaped(255, 255, 100);
 const QColor kYellow(255, 255, 0);
 
-class PaintTest : public testing::Test {
+class PaintTest : public TableFixture {
 protected:
     void SetUp() override {
-        view.table = &table;
-        table.SetParent(&view);
-        table.m_Pack.InitPack36(&view);
-        table.m_Pack.SetValueZanta();
-        table.m_Pack.ShowAinmationCards(false);
-        table.m_NumberPlayers = 3;
+        TableFixture::SetUp();
         table.SetBG(0);
-        view.resize(800, 600);
-        view.show();
-        ASSERT_TRUE(testutil::WaitFor([&] { return table.m_TableRect.width() == 460; }));
     }
+    QColor At(QPoint p) { return window.grab().toImage().pixelColor(p); }
 
-    void TearDown() override {
-        EXPECT_TRUE(testutil::WaitFor([] { return CStar::m_staticCountThreads == 0; }));
-    }
-
-    QImage Grab() { return view.grab().toImage(); }
-
-    // No card, board or panel covers the point.
-    bool Free(QPoint p) {
-        for (QWidget* child : view.findChildren<QWidget*>())
-            if (child->isVisible() && child->geometry().contains(p))
-                return false;
-        return true;
-    }
-
-    // A free point inside (or outside) the table's shape, within its rectangle.
+    // A point inside (or outside) the table's shape, within its rectangle, no widget over it.
     QPoint ShapePoint(bool inside) {
         const QRect box = table.m_TableRect;
         for (int y = box.top() + 3; y < box.bottom(); y += 7)
             for (int x = box.left() + 3; x < box.right(); x += 7)
-                if (table.m_TableRgn.contains(QPoint(x, y)) == inside && Free({x, y}))
+                if (table.m_TableRgn.contains(QPoint(x, y)) == inside && !window.childAt(x, y))
                     return {x, y};
         ADD_FAILURE() << "no such point";
         return {};
     }
-
-    // The 32 x 32 block of the trump icon against that icon (0: none) over background 0.
-    bool ShowsIcon(UINT id) {
-        QImage expected(32, 32, QImage::Format_RGB32);
-        expected.fill(kGreen);
-        if (id)
-            QPainter(&expected).drawPixmap(
-                0, 0, LoadIconResource(GetModuleResources("pub"), id).pixmap(32, 32));
-        return Grab().copy(760, 550, 32, 32).convertToFormat(QImage::Format_RGB32) == expected;
-    }
-
-    testutil::PauseCounter pauses;
-    TableView view;
-    CPublic table;
 };
 
 } // namespace
 
-TEST_F(PaintTest, ShapedTableInsideItsRegionBackgroundAroundIt) {
+TEST_F(PaintTest, TablesArePaintedInTheirShapeOrFrameOverTheBackground) {
     table.SetTable(1);
-    ASSERT_FALSE(table.m_TableRgn.isEmpty());
-    const QRect box = table.m_TableRgn.boundingRect();
-    EXPECT_LE(std::abs(box.center().x() - 400), 1);
-    EXPECT_LE(std::abs(box.center().y() - 300), 1);
+    const QPoint in = ShapePoint(true), hole = ShapePoint(false), outside(150, 100);
+    for (int bg : {0, 5}) { // another background is painted at once, around the same shape
+        table.SetBG(bg);
+        EXPECT_EQ(At(outside), bg ? kIndigo : kGreen);
+        EXPECT_EQ(At(hole), bg ? kIndigo : kGreen);
+        EXPECT_EQ(At(in), kShaped);
+    }
+    table.SetBG(0);
 
-    const QPoint outside(150, 100);
-    ASSERT_TRUE(Free(outside));
-    const QPoint in = ShapePoint(true);
-    const QPoint hole = ShapePoint(false);
-    QImage shot = Grab();
-    EXPECT_EQ(shot.pixelColor(outside), kGreen);
-    EXPECT_EQ(shot.pixelColor(in), kShaped);
-    EXPECT_EQ(shot.pixelColor(hole), kGreen);
-
-    // Another background is painted at once, around the same shape.
-    table.SetBG(5);
-    shot = Grab();
-    EXPECT_EQ(shot.pixelColor(outside), kIndigo);
-    EXPECT_EQ(shot.pixelColor(hole), kIndigo);
-    EXPECT_EQ(shot.pixelColor(in), kShaped);
-
-    // The shape follows the window's centre.
-    view.resize(1000, 700);
+    // The shape follows the window's centre; the other shape is painted too.
+    window.resize(1000, 700);
     ASSERT_TRUE(testutil::WaitFor([&] { return table.m_TableRect.x() == 270; }));
-    EXPECT_LE(std::abs(table.m_TableRgn.boundingRect().center().x() - 500), 1);
-    EXPECT_LE(std::abs(table.m_TableRgn.boundingRect().center().y() - 350), 1);
-    EXPECT_EQ(Grab().pixelColor(ShapePoint(true)), kShaped);
-
-    // The other shape replaces it.
-    const QRegion first = table.m_TableRgn;
     table.SetTable(2);
-    EXPECT_NE(table.m_TableRgn, first);
-    EXPECT_EQ(Grab().pixelColor(ShapePoint(true)), kShaped);
+    EXPECT_LE(std::abs(table.m_TableRgn.boundingRect().center().x() - 500), 1);
+    EXPECT_EQ(At(ShapePoint(true)), kShaped);
+
+    table.SetTable(6); // a rectangular table: its texture in a yellow frame
+    const QRect frame = table.m_TableRect;
+    EXPECT_EQ(At(frame.center()), kIndigo);
+    EXPECT_EQ(At(frame.bottomRight()), kYellow);
+    EXPECT_EQ(At(frame.topLeft() - QPoint(1, 1)), kGreen);
 }
 
-TEST_F(PaintTest, RectangularTableFilledWithItsTextureInAYellowFrame) {
-    table.SetTable(6);
-    const QImage shot = Grab();
-    EXPECT_EQ(shot.pixelColor(400, 300), kIndigo);
-    for (QPoint frame : {QPoint(170, 300), QPoint(629, 300), QPoint(400, 170), QPoint(400, 429)})
-        EXPECT_EQ(shot.pixelColor(frame), kYellow) << frame.x() << "," << frame.y();
-    for (QPoint out : {QPoint(169, 300), QPoint(630, 300), QPoint(400, 169), QPoint(400, 430)})
-        EXPECT_EQ(shot.pixelColor(out), kGreen) << out.x() << "," << out.y();
-    EXPECT_EQ(shot.pixelColor(171, 300), kIndigo);
-
-    // Numbers outside the lists are kept; the brushes stay, no table is drawn.
-    table.SetBG(9);
-    table.SetTable(12);
-    EXPECT_EQ(table.GetNumberBG(), 9);
-    EXPECT_EQ(table.GetNumberTable(), 12);
-    EXPECT_EQ(Grab().pixelColor(170, 300), kGreen);
-    EXPECT_EQ(Grab().pixelColor(400, 300), kGreen);
-}
-
-TEST_F(PaintTest, TrumpIconAtItsPlaceAfterTheDealOneIconPerSuit) {
-    table.m_Pack.CardsToPack(true);
-    table.DoDistrCards(0, 1, 3);
-    const int kozir = table.GetMastKozir();
-    ASSERT_NE(kozir, 0);
+TEST_F(PaintTest, TrumpIconOneForEachSuitAndTheButtonWhileShown) {
     for (CCard* card : table.m_Pack.m_Cards) // the pack lies over the icon's place
-        card->m_Place = e_Take;
+        Take(1, {card});
     table.CorrectLocationCardsTake();
     const UINT icons[5] = {0, 8016, 8003, 8004, 8005};
-    EXPECT_TRUE(ShowsIcon(icons[kozir]));
-
-    for (int mast = 1; mast <= 4; ++mast) {
-        table.m_Pack.SetKozir(mast);
-        EXPECT_TRUE(ShowsIcon(icons[mast])) << mast;
+    for (int mast : {1, 2, 3, 4, 0}) {
+        QImage expected(32, 32, QImage::Format_RGB32);
+        expected.fill(kGreen);
+        if (mast)
+            QPainter(&expected).drawPixmap(
+                0, 0, LoadIconResource(GetModuleResources("pub"), icons[mast]).pixmap(32, 32));
+        mast ? table.m_Pack.SetKozir(mast) : table.m_Pack.ResetKozir();
+        const QImage shot = window.grab().toImage().copy(760, 550, 32, 32);
+        EXPECT_EQ(shot.convertToFormat(QImage::Format_RGB32), expected) << mast;
     }
-    table.m_Pack.ResetKozir();
-    EXPECT_TRUE(ShowsIcon(0));
-}
 
-TEST_F(PaintTest, ActionButtonDrawnWhileShown) {
     const QRect button = table.m_ButtonRect;
-    ASSERT_EQ(button, QRect(512, 525, 105, 27));
-    const QPoint frame(button.left() - 1, button.center().y());
-    EXPECT_EQ(Grab().pixelColor(frame), kGreen);
-
+    const QPoint edge(button.left() - 1, button.center().y());
+    EXPECT_EQ(At(edge), kGreen);
     table.ShowActiveButton(QStringLiteral("Новая партия!"), true);
-    const QImage shot = Grab();
-    EXPECT_EQ(shot.pixelColor(frame), QColor(Qt::black));
-    const QImage face = LoadBitmapResource(GetModuleResources("pub"), 8023).toImage();
-    EXPECT_EQ(shot.pixelColor(button.topLeft() + QPoint(2, 2)), face.pixelColor(2, 2));
-
+    EXPECT_EQ(At(edge), QColor(Qt::black));
     table.ShowActiveButton(QString(), false);
-    EXPECT_EQ(Grab().pixelColor(frame), kGreen);
+    EXPECT_EQ(At(edge), kGreen);
 }
 
-TEST_F(PaintTest, FlashPlayerHighlightsTheTopOfTheTableAndThePlayer) {
-    auto white = [&](int seat) {
-        const CMyLabel& name = table.m_Players[seat - 1].m_LabelName;
-        const bool w = name.GetColorText() == RGB(255, 255, 255);
-        EXPECT_EQ(w, name.GetMyLabelLogFont().lfUnderline != 0) << seat;
-        return w;
-    };
-    table.FlashPlayer(2);
-    EXPECT_TRUE(white(2));
-
-    // Seat 3 leads: the top of the table moves to him, seat 2 is plain again.
-    CCard* card = table.m_Pack.GetCard(20);
-    card->m_Player = 3;
-    card->m_Place = e_Going;
-    table.FlashPlayer(0);
-    EXPECT_FALSE(white(2));
-    EXPECT_TRUE(white(3));
-    // Only the first highlighted seat besides the holder turns back.
-    table.FlashPlayer(1);
-    EXPECT_TRUE(white(1));
-    EXPECT_TRUE(white(3));
-    table.FlashPlayer(2);
-    EXPECT_FALSE(white(1));
-    EXPECT_TRUE(white(2));
-    EXPECT_TRUE(white(3));
-}
-
-TEST_F(PaintTest, ProgViewAppliesEveryChoiceAndFallsBackForAMissingPicture) {
-    // Backs: index i is back picture 37 + i; nothing else is a back.
-    table.ProgView(1050, 3);
-    EXPECT_EQ(table.m_Pack.GetShirt(), 40);
-    table.ProgView(1050, 7);
-    table.ProgView(1050, -1);
+TEST_F(PaintTest, ProgViewAppliesEveryChoiceAndAPictureThatCannotBeOpenedGivesTable1) {
+    table.ProgView(1050, 3); // backs: index i is back picture 37 + i
+    table.ProgView(1050, 7); // no such back
     EXPECT_EQ(table.m_Pack.GetShirt(), 40);
     table.ProgView(1052, 5);
-    EXPECT_EQ(table.GetNumberBG(), 5);
+    EXPECT_EQ(At({10, 10}), kIndigo);
     table.ProgView(1052, 0);
 
-    // Table 7 without a readable picture file shows no table.
-    table.m_TableImageFile = QDir::current().filePath("gone.png");
-    table.ProgView(1051, 7);
-    EXPECT_EQ(table.GetNumberTable(), 0);
-    EXPECT_EQ(Grab().pixelColor(170, 300), kGreen);
-
-    // A chosen picture becomes table 7, stretched into the table's frame.
-    const QString red = QDir::current().filePath(QStringLiteral("стол.png"));
-    QImage picture(20, 10, QImage::Format_RGB32);
-    picture.fill(Qt::red);
-    ASSERT_TRUE(picture.save(red, "PNG"));
-    const QByteArray path = Cp1251FromUnicode(red);
-    table.ProgView(1079, reinterpret_cast<LPARAM>(path.constData()));
-    EXPECT_EQ(table.m_TableImageFile, red);
-    EXPECT_EQ(table.GetNumberTable(), 7);
-    QImage shot = Grab();
-    EXPECT_EQ(shot.pixelColor(400, 300), QColor(Qt::red));
-    EXPECT_EQ(shot.pixelColor(170, 300), kYellow);
-    table.ProgView(1051, 1);
-    table.ProgView(1051, 7); // the file is there now
-    EXPECT_EQ(table.GetNumberTable(), 7);
-    // A file that is no picture: table 7 is kept but nothing is drawn.
-    QFile junk(QDir::current().filePath("junk.png"));
-    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
-    junk.write("not a picture");
-    junk.close();
-    const QByteArray junkPath = Cp1251FromUnicode(junk.fileName());
-    table.ProgView(1079, reinterpret_cast<LPARAM>(junkPath.constData()));
-    EXPECT_EQ(table.GetNumberTable(), 7);
-    EXPECT_EQ(Grab().pixelColor(400, 300), kGreen);
-
-    // What cannot be opened as a file turns into table 1: missing, a folder,
-    // a pipe (which must not hang).
-    const QByteArray fifo = QDir::current().filePath("pipe").toLocal8Bit();
-    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
-    for (const QByteArray& bad : {QDir::current().filePath("nothing.png").toLocal8Bit(),
-                                  QDir::currentPath().toLocal8Bit(), fifo}) {
+    // A chosen file that cannot be opened gives table 1: missing, a folder, a
+    // pipe (which must not hang).
+    const QString fifo = QDir::current().filePath("pipe");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const QString& bad :
+         {QDir::current().filePath("nothing.png"), QDir::currentPath(), fifo}) {
         table.ProgView(1051, 0);
-        table.ProgView(1079, reinterpret_cast<LPARAM>(bad.constData()));
-        EXPECT_EQ(table.GetNumberTable(), 1) << bad.constData();
+        table.ProgView(1079, reinterpret_cast<LPARAM>(&bad));
+        EXPECT_EQ(table.GetNumberTable(), 1) << bad.toStdString();
     }
-    // Another control changes nothing (it beeps).
-    table.ProgView(1053, 2);
-    EXPECT_EQ(table.GetNumberTable(), 1);
-    EXPECT_EQ(table.GetNumberBG(), 0);
-    EXPECT_EQ(table.m_Pack.GetShirt(), 40);
 }
 
 namespace {
@@ -272,34 +122,30 @@ std::atomic<int> g_Resizes{0};
 std::atomic<bool> g_DealWaits{true};
 
 void PauseUntilNextResize(int) {
-    if (platform::IsGuiThread())
-        return;
     const int seen = g_Resizes;
-    while (g_DealWaits && g_Resizes == seen)
+    while (!platform::IsGuiThread() && g_DealWaits && g_Resizes == seen)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 } // namespace
 
-TEST_F(PaintTest, ResizeAndPaintWhileAWorkerDeals) {
+TEST_F(PaintTest, AWorkerDealsRoundTheSeatsWhileTheWindowIsResizedAndPainted) {
     table.SetTable(2);
     table.m_Pack.ShowAinmationCards(true);
     table.m_Pack.CardsToPack(true);
     const platform::PauseHook counting = platform::SetPauseHook(PauseUntilNextResize);
     std::atomic<bool> done{false};
     std::thread dealer([&] {
-        table.DoDistrCards(0, 1, 3);
+        table.DoDistrCards(0, 2, 3);
         done = true;
     });
     const bool finished = testutil::WaitFor(
         [&] {
-            if (done)
-                return true;
             const int resizes = g_Resizes;
-            view.resize(resizes % 2 ? 800 : 1024, 600 + resizes % 3 * 50);
-            view.repaint();
+            window.resize(resizes % 2 ? 800 : 1024, 600 + resizes % 3 * 50);
+            window.repaint();
             ++g_Resizes;
-            return false;
+            return done.load();
         },
         60000);
     g_DealWaits = false;
@@ -308,21 +154,17 @@ TEST_F(PaintTest, ResizeAndPaintWhileAWorkerDeals) {
     ASSERT_TRUE(finished);
     EXPECT_GT(g_Resizes, 9); // at least one for each card dealt
 
-    // Every card lies where the layout of the final size puts it.
-    const int W = view.width();
-    const int H = view.height();
-    EXPECT_EQ(table.m_HandY[0], H - 101);
-    for (int seat = 2; seat <= 3; ++seat) {
-        int k = 0;
-        for (CCard* card : table.m_Pack.m_Cards) {
-            if (card->m_Place == e_Hand && card->m_Player == seat) {
-                EXPECT_EQ(card->GetCardPos(),
-                          QPoint(table.m_HandX[seat - 1][k], table.m_HandY[seat - 1]));
-                ++k;
-            }
-        }
-        EXPECT_EQ(k, 3);
+    // Unshuffled, from seat 2: deck cards 0..8 go to 2, 3, 1, 2, 3, 1, ...; only
+    // the user's face up, each where the layout of the final size puts it.
+    for (int j = 0; j < 9; ++j) {
+        CCard* card = table.m_Pack.GetCard(j);
+        const int seat = (j + 1) % 3 + 1;
+        EXPECT_EQ(card->m_Place, e_Hand) << j;
+        EXPECT_EQ(card->m_Player, seat) << j;
+        EXPECT_EQ(card->IsFaceShown(), seat == 1) << j;
+        const QPoint place(table.m_HandX[seat - 1][j / 3], table.m_HandY[seat - 1]);
+        EXPECT_TRUE(seat == 1 || card->GetCardPos() == place) << j;
     }
-    EXPECT_EQ(table.m_Pack.GetCard(9)->GetCardPos(), QPoint(W - 76 + 1, H - 101 - 1));
-    EXPECT_EQ(table.m_Pack.GetCard(35)->GetCardPos(), QPoint(W - 76 + 7 - 50, H - 101 - 7));
+    EXPECT_EQ(table.GetMastKozir(), table.m_Pack.GetCard(35)->m_Mast);
+    EXPECT_TRUE(table.m_Pack.GetCard(35)->IsFaceShown());
 }

@@ -8,12 +8,14 @@ protected:
         TableFixture::SetUp();
         table.m_Pack.SetKozir(Diamonds);
     }
-    // Player leads the cards, in this order, from his hand.
-    void Lead(int player, std::initializer_list<CCard*> cards) {
-        for (CCard* card : cards) {
-            Give(player, {card});
-            table.MoveCard_GO(player, card, true);
-        }
+    std::vector<CCard*> Targets(int player) {
+        CCard* out[3] = {};
+        table.SortCardsTable(out, player);
+        std::vector<CCard*> listed;
+        for (CCard* card : out)
+            if (card)
+                listed.push_back(card);
+        return listed;
     }
 };
 
@@ -23,98 +25,64 @@ TEST_F(PublicRulesTest, CompareCardsBeatsByHigherSuitCardOrAnyHigherTrump) {
     Give(1, {Card(Diamonds, Six)});
     Give(2, {Card(Clubs, Ace), Card(Clubs, King)});
     Give(3, {Card(Clubs, Ten), Card(Spades, Seven), Card(Diamonds, Seven)});
-
-    EXPECT_TRUE(table.CompareCards(Card(Diamonds, Six), Card(Clubs, Ace)));
-    EXPECT_FALSE(table.CompareCards(Card(Clubs, Ace), Card(Diamonds, Six)));
-    EXPECT_TRUE(table.CompareCards(Card(Diamonds, Seven), Card(Diamonds, Six)));
-    EXPECT_FALSE(table.CompareCards(Card(Diamonds, Six), Card(Diamonds, Seven)));
-    EXPECT_TRUE(table.CompareCards(Card(Clubs, Ten), Card(Clubs, King))); // ten below ace only
-    EXPECT_FALSE(table.CompareCards(Card(Clubs, King), Card(Clubs, Ten)));
-    EXPECT_FALSE(table.CompareCards(Card(Clubs, Ace), Card(Spades, Seven))); // other plain suit
-    EXPECT_FALSE(table.CompareCards(Card(Clubs, Ace), Card(Clubs, King)));   // his own card
-    EXPECT_FALSE(table.CompareCards(nullptr, Card(Clubs, Ace)));
+    const struct {
+        CCard *a, *b;
+        bool beats;
+    } cases[] = {
+        {Card(Diamonds, Six), Card(Clubs, Ace), true}, // any trump over a plain ace
+        {Card(Clubs, Ace), Card(Diamonds, Six), false},
+        {Card(Diamonds, Seven), Card(Diamonds, Six), true}, // the higher trump
+        {Card(Diamonds, Six), Card(Diamonds, Seven), false},
+        {Card(Clubs, Ten), Card(Clubs, King), true}, // the ten just below the ace
+        {Card(Clubs, King), Card(Clubs, Ten), false},
+        {Card(Clubs, Ace), Card(Spades, Seven), false}, // another plain suit
+        {Card(Clubs, Ace), Card(Clubs, King), false},   // his own card
+        {nullptr, Card(Clubs, Ace), false},
+    };
+    for (size_t i = 0; i < std::size(cases); ++i)
+        EXPECT_EQ(table.CompareCards(cases[i].a, cases[i].b), cases[i].beats) << "case " << i;
 }
 
-TEST_F(PublicRulesTest, IsCanBitaAnswersWeakestFirstOnStrongestTargetAndLeavesTableAsFound) {
+TEST_F(PublicRulesTest, IsCanBitaMatchesEveryUncoveredCardAndLeavesTheTableAsFound) {
     EXPECT_TRUE(table.IsCanBita(2)); // nothing to beat
-
     Lead(1, {Card(Hearts, King), Card(Hearts, Seven)});
     Give(2, {Card(Hearts, Ten), Card(Hearts, Eight), Card(Clubs, Six)});
     EXPECT_TRUE(table.IsCanBita(2)); // ten on king, eight on seven
     EXPECT_TRUE(table.IsCanBita(1)); // his own cards are no targets
-    EXPECT_FALSE(Card(Hearts, King)->m_Beaten);
-    EXPECT_FALSE(Card(Hearts, Seven)->m_Beaten);
 
-    // A covered card is no target; the cover is.
-    table.BitaCard(Card(Hearts, Ten), Card(Hearts, King));
-    CCard* targets[3] = {};
-    table.SortCardsTable(targets, 3);
-    EXPECT_EQ(targets[0], Card(Hearts, Ten));
-    EXPECT_EQ(targets[1], Card(Hearts, Seven));
-    EXPECT_EQ(targets[2], nullptr);
-}
-
-TEST_F(PublicRulesTest, IsCanBitaFailsWhenTwoAnswersCanOnlyCoverOneTarget) {
+    // Nothing takes the ace; the two answers cannot both count against the six.
+    NewGame(Diamonds);
     Lead(1, {Card(Hearts, Ace), Card(Hearts, Six)});
     Give(2, {Card(Hearts, Seven), Card(Hearts, Eight)});
     EXPECT_FALSE(table.IsCanBita(2));
-    Give(3, {Card(Diamonds, Six), Card(Diamonds, Seven)}); // trumps cover the ace
+    Give(3, {Card(Diamonds, Six), Card(Diamonds, Seven)});
     EXPECT_TRUE(table.IsCanBita(3));
-    EXPECT_FALSE(Card(Hearts, Ace)->m_Beaten);
-    EXPECT_FALSE(Card(Hearts, Six)->m_Beaten);
+    EXPECT_FALSE(Card(Hearts, Ace)->m_Beaten || Card(Hearts, Six)->m_Beaten);
+
+    // A king and a seven of another suit: the ace can take only the king, so
+    // the weaker answer chooses first and the trump is left for the seven.
+    NewGame(Diamonds);
+    Lead(1, {Card(Hearts, King)});
+    Lead(2, {Card(Spades, Seven)}); // nothing checks what is laid
+    Give(3, {Card(Diamonds, Six), Card(Hearts, Ace)});
+    EXPECT_TRUE(table.IsCanBita(3));
+    EXPECT_FALSE(Card(Hearts, King)->m_Beaten || Card(Spades, Seven)->m_Beaten);
 }
 
-TEST_F(PublicRulesTest, IsMastOnTableKeepsALeadToOneSuit) {
-    for (int suit = Clubs; suit <= Diamonds; ++suit)
-        EXPECT_TRUE(table.IsMastOnTable(suit));
-    Lead(1, {Card(Spades, Nine)});
-    Give(2, {Card(Hearts, Six)});
-    table.ResetCard(Card(Hearts, Six)); // discards do not count
-    EXPECT_TRUE(table.IsMastOnTable(Spades));
-    EXPECT_FALSE(table.IsMastOnTable(Hearts));
-}
+TEST_F(PublicRulesTest, SortCardsTableListsUncoveredCardsOfOthersStrongestFirst) {
+    // Player 2 covers a heart lead with a heart and a trump; player 3 sees
+    // the two covers, of two suits.
+    Lead(1, {Card(Hearts, Seven), Card(Hearts, King)});
+    Give(2, {Card(Hearts, Eight), Card(Diamonds, Six)});
+    table.BitaCard(Card(Hearts, Eight), Card(Hearts, Seven));
+    table.BitaCard(Card(Diamonds, Six), Card(Hearts, King));
+    EXPECT_EQ(Targets(3), (std::vector<CCard*>{Card(Diamonds, Six), Card(Hearts, Eight)}));
+    EXPECT_TRUE(Targets(2).empty());
 
-TEST_F(PublicRulesTest, GetNumberCardsEqualMastFindsTwoPlainCardsOfASuit) {
-    int mast = 77;
-    Give(1, {Card(Clubs, Six), Card(Spades, Six), Card(Hearts, Six)});
-    EXPECT_EQ(table.GetNumberCardsEqualMast(1, &mast), 1);
-    Give(2, {Card(Diamonds, Six), Card(Diamonds, Ace), Card(Clubs, Seven)});
-    EXPECT_EQ(table.GetNumberCardsEqualMast(2, &mast), 1); // trumps left out
-    EXPECT_EQ(mast, 77);
-    Give(3, {Card(Clubs, Eight), Card(Hearts, Ace), Card(Clubs, King)});
-    EXPECT_EQ(table.GetNumberCardsEqualMast(3, &mast), 2);
-    EXPECT_EQ(mast, Clubs);
-}
-
-TEST_F(PublicRulesTest, MovesPlaceLeadsInColumnsCoversInRowsAndDiscardsInAPile) {
-    Lead(1, {Card(Hearts, Seven)});
-    Give(1, {Card(Hearts, Eight)});
-    table.MoveCard_GO(1, Card(Hearts, Eight), false);
-    EXPECT_EQ(Card(Hearts, Eight)->m_IndexX, 1);
-    EXPECT_EQ(Card(Hearts, Eight)->GetCardPos(), QPoint(table.m_GoingX[1], table.m_GoingY[0]));
-    EXPECT_FALSE(Card(Hearts, Eight)->IsFaceShown());
-
-    Give(2, {Card(Hearts, King), Card(Hearts, Ace)});
-    table.BitaCard(Card(Hearts, King), Card(Hearts, Eight));
-    EXPECT_TRUE(Card(Hearts, Eight)->m_Beaten);
-    EXPECT_EQ(Card(Hearts, King)->m_IndexY, 1);
-    EXPECT_EQ(Card(Hearts, King)->GetCardPos(), QPoint(table.m_GoingX[1], table.m_GoingY[1]));
-    EXPECT_TRUE(Card(Hearts, King)->IsFaceShown());
-    EXPECT_EQ(table.GetNumberCardsGoing(), 2); // covers are no leads
-    EXPECT_EQ(table.GetIndexYGoingCards(), 1); // row 1 not yet full
-    table.BitaCard(Card(Hearts, Ace), Card(Hearts, Seven));
-    EXPECT_EQ(table.GetIndexYGoingCards(), 2);
-
-    Give(3, {Card(Clubs, Six), Card(Clubs, Seven)});
-    table.ResetCard(Card(Clubs, Six));
-    table.ResetCard(Card(Clubs, Seven));
-    EXPECT_EQ(Card(Clubs, Seven)->m_IndexY, 1);
-    EXPECT_EQ(Card(Clubs, Seven)->GetCardPos(), QPoint(table.m_ResetX, table.m_ResetY[1]));
-    EXPECT_FALSE(Card(Clubs, Seven)->IsFaceShown());
-    EXPECT_EQ(table.GetNumberCardsOnTable(), 6);
-    table.m_ClosedCardReset = false;
-    table.ResetCard(Card(Spades, Six));
-    EXPECT_TRUE(Card(Spades, Six)->IsFaceShown());
+    NewGame(Diamonds);
+    Lead(1, {Card(Clubs, Seven), Card(Clubs, Ace), Card(Clubs, Ten)});
+    EXPECT_EQ(Targets(2),
+              (std::vector<CCard*>{Card(Clubs, Ace), Card(Clubs, Ten), Card(Clubs, Seven)}));
 }
 
 TEST_F(PublicRulesTest, ADiscardUncoversTheCardsOfWhoeverHoldsTheTopOfTheTable) {
@@ -126,7 +94,7 @@ TEST_F(PublicRulesTest, ADiscardUncoversTheCardsOfWhoeverHoldsTheTopOfTheTable) 
     EXPECT_FALSE(Card(Hearts, Seven)->m_Beaten);
 
     // Here it is player 2's heart nine: player 1's card stays covered.
-    table.m_Pack.CardsToPack(false);
+    NewGame(Diamonds);
     Lead(1, {Card(Hearts, Seven), Card(Hearts, Ace)});
     Give(2, {Card(Hearts, Nine)});
     table.BitaCard(Card(Hearts, Nine), Card(Hearts, Seven));
@@ -134,118 +102,36 @@ TEST_F(PublicRulesTest, ADiscardUncoversTheCardsOfWhoeverHoldsTheTopOfTheTable) 
     EXPECT_TRUE(Card(Hearts, Seven)->m_Beaten);
 }
 
-TEST_F(PublicRulesTest, CompletionOfAnAnswerAndOfACircle) {
-    Lead(1, {Card(Spades, Seven), Card(Spades, Eight)});
-    EXPECT_TRUE(table.CheckCompletionPlayer(1));
-    table.m_CompletionPlayer = false;
-    Give(2, {Card(Spades, King), Card(Spades, Ace)});
-    table.BitaCard(Card(Spades, King), Card(Spades, Seven));
-    EXPECT_FALSE(table.CheckCompletionPlayer(2));
-    EXPECT_FALSE(table.m_CompletionPlayer);
-    table.BitaCard(Card(Spades, Ace), Card(Spades, Eight));
-    EXPECT_TRUE(table.CheckCompletionPlayer(2));
-
-    table.ResetCard(Card(Clubs, Six));
-    EXPECT_FALSE(table.CheckCircleCompletion()); // the third has answered one card
-    table.ResetCard(Card(Clubs, Seven));
-    EXPECT_TRUE(table.CheckCircleCompletion());
-    EXPECT_TRUE(table.m_CircleCompletion);
-    table.m_NumberPlayers = 4;
-    EXPECT_FALSE(table.CheckCircleCompletion());
-    table.m_Players[3].m_Out = true;
-    EXPECT_TRUE(table.CheckCircleCompletion());
-}
-
-TEST_F(PublicRulesTest, AMixedAnswerIsNeverComplete) {
-    Lead(2, {Card(Spades, Seven), Card(Spades, Eight)});
-    Give(1, {Card(Spades, King), Card(Clubs, Six)});
-    table.BitaCard(Card(Spades, King), Card(Spades, Seven));
-    table.ResetCard(Card(Clubs, Six));
-    EXPECT_FALSE(table.CheckCompletionPlayer(1));
-    table.ResetCard(Card(Hearts, Six));
-    table.ResetCard(Card(Hearts, Seven));
-    EXPECT_FALSE(table.CheckCircleCompletion()); // six cards, but the user's answer is mixed
-}
-
 TEST_F(PublicRulesTest, NextPlayerWrapsSkipsOutSeatsAndCountsEveryStep) {
     table.m_NumberPlayers = 4;
     int player = 4;
     table.NextPlayer(&player, nullptr);
     EXPECT_EQ(player, 1);
-
-    table.m_Players[1].m_Out = true;
-    table.m_Players[2].m_Out = true;
+    table.m_Players[1].m_Out = table.m_Players[2].m_Out = true;
     int count = 0;
     table.NextPlayer(&player, &count);
     EXPECT_EQ(player, 4);
     EXPECT_EQ(count, 3);
-
-    player = -7; // outside the seats: starts again at the first
-    table.NextPlayer(&player, nullptr);
-    EXPECT_EQ(player, 1);
 }
 
-TEST_F(PublicRulesTest, NextPlayerWithEverySeatOutReportsAndRepairs) {
-    for (CPlayer& seat : table.m_Players)
-        seat.m_Out = true;
-    testutil::ModalSeen seen;
-    testutil::AnswerNextModal(QStringLiteral("ОК"), &seen);
-    int player = 2;
-    int count = 0;
-    table.NextPlayer(&player, &count);
-    ASSERT_TRUE(seen.answered);
-    EXPECT_EQ(seen.title, QStringLiteral("Внимание - ошибка"));
-    EXPECT_TRUE(seen.text.contains(QStringLiteral("Начните новую партию!")));
-    EXPECT_EQ(player, 2);
-    EXPECT_EQ(count, 0);
-    for (const CPlayer& seat : table.m_Players)
-        EXPECT_FALSE(seat.m_Out);
-}
-
-TEST_F(PublicRulesTest, DoTakeCardsTakesFaceUpCardsAndDiscardsAndSumsTheirPoints) {
-    Lead(1, {Card(Hearts, Six)});
-    Give(2, {Card(Hearts, Seven)});
-    table.BitaCard(Card(Hearts, Seven), Card(Hearts, Six));
-    table.ResetCard(Card(Clubs, Eight));
-    EXPECT_EQ(table.DoTakeCards(2), 0);
-    for (CCard* card : {Card(Hearts, Six), Card(Hearts, Seven), Card(Clubs, Eight)}) {
-        EXPECT_EQ(card->m_Place, e_Take);
-        EXPECT_EQ(card->m_Player, 2);
-        EXPECT_EQ(card->GetCardPos(), table.m_TakePos[1] - QPoint(0, 96));
-    }
-
-    table.m_Sound = true; // silent without an audio device
-    Lead(3, {Card(Spades, Ace), Card(Spades, Ten)});
-    Give(1, {Card(Diamonds, Jack), Card(Hearts, Queen)});
-    table.BitaCard(Card(Diamonds, Jack), Card(Spades, Ace));
-    table.ResetCard(Card(Clubs, King));
-    EXPECT_EQ(table.DoTakeCards(1), 11 + 10 + 2 + 4);
-    EXPECT_EQ(Card(Hearts, Queen)->m_Place, e_Hand);
-}
-
-TEST_F(PublicRulesTest, MovesBeyondTheTableLimitsStayWithinTheLayout) {
-    Lead(1, {Card(Clubs, Six), Card(Clubs, Seven), Card(Clubs, Eight), Card(Clubs, Nine)});
-    EXPECT_EQ(Card(Clubs, Nine)->GetCardPos().x(), table.m_GoingX[2]);
-    for (int face = Six; face <= Ten; ++face) {
-        table.ResetCard(Card(Hearts, static_cast<Face>(face)));
-        table.ResetCard(Card(Spades, static_cast<Face>(face)));
-    }
-    EXPECT_EQ(Card(Spades, Ten)->GetCardPos().y(), table.m_ResetY[8]);
-    EXPECT_TRUE(table.MoveTakeCard(0, Card(Diamonds, Six)));
-    EXPECT_FALSE(table.BitaCard(Card(Diamonds, Seven), nullptr));
-}
-
-TEST_F(PublicRulesTest, TheHighestFaceUpCardTakesTheTable) {
+TEST_F(PublicRulesTest, TheHighestFaceUpCardTakesTheTableWithItsDiscards) {
     EXPECT_EQ(table.GetTrickTaker(), 0);
     table.m_Pack.SetKozir(Hearts);
-    Give(1, {Card(Clubs, Ace)});
-    Give(2, {Card(Spades, Ace)});
-    Give(3, {Card(Hearts, Six)});
-    table.MoveCard_GO(1, Card(Clubs, Ace), true);
-    table.MoveCard_GO(2, Card(Spades, Ace), true);
+    Lead(1, {Card(Clubs, Ace)});
+    Lead(2, {Card(Spades, Ace)});
     EXPECT_EQ(table.GetTrickTaker(), 1); // equal values: the first in deck order
+    Give(3, {Card(Hearts, Six)});
     table.BitaCard(Card(Hearts, Six), Card(Spades, Ace));
     EXPECT_EQ(table.GetTrickTaker(), 3); // any trump over a plain ace
     table.ResetCard(Card(Hearts, Six));
     EXPECT_EQ(table.GetTrickTaker(), 1); // thrown cards take nothing
+
+    Give(3, {Card(Spades, Queen)});
+    table.ResetCard(Card(Diamonds, King));
+    EXPECT_EQ(table.DoTakeCards(1), 11 + 11 + 4);
+    for (CCard* card :
+         {Card(Clubs, Ace), Card(Spades, Ace), Card(Hearts, Six), Card(Diamonds, King)})
+        EXPECT_TRUE(card->m_Place == e_Take && card->m_Player == 1);
+    EXPECT_EQ(Card(Spades, Queen)->m_Place, e_Hand);
+    EXPECT_EQ(table.DoTakeCards(2), 0);
 }

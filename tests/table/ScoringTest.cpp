@@ -1,24 +1,34 @@
 #include "TableFixture.h"
 
-#include <vector>
-
 namespace {
 
 class ScoringTest : public TableFixture {
 protected:
-    void TakeAll(int player) {
-        for (int i = 0; i < table.m_Pack.GetNumberCardsInPack(); ++i)
-            Take(player, {table.m_Pack.GetCard(i)});
+    void SetBalls(std::vector<int> balls) {
+        for (size_t i = 0; i < balls.size(); ++i)
+            table.m_Players[i].m_Tablo.SetBallsValue(balls[i]);
     }
-    std::vector<int> Balls(int seats) {
+    std::vector<int> Balls() {
         std::vector<int> balls;
-        for (int i = 0; i < seats; ++i)
+        for (int i = 0; i < 3; ++i)
             balls.push_back(table.m_Players[i].m_Tablo.GetBallsValue());
         return balls;
     }
-    void ClearOut() {
+    // Every card of the suit into the player's trick pile: 30 points.
+    void TakeSuit(int player, Suit suit) {
+        for (int face = Six; face <= Ace; ++face)
+            Take(player, {Card(suit, static_cast<Face>(face))});
+    }
+    void NewParty(int players, int stars) {
+        table.m_NumberPlayers = players;
         for (CPlayer& seat : table.m_Players)
             seat.m_Out = false;
+        table.ResetStars(stars);
+        table.m_LabelMessage.SetCaption(QString(), 0);
+    }
+    void NoStars(const std::vector<int>& seats) {
+        for (int seat : seats)
+            table.m_Players[seat - 1].m_Star.ResetStars(0);
     }
 };
 
@@ -58,131 +68,74 @@ TEST_F(ScoringTest, ZantaCountsTrumpsInHandAndLedAndIsSearchedInSeatOrder) {
     EXPECT_EQ(player, 2);
 }
 
-TEST_F(ScoringTest, PartyTo12BallsEndsWithTheLastTrickAndTiesGoInTurnOrder) {
+TEST_F(ScoringTest, GamesWithAllCardsTakenGoToTheHighestScoreTiesInTurnOrder) {
     table.m_Game31 = false;
     SetScores({40, 40, 20});
     table.m_CurrentPlayer = 2;
-    EXPECT_EQ(table.IsEndGame(), -1);
-    TakeAll(1);
+    EXPECT_EQ(table.IsEndGame(), -1); // cards remain
+    for (CCard* card : table.m_Pack.m_Cards)
+        Take(1, {card});
     EXPECT_EQ(table.IsEndGame(), 2);
     table.m_CurrentPlayer = 3;
     EXPECT_EQ(table.IsEndGame(), 1);
-}
 
-TEST_F(ScoringTest, AGameTo31WithAllCardsTakenAndNobodyAbove30IsStillWon) {
-    table.m_NumberPlayers = 4;
-    table.ResetStars(5);
+    // To 31 with four players at 30 each: nobody passed 30, still one wins.
+    table.m_Game31 = true;
+    NewParty(4, 5);
     for (int p = 1; p <= 4; ++p)
         TakeSuit(p, static_cast<Suit>(p));
     SetScores({30, 30, 30, 30});
-    table.m_CurrentPlayer = 3;
     EXPECT_EQ(table.IsEndGame(), -1);
     EXPECT_EQ(table.GetWinnerAllCardsTaken(), 3);
     table.m_CurrentPlayer = 0; // between parties: from the first seat
     EXPECT_EQ(table.GetWinnerAllCardsTaken(), 1);
-    EXPECT_EQ(table.StateGame(), 0x08 | 0x04);
-
     Give(4, {Card(Diamonds, Six)});
     EXPECT_EQ(table.GetWinnerAllCardsTaken(), -1);
-    EXPECT_EQ(table.StateGame(), 0x04);
-
     Take(2, {Card(Diamonds, Six), Card(Clubs, Ace)}); // 41 in the pile
     EXPECT_EQ(table.GetWinnerAllCardsTaken(), 2);
 }
 
-TEST_F(ScoringTest, AddBallsByScore) {
-    const std::vector<std::vector<int>> scores = {
-        {70, 35, 15}, {60, 60, 0}, {25, 20, 0}, {90, 30, 0}};
-    const std::vector<std::vector<int>> added = {{0, 2, 4}, {0, 0, 6}, {4, 4, 6}, {0, 2, 6}};
-    for (size_t i = 0; i < scores.size(); ++i) {
-        SetBalls({0, 0, 0});
-        SetScores({scores[i][0], scores[i][1], scores[i][2]});
+TEST_F(ScoringTest, BallsByScoreAndTwelveDropAPlayerElevenDoNot) {
+    const struct {
+        std::vector<int> scores, before, after;
+    } cases[] = {
+        {{70, 35, 15}, {0, 0, 0}, {0, 2, 4}},
+        {{60, 60, 0}, {0, 0, 0}, {0, 0, 6}},
+        {{25, 20, 0}, {0, 0, 0}, {4, 4, 6}}, // nobody reached 30: the winner too
+        {{90, 30, 0}, {0, 0, 0}, {0, 2, 6}},
+        {{0, 0, 40}, {12, 11, 0}, {12, 17, 0}}, // 12 or more collect nothing
+    };
+    for (const auto& c : cases) {
+        SetBalls(c.before);
+        SetScores({c.scores[0], c.scores[1], c.scores[2]});
         table.AddBalls(1);
-        EXPECT_EQ(Balls(3), added[i]) << "scores " << scores[i][0] << "/" << scores[i][1];
+        EXPECT_EQ(Balls(), c.after) << c.scores[0] << "/" << c.scores[1] << "/" << c.scores[2];
     }
-}
-
-TEST_F(ScoringTest, AddBallsPassesOverFullAndOutSeatsAndTheSeatDropsAbove11) {
     table.m_Game31 = false;
-    SetBalls({12, 3, 11, 5});
-    table.m_Players[1].m_Out = true;
-    SetScores({10, 0, 20, 0});
-    table.AddBalls(1);
-    EXPECT_EQ(Balls(4), (std::vector<int>{12, 3, 15, 5})); // seat 4 is not in play
-    table.DoOutPlayers();
-    EXPECT_TRUE(table.m_Players[2].m_Out);
-    EXPECT_FALSE(table.m_Players[3].m_Out);
+    NewParty(3, 0);
+    SetBalls({11, 12, 0});
+    EXPECT_EQ(table.IsEndParty(), 0x02);
+    EXPECT_FALSE(table.m_Players[0].m_Out);
+    EXPECT_TRUE(table.m_Players[1].m_Out);
+    EXPECT_EQ(table.m_Players[1].m_Tablo.GetColorBack(), TABLO_BLACK);
+    SetBalls({12}); // the user's twelfth ball: seat 3 is left
+    EXPECT_EQ(table.IsEndParty(), 0x08 | 0x04 | 0x40);
 }
 
 TEST_F(ScoringTest, DroppingOutIsAnnouncedForOthersOnly) {
-    table.ResetStars(2);
-    table.m_Players[1].m_Star.ResetStars(0);
-    table.DoOutPlayers();
-    EXPECT_TRUE(table.m_Players[1].m_Out);
-    EXPECT_EQ(table.m_Players[1].m_Tablo.GetColorBack(), TABLO_BLACK);
-    EXPECT_EQ(table.m_LabelMessage.GetCaption(), QStringLiteral("Один игрок вылетел!"));
-    EXPECT_TRUE(table.m_LabelMessage.IsVisible());
-
-    // Four players: two at once, or one after another, are two.
-    table.m_LabelMessage.SetCaption(QString(), 0);
-    table.m_NumberPlayers = 4;
-    table.m_Players[3].m_Star.ResetStars(0);
-    table.DoOutPlayers();
-    EXPECT_EQ(table.m_LabelMessage.GetCaption(), QStringLiteral("Два игрока вылетели!"));
-    table.m_LabelMessage.SetCaption(QString(), 0);
-    ClearOut();
-    table.ResetStars(2);
-    table.m_Players[2].m_Star.ResetStars(0);
-    table.m_Players[3].m_Star.ResetStars(0);
-    table.DoOutPlayers();
-    EXPECT_EQ(table.m_LabelMessage.GetCaption(), QStringLiteral("Два игрока вылетели!"));
-
-    // The user's own drop is not announced.
-    table.m_LabelMessage.SetCaption(QString(), 0);
-    ClearOut();
-    table.ResetStars(2);
-    table.m_Players[0].m_Star.ResetStars(0);
-    table.DoOutPlayers();
-    EXPECT_TRUE(table.m_Players[0].m_Out);
-    EXPECT_EQ(table.m_LabelMessage.GetCaption(), QString());
-}
-
-TEST_F(ScoringTest, IsEndPartyAndStateGameCodes) {
-    table.ResetStars(3);
-    table.m_Players[2].m_Star.ResetStars(0);
-    EXPECT_EQ(table.StateGame(), 2); // nothing dealt: no out check at all
-    EXPECT_FALSE(table.m_Players[2].m_Out);
-
-    Give(1, {Card(Clubs, Six)});
-    EXPECT_EQ(table.StateGame(), 0x04); // seat 3 drops, the party goes on
-    EXPECT_TRUE(table.m_Players[2].m_Out);
-    EXPECT_EQ(table.IsEndParty(), 0x02);
-
-    table.m_Players[0].m_Star.ResetStars(0);
-    Take(2, {Card(Hearts, Ace), Card(Hearts, Ten), Card(Spades, Ace)});
-    EXPECT_EQ(table.StateGame(), 0x08 | 0x10 | 0x20);
-    EXPECT_EQ(table.IsEndParty(), 0x08 | 0x04 | 0x20);
-
-    ClearOut();
-    table.ResetStars(3);
-    table.m_Players[1].m_Star.ResetStars(0);
-    table.m_Players[2].m_Star.ResetStars(0);
-    EXPECT_EQ(table.IsEndParty(), 0x04 | 0x10);
-}
-
-TEST_F(ScoringTest, MinBallsAndMaxScoresCountAllFourSeats) {
-    SetBalls({5, 6, 7});
-    EXPECT_EQ(table.GetMinBalls(), 0); // the empty fourth seat
-    SetScores({10, 20, 30, 40});
-    EXPECT_EQ(table.GetMaxScores(), 40);
-}
-
-TEST_F(ScoringTest, StarsGoToTheWinnerFromEveryOtherSeatInPlay) {
-    table.m_Players[3].m_Star.ResetStars(7);
-    table.ResetStars(5);
-    table.DecrementStars(2);
-    std::vector<int> stars;
-    for (const CPlayer& seat : table.m_Players)
-        stars.push_back(seat.m_Star.GetNumberStars());
-    EXPECT_EQ(stars, (std::vector<int>{4, 6, 4, 7}));
+    const struct {
+        int players;
+        std::vector<int> noStars;
+        QString said;
+    } cases[] = {
+        {3, {2}, QStringLiteral("Один игрок вылетел!")},
+        {4, {3, 4}, QStringLiteral("Два игрока вылетели!")},
+        {3, {1}, QString()}, // the user's own drop
+    };
+    for (const auto& c : cases) {
+        NewParty(c.players, 2);
+        NoStars(c.noStars);
+        table.DoOutPlayers();
+        EXPECT_EQ(table.m_LabelMessage.GetCaption(), c.said) << c.players;
+    }
 }

@@ -1,11 +1,8 @@
-// The names the table keeps in the shared registry key, and the library's
-// small helpers.
+// The names the table keeps in the shared registry key.
 
 #include "Cp1251.h"
-#include "GuiThread.h"
 #include "Public.h"
 #include "SettingsFile.h"
-#include "Util.h"
 
 #include <gtest/gtest.h>
 
@@ -19,15 +16,6 @@ QByteArray Text(const QString& text) {
 
 void SetPublic(const char* name, DWORD type, const QByteArray& data) {
     ASSERT_EQ(testsettings::Set("Public", name, type, data), ERROR_SUCCESS);
-}
-
-// Eleven remembered names as the registry keeps them.
-QByteArray NameList(std::initializer_list<const char*> names) {
-    QByteArray list(132, '\0');
-    int slot = 0;
-    for (const char* name : names)
-        std::memcpy(list.data() + 12 * slot++, name, std::strlen(name));
-    return list;
 }
 
 // A table bound to a window as the programs make it.
@@ -47,7 +35,6 @@ struct BoundTable {
         QString names[11] = {name};
         table.SetUserName(names);
     }
-
     CWnd window;
     CPublic table;
 };
@@ -61,55 +48,36 @@ TEST(SettingsTest, FirstStartNamesTheUserAndRemembersNobodyThenKeepsTheNames) {
         EXPECT_EQ(t.Slots(), QStringList());
         t.SetUserName(QStringLiteral("Вася"));
     }
-    DWORD type = 0;
-    EXPECT_EQ(testsettings::Get("Public", "UserName", &type), Text(QStringLiteral("Вася")));
-    EXPECT_EQ(type, REG_SZ);
-    BoundTable again;
-    EXPECT_EQ(again.UserName(), QStringLiteral("Вася"));
-    EXPECT_EQ(again.Slots(), QStringList{"Вася"});
-}
-
-TEST(SettingsTest, AnUnusableSettingsFolderStillNamesTheUser) {
-    testsettings::BlockTheFolder();
-    BoundTable t;
-    EXPECT_EQ(t.UserName(), QStringLiteral("Товарищч"));
-    EXPECT_EQ(t.Slots(), QStringList());
-}
-
-TEST(SettingsTest, ATableThatNeverReadTheNamesLeavesThemAlone) {
+    EXPECT_EQ(testsettings::Get("Public", "UserName"), Text(QStringLiteral("Вася")));
+    EXPECT_EQ(BoundTable().Slots(), QStringList{"Вася"});
     SetPublic("UserName", REG_SZ, Text(QStringLiteral("Маша")));
-    {
+    { // a table that never read the names leaves them alone
         CWnd window;
         CPublic unbound(&window);
     }
-    EXPECT_EQ(testsettings::Get("Public", "UserName"), Text(QStringLiteral("Маша")));
+    EXPECT_EQ(BoundTable().UserName(), QStringLiteral("Маша"));
+    testsettings::BlockTheFolder(); // an unusable folder still names the user
+    EXPECT_EQ(BoundTable().UserName(), QStringLiteral("Товарищч"));
 }
 
 TEST(SettingsTest, SetUserNameMovesARememberedNameToTheFrontOrDropsTheOldest) {
-    SetPublic("OtherNamesPlayers", REG_BINARY, NameList({"a0", "a1", "a2", "a3", "Kolya", "a5"}));
+    QByteArray list(132, '\0'); // eleven slots of twelve bytes
+    int slot = 0;
+    for (const char* name : {"a0", "a1", "a2", "a3", "Kolya", "a5"})
+        std::memcpy(list.data() + 12 * slot++, name, std::strlen(name));
+    SetPublic("OtherNamesPlayers", REG_BINARY, list);
     BoundTable t;
-    t.table.m_NumberPlayers = 3;
     t.SetUserName(QStringLiteral("Kolya"));
     EXPECT_EQ(t.Slots(), (QStringList{"Kolya", "a0", "a1", "a2", "a3", "a5"}));
-    EXPECT_EQ(t.UserName(), QStringLiteral("Kolya"));
-    EXPECT_EQ(t.table.m_VictoryTable.m_entries[0].name, QStringLiteral("Kolya"));
-
     for (const char* name : {"b0", "b1", "b2", "b3", "b4", "b5"})
         t.SetUserName(QString::fromLatin1(name));
     EXPECT_EQ(t.Slots().join(','), "b5,b4,b3,b2,b1,b0,Kolya,a0,a1,a2,a3");
-
-    // The dialog shows the current name first, then the remembered ones.
-    t.table.m_Players[0].SetName(QStringLiteral("Nina"));
-    QString names[11];
-    t.table.InitNameDlg(names);
-    EXPECT_EQ(names[0], QStringLiteral("Nina"));
-    EXPECT_EQ(names[1], QStringLiteral("b4"));
 }
 
 TEST(SettingsTest, NamesAreKeptAsAtMostElevenWindows1251Bytes) {
     {
         BoundTable t;
-        t.SetUserName(QStringLiteral("Александр Сергеевич"));
+        t.SetUserName(QStringLiteral("Александр Се")); // twelve letters
         EXPECT_EQ(t.UserName(), QStringLiteral("Александр С"));
         t.SetUserName(QStringLiteral("李Ёжик"));
         EXPECT_EQ(t.UserName(), QStringLiteral("?Ёжик"));
@@ -123,7 +91,7 @@ TEST(SettingsTest, NamesAreKeptAsAtMostElevenWindows1251Bytes) {
 TEST(SettingsTest, DamagedStoredNamesGiveDefaults) {
     // Twelve bytes do not fit the buffer with their zero: the default name.
     SetPublic("UserName", REG_SZ, Text(QStringLiteral("Абвгдежзийкл")));
-    SetPublic("OtherNamesPlayers", REG_BINARY, NameList({"one", "two"}).left(100));
+    SetPublic("OtherNamesPlayers", REG_BINARY, QByteArray(100, 'a')); // too short
     {
         BoundTable t;
         EXPECT_EQ(t.UserName(), QStringLiteral("Товарищч"));
@@ -135,13 +103,4 @@ TEST(SettingsTest, DamagedStoredNamesGiveDefaults) {
     BoundTable t;
     EXPECT_EQ(t.UserName(), QStringLiteral("Товарищч"));
     EXPECT_EQ(t.Slots()[10], QString(11, QLatin1Char('z')));
-}
-
-TEST(SettingsTest, AppProcessMessageHandlesWhatIsPendingAndReturnsWhenNothingIs) {
-    AppProcessMessage();
-    bool ran = false;
-    platform::PostToGuiThread([&] { ran = true; });
-    for (int i = 0; i < 5 && !ran; ++i)
-        AppProcessMessage();
-    EXPECT_TRUE(ran);
 }

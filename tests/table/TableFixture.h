@@ -1,11 +1,11 @@
 #pragma once
-// A table bound to a shown window, its deck built and valued for this game
-// and never shuffled, so a card is found by suit and face. Hands, table cards
-// and trick piles are set up by writing the cards' members directly.
-// Animations are off and timed pauses are counted instead of slept.
+// A shown table with an unshuffled deck valued for this game: a card is found
+// by suit and face, and placed by writing its members. No animations; timed
+// pauses are counted, not slept.
 
 #include "Public.h"
 #include "Star.h"
+#include "TableView.h"
 #include "TestUtil.h"
 
 #include <gtest/gtest.h>
@@ -19,22 +19,15 @@ enum Face { Six = 1, Seven, Eight, Nine, Ten, Jack, Queen, King, Ace };
 class TableFixture : public testing::Test {
 protected:
     void SetUp() override {
-        window.resize(800, 600);
-        window.show();
+        window.table = &table;
         table.SetParent(&window);
         table.m_Pack.InitPack36(&window);
         table.m_Pack.SetValueZanta();
         table.m_Pack.ShowAinmationCards(false);
         table.m_NumberPlayers = 3;
-        for (int i = 0; i < 3; ++i)
-            table.m_GoingX[i] = 500 - 72 * i;
-        for (int i = 0; i < 4; ++i)
-            table.m_GoingY[i] = 200 + 25 * i;
-        table.m_ResetX = 210;
-        for (int i = 0; i < 9; ++i)
-            table.m_ResetY[i] = 200 + 10 * i;
-        for (int i = 0; i < 4; ++i)
-            table.m_TakePos[i] = QPoint(100 * (i + 1), 700);
+        window.resize(800, 600);
+        window.show();
+        table.OnSize(800, 600);
     }
 
     void TearDown() override {
@@ -45,24 +38,36 @@ protected:
     // The deck is never shuffled: card j of suit s sits at (s - 1) * 9 + j - 1.
     CCard* Card(Suit suit, Face face) { return table.m_Pack.GetCard((suit - 1) * 9 + face - 1); }
 
-    void Give(int player, std::initializer_list<CCard*> cards) {
+    void Put(int player, int place, std::initializer_list<CCard*> cards) {
         for (CCard* card : cards) {
-            card->m_Place = e_Hand;
+            card->m_Place = place;
             card->m_Player = player;
         }
     }
+    void Give(int player, std::initializer_list<CCard*> cards) { Put(player, e_Hand, cards); }
+    void Take(int player, std::initializer_list<CCard*> cards) { Put(player, e_Take, cards); }
 
-    void Take(int player, std::initializer_list<CCard*> cards) {
+    // The player leads the cards, in this order, from his hand.
+    void Lead(int player, std::initializer_list<CCard*> cards) {
         for (CCard* card : cards) {
-            card->m_Place = e_Take;
-            card->m_Player = player;
+            Give(player, {card});
+            table.MoveCard_GO(player, card, true);
         }
     }
 
-    // Every card of the suit into the player's trick pile: 30 points.
-    void TakeSuit(int player, Suit suit) {
-        for (int face = Six; face <= Ace; ++face)
-            Take(player, {Card(suit, static_cast<Face>(face))});
+    // A new game with this trump: every card back in the pack.
+    void NewGame(Suit trump) {
+        table.m_Pack.CardsToPack(false);
+        table.m_Pack.SetKozir(trump);
+    }
+
+    // The player's cards lying at the place, in deck order.
+    std::vector<CCard*> At(int player, int place) {
+        std::vector<CCard*> cards;
+        for (CCard* card : table.m_Pack.m_Cards)
+            if (card->m_Place == place && card->m_Player == player)
+                cards.push_back(card);
+        return cards;
     }
 
     void SetScores(std::initializer_list<int> scores) {
@@ -70,14 +75,7 @@ protected:
         for (int s : scores)
             table.m_Players[i++].m_Tablo.SetScoreValue(s);
     }
-
-    void SetBalls(std::initializer_list<int> balls) {
-        int i = 0;
-        for (int b : balls)
-            table.m_Players[i++].m_Tablo.SetBallsValue(b);
-    }
-
     testutil::PauseCounter pauses;
-    CWnd window;
+    TableView window;
     CPublic table;
 };

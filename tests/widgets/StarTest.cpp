@@ -12,6 +12,7 @@
 
 #include <memory>
 #include <mutex>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -53,25 +54,22 @@ void Record(int) {
         CStar::m_staticBreak = true;
 }
 
-Steps TakeSeen() {
-    std::lock_guard lock(g_mutex);
-    return std::exchange(g_seen, {});
-}
-
 bool Idle() {
     return CStar::m_staticCountThreads == 0;
 }
 
-const std::vector<UINT> kSilverOut = {8002, 8008, 8009, 8010, 8015, 0};
-const std::vector<UINT> kSilverIn = {8015, 8010, 8009, 8008, 8002, 0};
-const std::vector<UINT> kGoldOut = {8001, 8011, 8012, 8013, 8014, 0};
-const std::vector<UINT> kGoldIn = {8014, 8013, 8012, 8011, 8001, 0};
+// Frames of a star turning away (out) or into view (in), silver or gold.
+const std::vector<UINT> kSilverOut = {8002, 8008, 8009, 8010, 8015};
+const std::vector<UINT> kGoldOut = {8001, 8011, 8012, 8013, 8014};
 
-Steps Expected(std::vector<UINT> frames, const std::vector<UINT>& more, int hidden) {
-    frames.insert(frames.end(), more.begin(), more.end());
+// One turn after another, each ending with no frame, all with the place hidden.
+Steps Turns(std::initializer_list<std::pair<std::vector<UINT>, bool>> turns, int hidden) {
     Steps steps;
-    for (UINT f : frames)
-        steps.emplace_back(f, hidden);
+    for (const auto& [frames, out] : turns) {
+        for (size_t i = 0; i < frames.size(); ++i)
+            steps.emplace_back(frames[out ? i : frames.size() - 1 - i], hidden);
+        steps.emplace_back(0, hidden);
+    }
     return steps;
 }
 
@@ -80,12 +78,12 @@ protected:
     void SetUp() override {
         CStar::m_staticBreak = false;
         star.SetParent(&table);
-        star.SetRowPos(QPoint(100, 50));
+        star.SetRowPos(QPoint(10, 10));
         table.rows.push_back(&star);
-        TakeSeen();
         g_star = &star;
         g_breakAt = 0;
         previous = platform::SetPauseHook(&Record);
+        Seen();
     }
     void TearDown() override {
         EXPECT_TRUE(testutil::WaitFor(Idle));
@@ -93,13 +91,17 @@ protected:
         CStar::m_staticBreak = false;
     }
 
-    // Kinds of star drawn in the five places of a row at (10, 10): 'g'old,
-    // 's'ilver or '-' for none.
-    static std::string Row(const CStar& row) {
+    static Steps Seen() {
+        std::lock_guard lock(g_mutex);
+        return std::exchange(g_seen, {});
+    }
+
+    // Kinds of star drawn in the five places of the row: 'g'old, 's'ilver or '-'.
+    std::string Row() {
         QImage image(300, 60, QImage::Format_RGB32);
         image.fill(kTable);
         QPainter p(&image);
-        row.DrawStar(&p);
+        star.DrawStar(&p);
         p.end();
         std::string kinds;
         for (int k = 0; k < 5; ++k) {
@@ -109,14 +111,14 @@ protected:
         return kinds;
     }
 
-    // Changes the count from `from` by one and waits for the animation.
+    // Changes the count from `from` by one (at once) and waits for the animation.
     Steps Change(int from, bool up) {
         star.ResetStars(from);
         up ? star.Increment() : star.Decrement();
-        EXPECT_EQ(star.GetNumberStars(), from + (up ? 1 : -1)); // at once
+        EXPECT_EQ(star.GetNumberStars(), from + (up ? 1 : -1));
         EXPECT_TRUE(testutil::WaitFor(Idle));
         EXPECT_EQ(star.GetHiddenPlace(), -1);
-        return TakeSeen();
+        return Seen();
     }
 
     StarTable table;
@@ -127,56 +129,47 @@ protected:
 } // namespace
 
 TEST_F(StarTest, RowShowsSilverPlacesTurningGoldFromTheSixthStar) {
-    CStar row;
-    row.SetRowPos(QPoint(10, 10));
-    row.SetParent(&table);
-    const std::pair<int, std::string> cases[] = {{0, "-----"}, {3, "sss--"}, {5, "sssss"},
-                                                 {6, "gssss"}, {7, "ggsss"}, {10, "ggggg"}};
-    for (const auto& [n, kinds] : cases) {
-        row.ResetStars(n);
-        EXPECT_EQ(Row(row), kinds) << n << " stars";
+    const std::pair<int, std::string> rows[] = {{0, "-----"}, {3, "sss--"},  {5, "sssss"},
+                                                {6, "gssss"}, {10, "ggggg"}, {11, "-----"}};
+    for (const auto& [n, kinds] : rows) {
+        star.ResetStars(n);
+        EXPECT_EQ(Row(), kinds) << n << " stars";
     }
-    // Beyond ten nothing at all is drawn; the count keeps the low byte.
-    row.ResetStars(11);
-    EXPECT_EQ(Row(row), "-----");
-    row.ResetStars(1000);
-    EXPECT_EQ(row.GetNumberStars(), -24);
-    EXPECT_EQ(Row(row), "-----");
+    // Full and empty rows stay; a count beyond a byte (a party without
+    // stars) keeps the low byte and only counts on, wrapping.
+    const std::tuple<int, bool, int, std::string> changes[] = {{10, true, 10, "ggggg"},
+                                                               {0, false, 0, "-----"},
+                                                               {1000, true, -23, "-----"},
+                                                               {-128, false, 127, "-----"}};
+    for (const auto& [from, up, to, kinds] : changes) {
+        star.ResetStars(from);
+        up ? star.Increment() : star.Decrement();
+        EXPECT_EQ(star.GetNumberStars(), to) << from;
+        EXPECT_EQ(Row(), kinds) << from;
+    }
+    EXPECT_TRUE(Seen().empty());
 }
 
-TEST_F(StarTest, IconsAreDrawnWithinTheAreaTheAnimationsRepaint) {
+TEST_F(StarTest, EachChangeTurnsItsPlaceWithTheFramesOfItsKindWithinTheRepaintedArea) {
+    EXPECT_EQ(Change(2, true), Turns({{kSilverOut, false}}, 2)); // a new star, hidden till shown
+    EXPECT_EQ(Change(5, true), Turns({{kSilverOut, true}, {kGoldOut, false}}, 0));
+    EXPECT_EQ(Change(6, false), Turns({{kGoldOut, true}, {kSilverOut, false}}, 0));
+    EXPECT_EQ(Change(10, false), Turns({{kGoldOut, true}, {kSilverOut, false}}, 4));
+    EXPECT_EQ(Change(3, false), Turns({{kSilverOut, true}}, -1)); // the row draws it no more
+    EXPECT_EQ(star.GetAnimIcon(), 0u);
+
     HINSTANCE module = GetModuleResources("pub");
-    auto inkBounds = [&](UINT id) {
+    for (UINT id :
+         {8000u, 8006u, 8001u, 8002u, 8008u, 8009u, 8010u, 8011u, 8012u, 8013u, 8014u, 8015u}) {
         const QImage icon = LoadIconResource(module, id).pixmap(32, 32).toImage();
-        QRect bounds;
+        QRect ink;
         for (int y = 0; y < icon.height(); ++y)
             for (int x = 0; x < icon.width(); ++x)
                 if (qAlpha(icon.pixel(x, y)) > 0)
-                    bounds |= QRect(x, y, 1, 1);
-        return bounds;
-    };
-    for (UINT id :
-         {8000u, 8006u, 8001u, 8002u, 8008u, 8009u, 8010u, 8011u, 8012u, 8013u, 8014u, 8015u}) {
-        const QRect ink = inkBounds(id);
-        ASSERT_FALSE(ink.isEmpty()) << id;
+                    ink |= QRect(x, y, 1, 1);
+        EXPECT_FALSE(ink.isEmpty()) << id;
         EXPECT_TRUE(QRect(0, 0, 28, 28).contains(ink)) << id;
     }
-    EXPECT_LE(inkBounds(8015).width(), 4); // edge-on
-}
-
-TEST_F(StarTest, EachChangeTurnsItsPlaceWithTheFramesOfItsKind) {
-    // A new silver star appears in its hidden place.
-    EXPECT_EQ(Change(2, true), Expected(kSilverIn, {}, 2));
-    EXPECT_EQ(star.GetAnimPos(), QPoint(100 + 50 - 1, 50));
-    EXPECT_EQ(star.GetAnimIcon(), 0u);
-    // The sixth star turns place 0 from silver to gold, and back.
-    EXPECT_EQ(Change(5, true), Expected(kSilverOut, kGoldIn, 0));
-    EXPECT_EQ(star.GetAnimPos(), QPoint(99, 50));
-    EXPECT_EQ(Change(6, false), Expected(kGoldOut, kSilverIn, 0));
-    EXPECT_EQ(Change(10, false), Expected(kGoldOut, kSilverIn, 4));
-    // A leaving silver star turns away; the row no longer draws its place.
-    EXPECT_EQ(Change(3, false), Expected(kSilverOut, {}, -1));
-    EXPECT_EQ(star.GetAnimPos(), QPoint(149, 50));
 }
 
 TEST_F(StarTest, BreakStopsBeforeTheNextFrameAndLeavesTheLastOneShown) {
@@ -185,30 +178,10 @@ TEST_F(StarTest, BreakStopsBeforeTheNextFrameAndLeavesTheLastOneShown) {
     EXPECT_EQ(star.GetAnimIcon(), 8008u); // until the next animation
     // Set before the start: no frame at all, but the new count shows.
     EXPECT_TRUE(Change(7, true).empty());
-    EXPECT_EQ(star.GetAnimIcon(), 8008u);
-    star.SetRowPos(QPoint(10, 10));
-    EXPECT_EQ(Row(star), "gggss");
     CStar::m_staticBreak = false;
     g_breakAt = 0;
     Change(3, true);
     EXPECT_EQ(star.GetAnimIcon(), 0u);
-}
-
-TEST_F(StarTest, FullAndEmptyRowsAndWrappedCountsStartNoThread) {
-    star.ResetStars(10);
-    star.Increment();
-    star.ResetStars(0);
-    star.Decrement();
-    EXPECT_EQ(star.GetNumberStars(), 0);
-    // A party without stars by settings (1000) only ever counts, wrapping.
-    star.ResetStars(1000);
-    star.Increment();
-    EXPECT_EQ(star.GetNumberStars(), -23);
-    star.ResetStars(-128);
-    star.Decrement();
-    EXPECT_EQ(star.GetNumberStars(), 127);
-    EXPECT_EQ(CStar::m_staticCountThreads, 0);
-    EXPECT_TRUE(TakeSeen().empty());
 }
 
 TEST_F(StarTest, RowsOfAllSeatsAnimateTogetherWhileTheTablePaints) {
@@ -219,7 +192,7 @@ TEST_F(StarTest, RowsOfAllSeatsAnimateTogetherWhileTheTablePaints) {
     for (int i = 0; i < 4; ++i) {
         seats.push_back(std::make_unique<CStar>());
         seats[i]->SetParent(&table);
-        seats[i]->SetRowPos(QPoint(10, 10 + 60 * i));
+        seats[i]->SetRowPos(QPoint(10, 70 + 55 * i));
         seats[i]->ResetStars(4 + i);
         table.rows.push_back(seats[i].get());
     }
@@ -240,15 +213,11 @@ TEST_F(StarTest, RowsOfAllSeatsAnimateTogetherWhileTheTablePaints) {
         EXPECT_EQ(seats[i]->GetNumberStars(), 5 + i);
     // The frame squares were repainted through the parent.
     EXPECT_TRUE(
-        testutil::WaitFor([&] { return table.painted.contains(QRect(9 + 100, 10, 28, 28)); }));
-}
+        testutil::WaitFor([&] { return table.painted.contains(QRect(9 + 100, 70, 28, 28)); }));
 
-TEST_F(StarTest, AnimationOutlivingItsRowTouchesNothingFreed) {
-    platform::SetPauseHook(nullptr);
-    auto row = std::make_unique<CStar>();
-    row->SetParent(&table);
-    row->ResetStars(5);
-    row->Increment();
-    row.reset();
+    // An animation outliving its row touches nothing freed.
+    seats[0]->Increment();
+    table.rows.erase(table.rows.begin() + 1);
+    seats[0].reset();
     EXPECT_TRUE(testutil::WaitFor(Idle));
 }
