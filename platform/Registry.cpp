@@ -12,9 +12,12 @@
 #include <QTemporaryFile>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <memory>
 #include <mutex>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <unordered_map>
 
 // Never dereferenced: it only gives HKEY_CURRENT_USER an address of its own.
@@ -190,6 +193,33 @@ bool save(const QString& path, const RegistryFile& content) {
     return true;
 }
 
+// Another program (or another peer on this machine) may save at the same
+// time: a lock file beside the registry file spans each read-modify-write
+// across processes, and the file is read afresh under it.
+class FileLock {
+public:
+    explicit FileLock(const QString& path) {
+        const QByteArray name = QFile::encodeName(path + QStringLiteral(".lock"));
+        m_fd = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (m_fd < 0) {
+            qCWarning(lcPlatform) << "cannot open the lock of" << path;
+            return;
+        }
+        while (::flock(m_fd, LOCK_EX) != 0 && errno == EINTR) {
+        }
+        cache() = Cache{};
+    }
+    ~FileLock() {
+        if (m_fd >= 0)
+            ::close(m_fd); // releases the lock
+    }
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+
+private:
+    int m_fd = -1;
+};
+
 } // namespace
 
 HKEY const HKEY_CURRENT_USER = &g_currentUser;
@@ -230,6 +260,7 @@ LONG RegCreateKeyEx(HKEY root, const char* subKey, DWORD samDesired, HKEY* resul
         return status;
     if (!makeFolder(key.file))
         return ERROR_ACCESS_DENIED;
+    FileLock fileLock(key.file);
     const auto stored = load(key.file);
     if (!stored)
         return ERROR_ACCESS_DENIED;
@@ -303,6 +334,8 @@ LONG RegSetValueEx(HKEY key, const char* valueName, DWORD type, const BYTE* data
     OpenKey open;
     if (const LONG status = keyWithAccess(s, key, KEY_SET_VALUE, open); status != ERROR_SUCCESS)
         return status;
+    makeFolder(open.file);
+    FileLock fileLock(open.file);
     const auto stored = load(open.file);
     if (!stored)
         return ERROR_ACCESS_DENIED; // never replace what could not be read
@@ -317,6 +350,8 @@ LONG RegDeleteValue(HKEY key, const char* valueName) {
     OpenKey open;
     if (const LONG status = keyWithAccess(s, key, KEY_SET_VALUE, open); status != ERROR_SUCCESS)
         return status;
+    makeFolder(open.file);
+    FileLock fileLock(open.file);
     const auto stored = load(open.file);
     if (!stored)
         return ERROR_ACCESS_DENIED;

@@ -1,0 +1,104 @@
+#pragma once
+// CDirectPlay: the game's one peer session. Hosts or joins, sends the game's
+// records to every other player, and turns the session's events into window
+// messages for the game window. Everything the game once kept in process
+// globals for the session (the maximum-players byte, the two locks, the log,
+// the records waiting for the window) lives here, one set per session.
+
+#include "NetLog.h"
+#include "NetRecords.h"
+#include "PeerSession.h"
+#include "WinTypes.h"
+
+#include <QPointer>
+#include <atomic>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+
+class CWnd;
+
+constexpr UINT WM_DP_INDICATE_CONNECT = WM_USER + 51;
+constexpr UINT WM_DP_CONNECT_COMPLETE = WM_USER + 52;
+constexpr UINT WM_DP_RECEIVE = WM_USER + 54;
+constexpr UINT WM_DP_HOST_MIGRATE = WM_USER + 55;
+constexpr UINT WM_DP_CREATE_PLAYER = WM_USER + 56;
+constexpr UINT WM_DP_DESTROY_PLAYER = WM_USER + 57;
+constexpr UINT WM_DP_PEER_INFO = WM_USER + 58;
+
+// What one posted message stands for; the window takes it by the ticket in lParam.
+struct CNetPost {
+    UINT message = 0;
+    LPARAM ticket = 0;
+    DPNID player = 0;      // the player of the event; the sender of a record
+    HRESULT result = S_OK; // of a connect
+    QByteArray record;     // a copy of the received record, cut to its kind's size
+    char departedName[netrec::kNameBytes] = {};
+};
+
+class CDirectPlay {
+public:
+    using enum NetMessageId;
+
+    explicit CDirectPlay(CWnd* gameWnd = nullptr);
+    ~CDirectPlay();
+    CDirectPlay(const CDirectPlay&) = delete;
+    CDirectPlay& operator=(const CDirectPlay&) = delete;
+
+    // The window messages go to; null while it is being destroyed.
+    void SetGameWindow(CWnd* wnd);
+
+    HRESULT Restart(const char* seatOneName);
+    HRESULT SetName(const char* name);
+    HRESULT Host(const char* sessionName, DWORD port);
+    HRESULT Connect(const char* hostName, DWORD port);
+    HRESULT SendTo(const void* record, DWORD length);
+    HRESULT GetPeerInfo(DPNID player, PeerInfo& info) const;
+    HRESULT GetMaxPlayers(signed char& count) const;
+    HRESULT SetMaxPlayers(int count);
+    HRESULT GetPeerAddress(DPNID player, QByteArray& hostName, DWORD& port) const;
+    HRESULT GetLocalAddress(QByteArray& hostName, DWORD& port) const;
+
+    // The window's half of a posted message: its own copy, taken once.
+    std::optional<CNetPost> TakePost(LPARAM ticket);
+
+    // The session's events, as the session thread reports them.
+    void MessageHandler(const PeerEvent& e);
+
+    // Written by the session thread, read by the window thread.
+    std::atomic<DPNID> m_LocalPlayer{0};
+    std::atomic<DPNID> m_LastPlayer{0};
+    std::atomic<DPNID> m_HostPlayer{0};
+    std::atomic<int> m_CountPlayers{0};
+    std::atomic<int> m_SessionState{0}; // 0 none, 1 host, 2 connected client
+    // The game window's connection status (0 none, 1 connecting, 2 connected),
+    // host-left and departure flags, kept with the session until the window has them.
+    std::atomic<int> m_ConnectionStatus{0};
+    std::atomic<bool> m_bHostLeft{false};
+    std::atomic<bool> m_bDeparture{false};
+    // The session's maximum players: 4 at start, 2..4 as the create dialog sets.
+    std::atomic<signed char> m_MaxPlayers{4};
+
+    std::mutex m_ReceiveLock;
+    std::mutex m_GameLock; // the game's workers and window thread; never held with the other
+    CNetLog m_Log;
+
+    // Shown when hosting finds its port taken; replaced by tests.
+    std::function<void(const QString& text, const QString& caption)> m_Warn;
+    // Where a hosted session listens; tests keep it on the loopback.
+    QHostAddress m_BindAddress = QHostAddress::Any;
+
+private:
+    LPARAM Post(UINT message, WPARAM wParam, CNetPost post);
+    void NewSession();
+
+    std::unique_ptr<CPeerSession> m_pDP;
+    std::mutex m_WndMutex;
+    CWnd* m_pGameWnd = nullptr;
+    std::mutex m_PostMutex;
+    std::deque<CNetPost> m_Posts;
+    LPARAM m_NextTicket = 1;
+    netrec::PlayerOrderRecord m_Order; // the last seat order sent or received
+};

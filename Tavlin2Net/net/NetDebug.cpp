@@ -1,0 +1,3 @@
+#include "NetDebug.h"
+
+Q_LOGGING_CATEGORY(lcNet, "zanta.net", QtCriticalMsg)

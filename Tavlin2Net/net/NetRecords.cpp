@@ -1,0 +1,270 @@
+#include "NetRecords.h"
+
+#include <QtEndian>
+
+namespace netrec {
+
+namespace {
+
+void PutU32(QByteArray& b, int at, std::uint32_t v) {
+    qToLittleEndian(v, b.data() + at);
+}
+
+std::uint32_t U32(const QByteArray& b, int at) {
+    return qFromLittleEndian<std::uint32_t>(b.constData() + at);
+}
+
+BYTE U8(const QByteArray& b, int at) {
+    return static_cast<BYTE>(b[at]);
+}
+
+void PutText(QByteArray& b, int at, const QByteArray& text, int field) {
+    const QByteArray cut =
+        text.left(text.indexOf('\0') < 0 ? text.size() : text.indexOf('\0')).left(field - 1);
+    b.replace(at, cut.size(), cut);
+}
+
+QByteArray Text(const QByteArray& b, int at, int field) {
+    QByteArray t = b.mid(at, field);
+    const qsizetype nul = t.indexOf('\0');
+    return nul < 0 ? t : t.left(nul);
+}
+
+bool GoodCard(BYTE mast, BYTE value) {
+    return mast >= 1 && mast <= 4 && value >= 1 && value <= 18;
+}
+
+// Readers see at least the kind's size (Checked cuts and refuses before them).
+bool Fits(const QByteArray& b, int id) {
+    return b.size() >= RecordSize(id) && U8(b, 0) == id;
+}
+
+} // namespace
+
+int RecordSize(int id) {
+    static const int sizes[16] = {0, 552, 80, 80, 8, 12, 12, 12, 1, 12, 12, 1, 56, 6, 552, 1};
+    return id >= 1 && id <= 15 ? sizes[id] : 0;
+}
+
+QByteArray Build(const PlayerOrderRecord& r) {
+    QByteArray b(552, '\0');
+    b[0] = static_cast<char>(r.id);
+    for (int s = 0; s < kSeats; ++s) {
+        const SeatRecord& seat = r.seats[s];
+        const int at = 4 + 28 * s;
+        PutText(b, at, seat.name, kNameBytes);
+        b[at + 12] = static_cast<char>(seat.scores);
+        b[at + 13] = static_cast<char>(seat.balls);
+        b[at + 14] = static_cast<char>(seat.stars);
+        PutU32(b, at + 16, static_cast<std::uint32_t>(seat.victories));
+        b[at + 20] = static_cast<char>(seat.sitOut);
+        b[at + 21] = static_cast<char>(seat.waitsNextParty);
+        PutU32(b, at + 24, seat.player);
+    }
+    for (int c = 0; c < kCards; ++c) {
+        const CardRecord& card = r.cards[c];
+        const int at = 116 + 12 * c;
+        b[at] = static_cast<char>(card.value);
+        b[at + 1] = static_cast<char>(card.mast);
+        b[at + 2] = static_cast<char>(card.place);
+        b[at + 3] = static_cast<char>(card.indexX);
+        b[at + 4] = static_cast<char>(card.indexY);
+        PutU32(b, at + 8, card.holder);
+    }
+    PutU32(b, 548, r.dealStart);
+    return b;
+}
+
+QByteArray Build(const PartyRecord& r) {
+    QByteArray b(80, '\0');
+    b[0] = static_cast<char>(r.id);
+    for (int i = 0; i < kCards; ++i) {
+        b[1 + i] = static_cast<char>(r.masts[i]);
+        b[37 + i] = static_cast<char>(r.values[i]);
+    }
+    PutU32(b, 76, r.firstPlayer);
+    return b;
+}
+
+QByteArray Build(const GoCardRecord& r) {
+    QByteArray b(8, '\0');
+    b[0] = static_cast<char>(e_GoCard);
+    b[1] = static_cast<char>(r.mast);
+    b[2] = static_cast<char>(r.value);
+    PutU32(b, 4, r.player);
+    return b;
+}
+
+QByteArray Build(const TurnRecord& r) {
+    QByteArray b(12, '\0');
+    b[0] = static_cast<char>(r.id);
+    PutU32(b, 4, r.player);
+    b[8] = static_cast<char>(r.id == e_NextPlayerGo ? r.afterZanta : 0);
+    return b;
+}
+
+QByteArray Build(const TableRecord& r) {
+    QByteArray b(12, '\0');
+    b[0] = static_cast<char>(r.id);
+    b[1] = static_cast<char>(r.mast);
+    b[2] = static_cast<char>(r.value);
+    PutU32(b, 4, static_cast<std::uint32_t>(r.column));
+    if (r.id == e_BitaCards) {
+        b[8] = static_cast<char>(r.beatenMast);
+        b[9] = static_cast<char>(r.beatenValue);
+    }
+    return b;
+}
+
+QByteArray Build(const ChatRecord& r) {
+    QByteArray b(56, '\0');
+    b[0] = static_cast<char>(e_Chat);
+    const qsizetype nul = r.text.indexOf('\0');
+    const QByteArray text = (nul < 0 ? r.text : r.text.left(nul)).left(kChatBytes);
+    b.replace(1, text.size(), text);
+    PutU32(b, 52, r.player);
+    return b;
+}
+
+QByteArray Build(const SettingRecord& r) {
+    QByteArray b(6, '\0');
+    b[0] = static_cast<char>(e_SettingGame);
+    b[1] = static_cast<char>(r.closedCardReset ? 1 : 0);
+    b[2] = static_cast<char>(r.automaticGame ? 1 : 0);
+    b[3] = static_cast<char>(r.lockAddPlayers ? 1 : 0);
+    b[4] = static_cast<char>(r.game31 ? 1 : 0);
+    b[5] = static_cast<char>(r.gameForStars ? 1 : 0);
+    return b;
+}
+
+QByteArray BuildSignal(NetMessageId id) {
+    return QByteArray(1, static_cast<char>(id));
+}
+
+std::optional<PlayerOrderRecord> ReadPlayerOrder(const QByteArray& b) {
+    if (!Fits(b, e_PlayerOrder) && !Fits(b, e_DestroyPlayer))
+        return std::nullopt;
+    PlayerOrderRecord r;
+    r.id = U8(b, 0);
+    for (int s = 0; s < kSeats; ++s) {
+        SeatRecord& seat = r.seats[s];
+        const int at = 4 + 28 * s;
+        seat.name = Text(b, at, kNameBytes - 1);
+        seat.scores = U8(b, at + 12);
+        seat.balls = U8(b, at + 13);
+        seat.stars = U8(b, at + 14);
+        seat.victories = static_cast<std::int32_t>(U32(b, at + 16));
+        seat.sitOut = U8(b, at + 20);
+        seat.waitsNextParty = U8(b, at + 21);
+        seat.player = U32(b, at + 24);
+    }
+    for (int c = 0; c < kCards; ++c) {
+        CardRecord& card = r.cards[c];
+        const int at = 116 + 12 * c;
+        card.value = U8(b, at);
+        card.mast = U8(b, at + 1);
+        card.place = U8(b, at + 2);
+        card.indexX = U8(b, at + 3);
+        card.indexY = U8(b, at + 4);
+        card.holder = U32(b, at + 8);
+        if (!GoodCard(card.mast, card.value))
+            return std::nullopt;
+    }
+    r.dealStart = U32(b, 548);
+    return r;
+}
+
+std::optional<PartyRecord> ReadParty(const QByteArray& b) {
+    if (!Fits(b, e_NewParty) && !Fits(b, e_NextGame))
+        return std::nullopt;
+    PartyRecord r;
+    r.id = U8(b, 0);
+    for (int i = 0; i < kCards; ++i) {
+        r.masts[i] = U8(b, 1 + i);
+        r.values[i] = U8(b, 37 + i);
+        if (!GoodCard(r.masts[i], r.values[i]))
+            return std::nullopt;
+    }
+    r.firstPlayer = U32(b, 76);
+    return r;
+}
+
+std::optional<GoCardRecord> ReadGoCard(const QByteArray& b) {
+    if (!Fits(b, e_GoCard) || !GoodCard(U8(b, 1), U8(b, 2)))
+        return std::nullopt;
+    return GoCardRecord{U8(b, 1), U8(b, 2), U32(b, 4)};
+}
+
+std::optional<TurnRecord> ReadTurn(const QByteArray& b) {
+    if (!Fits(b, e_NextPlayerGo) && !Fits(b, e_ContinueGame) && !Fits(b, e_Zanta))
+        return std::nullopt;
+    TurnRecord r;
+    r.id = U8(b, 0);
+    r.player = U32(b, 4);
+    r.afterZanta = r.id == e_NextPlayerGo ? U8(b, 8) : 0;
+    return r;
+}
+
+std::optional<TableRecord> ReadTable(const QByteArray& b) {
+    if ((!Fits(b, e_BitaCards) && !Fits(b, e_ResetCards)) || !GoodCard(U8(b, 1), U8(b, 2)))
+        return std::nullopt;
+    TableRecord r;
+    r.id = U8(b, 0);
+    r.mast = U8(b, 1);
+    r.value = U8(b, 2);
+    r.column = static_cast<std::int32_t>(U32(b, 4));
+    if (r.id == e_BitaCards) {
+        r.beatenMast = U8(b, 8);
+        r.beatenValue = U8(b, 9);
+        if (!GoodCard(r.beatenMast, r.beatenValue))
+            return std::nullopt;
+    }
+    return r;
+}
+
+std::optional<ChatRecord> ReadChat(const QByteArray& b) {
+    if (!Fits(b, e_Chat))
+        return std::nullopt;
+    return ChatRecord{Text(b, 1, kChatBytes), U32(b, 52)};
+}
+
+std::optional<SettingRecord> ReadSetting(const QByteArray& b) {
+    if (!Fits(b, e_SettingGame))
+        return std::nullopt;
+    return SettingRecord{U8(b, 1), U8(b, 2), U8(b, 3), U8(b, 4), U8(b, 5)};
+}
+
+std::optional<QByteArray> Checked(const QByteArray& received) {
+    if (received.isEmpty())
+        return std::nullopt;
+    const int id = U8(received, 0);
+    const int size = RecordSize(id);
+    if (size == 0 || received.size() < size)
+        return std::nullopt;
+    const QByteArray r = received.left(size);
+    bool ok = true;
+    switch (id) {
+    case e_PlayerOrder:
+    case e_DestroyPlayer:
+        ok = ReadPlayerOrder(r).has_value();
+        break;
+    case e_NewParty:
+    case e_NextGame:
+        ok = ReadParty(r).has_value();
+        break;
+    case e_GoCard:
+        ok = ReadGoCard(r).has_value();
+        break;
+    case e_BitaCards:
+    case e_ResetCards:
+        ok = ReadTable(r).has_value();
+        break;
+    default:
+        break;
+    }
+    if (!ok)
+        return std::nullopt;
+    return r;
+}
+
+} // namespace netrec

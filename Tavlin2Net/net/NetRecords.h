@@ -1,0 +1,134 @@
+#pragma once
+// The game's records as they go between peers: fixed layouts, little-endian,
+// the kind in the first byte. Builders zero every byte they do not fill;
+// readers refuse a record that is short or names an impossible card or kind.
+
+#include "PeerSession.h"
+#include "WinTypes.h"
+
+#include <QByteArray>
+#include <array>
+#include <optional>
+
+enum NetMessageId : BYTE {
+    e_PlayerOrder = 1,
+    e_NewParty = 2,
+    e_NextGame = 3,
+    e_GoCard = 4,
+    e_NextPlayerGo = 5,
+    e_BitaCards = 6,
+    e_ResetCards = 7,
+    e_TakeCards = 8,
+    e_ContinueGame = 9,
+    e_Zanta = 10,
+    e_EndDistr = 11,
+    e_Chat = 12,
+    e_SettingGame = 13,
+    e_DestroyPlayer = 14,
+    e_EndTake = 15,
+};
+
+namespace netrec {
+
+constexpr int kNameBytes = 12; // 11 characters and a NUL
+constexpr int kChatBytes = 50;
+constexpr int kSeats = 4;
+constexpr int kCards = 36;
+
+// The size of each kind's record; 0 for an id that is no kind.
+int RecordSize(int id);
+
+struct SeatRecord {
+    QByteArray name; // Windows-1251, cut to 11 bytes
+    BYTE scores = 0;
+    BYTE balls = 0;
+    BYTE stars = 0;
+    std::int32_t victories = 0;
+    BYTE sitOut = 0;
+    BYTE waitsNextParty = 0;
+    DPNID player = 0;
+};
+
+struct CardRecord {
+    BYTE value = 0;
+    BYTE mast = 0;
+    BYTE place = 0;
+    BYTE indexX = 255;
+    BYTE indexY = 255;
+    DPNID holder = 0;
+};
+
+// e_PlayerOrder and e_DestroyPlayer.
+struct PlayerOrderRecord {
+    BYTE id = e_PlayerOrder;
+    std::array<SeatRecord, kSeats> seats{};
+    std::array<CardRecord, kCards> cards{};
+    DPNID dealStart = 0;
+};
+
+// e_NewParty and e_NextGame.
+struct PartyRecord {
+    BYTE id = e_NewParty;
+    std::array<BYTE, kCards> masts{};
+    std::array<BYTE, kCards> values{};
+    DPNID firstPlayer = 0;
+};
+
+struct GoCardRecord {
+    BYTE mast = 0;
+    BYTE value = 0;
+    DPNID player = 0;
+};
+
+// e_NextPlayerGo, e_ContinueGame and e_Zanta: a player and a flag.
+struct TurnRecord {
+    BYTE id = e_NextPlayerGo;
+    DPNID player = 0;
+    BYTE afterZanta = 0; // e_NextPlayerGo only
+};
+
+// e_BitaCards and e_ResetCards.
+struct TableRecord {
+    BYTE id = e_BitaCards;
+    BYTE mast = 0;
+    BYTE value = 0;
+    std::int32_t column = 0;
+    BYTE beatenMast = 0; // e_BitaCards only
+    BYTE beatenValue = 0;
+};
+
+struct ChatRecord {
+    QByteArray text; // Windows-1251, cut to 50 bytes
+    DPNID player = 0;
+};
+
+struct SettingRecord {
+    BYTE closedCardReset = 0;
+    BYTE automaticGame = 0;
+    BYTE lockAddPlayers = 0;
+    BYTE game31 = 0;
+    BYTE gameForStars = 0;
+};
+
+QByteArray Build(const PlayerOrderRecord& r);
+QByteArray Build(const PartyRecord& r);
+QByteArray Build(const GoCardRecord& r);
+QByteArray Build(const TurnRecord& r);
+QByteArray Build(const TableRecord& r);
+QByteArray Build(const ChatRecord& r);
+QByteArray Build(const SettingRecord& r);
+QByteArray BuildSignal(NetMessageId id); // e_TakeCards, e_EndDistr, e_EndTake
+
+std::optional<PlayerOrderRecord> ReadPlayerOrder(const QByteArray& b);
+std::optional<PartyRecord> ReadParty(const QByteArray& b);
+std::optional<GoCardRecord> ReadGoCard(const QByteArray& b);
+std::optional<TurnRecord> ReadTurn(const QByteArray& b);
+std::optional<TableRecord> ReadTable(const QByteArray& b);
+std::optional<ChatRecord> ReadChat(const QByteArray& b);
+std::optional<SettingRecord> ReadSetting(const QByteArray& b);
+
+// The record as the window may read it: cut to its kind's size; nothing when
+// it is shorter than that, of no kind, or names a suit or value out of range.
+std::optional<QByteArray> Checked(const QByteArray& received);
+
+} // namespace netrec

@@ -1,0 +1,214 @@
+// Several peers in one process: the order of session events, the results of
+// connects and hosts, names, and leaving in order.
+
+#include "PeerSession.h"
+#include "TestUtil.h"
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QTcpServer>
+#include <condition_variable>
+#include <mutex>
+
+namespace {
+
+// Collects a peer's events from the session thread.
+class Recorder {
+public:
+    CPeerSession::Callback Callback() {
+        return [this](const PeerEvent& e) {
+            std::lock_guard lock(m_mutex);
+            m_events.push_back(e);
+            m_changed.notify_all();
+        };
+    }
+    std::vector<PeerEvent> Events() {
+        std::lock_guard lock(m_mutex);
+        return m_events;
+    }
+    // Waits for an event of the type; returns it.
+    std::optional<PeerEvent> Wait(PeerEvent::Type type, int timeoutMs = 8000, DPNID player = 0) {
+        std::unique_lock lock(m_mutex);
+        std::optional<PeerEvent> found;
+        m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
+            for (const PeerEvent& e : m_events) {
+                if (e.type == type && (player == 0 || e.player == player)) {
+                    found = e;
+                    return true;
+                }
+            }
+            return false;
+        });
+        return found;
+    }
+    int Count(PeerEvent::Type type) {
+        std::lock_guard lock(m_mutex);
+        return static_cast<int>(std::count_if(m_events.begin(), m_events.end(),
+                                              [&](const PeerEvent& e) { return e.type == type; }));
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::vector<PeerEvent> m_events;
+};
+
+struct Peer {
+    Recorder rec;
+    CPeerSession session{rec.Callback()};
+};
+
+quint16 HostOn(Peer& p, int max = 4) {
+    EXPECT_EQ(p.session.Host(0, max, QHostAddress::LocalHost), S_OK);
+    return p.session.GetLocalHostAddresses().at(0).second;
+}
+
+HRESULT ConnectResult(Peer& p, const QString& host, quint16 port, int timeoutMs = 8000) {
+    EXPECT_EQ(p.session.Connect(host, port), DPNSUCCESS_PENDING);
+    const auto e = p.rec.Wait(PeerEvent::ConnectComplete, timeoutMs);
+    return e ? e->result : E_FAIL;
+}
+
+} // namespace
+
+TEST(PeerSession, JoinReportsLocalPlayerFirstThenOthersThenCompletion) {
+    Peer host, a, b;
+    host.session.SetName(QStringLiteral("Хозяин"));
+    const quint16 port = HostOn(host);
+    ASSERT_EQ(host.rec.Events().at(0).type, PeerEvent::CreatePlayer);
+    EXPECT_EQ(host.rec.Events().at(0).player, host.session.LocalPlayer());
+    EXPECT_NE(host.session.LocalPlayer(), 0u);
+
+    ASSERT_EQ(ConnectResult(a, QStringLiteral("127.0.0.1"), port), S_OK);
+    b.session.SetName(QStringLiteral("Бета"));
+    ASSERT_EQ(ConnectResult(b, QStringLiteral("localhost"), port), S_OK);
+
+    const auto events = b.rec.Events();
+    ASSERT_EQ(events.size(), 4u);
+    EXPECT_EQ(events[0].type, PeerEvent::CreatePlayer);
+    EXPECT_EQ(events[0].player, b.session.LocalPlayer());
+    EXPECT_EQ(events[1].type, PeerEvent::CreatePlayer);
+    EXPECT_EQ(events[2].type, PeerEvent::CreatePlayer);
+    EXPECT_EQ(events[3].type, PeerEvent::ConnectComplete);
+    std::set<DPNID> ids{events[0].player, events[1].player, events[2].player};
+    EXPECT_EQ(ids, (std::set<DPNID>{host.session.LocalPlayer(), a.session.LocalPlayer(),
+                                    b.session.LocalPlayer()}));
+    EXPECT_FALSE(ids.count(0));
+
+    // Everyone learns of b; names and flags read the same everywhere.
+    ASSERT_TRUE(a.rec.Wait(PeerEvent::CreatePlayer, 5000, b.session.LocalPlayer()));
+    for (Peer* p : {&host, &a, &b}) {
+        const auto info = p->session.GetPeerInfo(b.session.LocalPlayer());
+        ASSERT_TRUE(info);
+        EXPECT_EQ(info->name, QStringLiteral("Бета"));
+        const auto hostInfo = p->session.GetPeerInfo(host.session.LocalPlayer());
+        ASSERT_TRUE(hostInfo);
+        EXPECT_TRUE(hostInfo->flags & DPNPLAYER_HOST);
+        EXPECT_EQ(p->session.HostPlayer(), host.session.LocalPlayer());
+        const auto addr = p->session.GetPeerAddress(a.session.LocalPlayer());
+        ASSERT_TRUE(addr);
+        EXPECT_EQ(addr->first, QStringLiteral("127.0.0.1"));
+    }
+    EXPECT_EQ(host.session.GetPeerInfo(host.session.LocalPlayer())->flags,
+              DPNPLAYER_LOCAL | DPNPLAYER_HOST);
+
+    // A name change reaches the others as peer information.
+    a.session.SetName(QStringLiteral("Новое имя"));
+    ASSERT_TRUE(b.rec.Wait(PeerEvent::PeerInfo, 5000, a.session.LocalPlayer()));
+    EXPECT_EQ(b.session.GetPeerInfo(a.session.LocalPlayer())->name, QStringLiteral("Новое имя"));
+
+    // Records: never echoed, reach the others whole.
+    ASSERT_TRUE(a.session.SendToAll(QByteArray("\x04\x01\x02", 3)));
+    ASSERT_TRUE(host.rec.Wait(PeerEvent::Receive, 5000));
+    ASSERT_TRUE(b.rec.Wait(PeerEvent::Receive, 5000));
+    EXPECT_EQ(b.rec.Wait(PeerEvent::Receive)->data, QByteArray("\x04\x01\x02", 3));
+    EXPECT_EQ(b.rec.Wait(PeerEvent::Receive)->player, a.session.LocalPlayer());
+    EXPECT_FALSE(a.session.SendToAll(QByteArray(2000, 'x')));
+
+    // An orderly leave: the others see the departure, the leaver its own end.
+    const DPNID aId = a.session.LocalPlayer();
+    a.session.Close();
+    EXPECT_EQ(a.rec.Count(PeerEvent::TerminateSession), 1);
+    EXPECT_FALSE(a.session.SendToAll("x"));
+    ASSERT_TRUE(host.rec.Wait(PeerEvent::DestroyPlayer, 3000, aId));
+    ASSERT_TRUE(b.rec.Wait(PeerEvent::DestroyPlayer, 3000, aId));
+    EXPECT_EQ(b.rec.Count(PeerEvent::HostMigrate), 0);
+
+    // The host leaves: the earliest remaining joiner takes over and accepts joins.
+    host.session.Close();
+    ASSERT_TRUE(b.rec.Wait(PeerEvent::HostMigrate, 3000, b.session.LocalPlayer()));
+    EXPECT_EQ(b.session.HostPlayer(), b.session.LocalPlayer());
+    Peer c;
+    ASSERT_EQ(ConnectResult(c, QStringLiteral("127.0.0.1"),
+                            b.session.GetLocalHostAddresses().at(0).second),
+              S_OK);
+    EXPECT_EQ(c.session.HostPlayer(), b.session.LocalPlayer());
+    EXPECT_GT(c.session.LocalPlayer(), aId) << "ids are never reused";
+}
+
+TEST(PeerSession, ConnectAndHostResultsArriveWithinTheirTime) {
+    // A port nobody listens on.
+    quint16 closedPort = 0;
+    {
+        QTcpServer s;
+        ASSERT_TRUE(s.listen(QHostAddress::LocalHost));
+        closedPort = s.serverPort();
+    }
+    QElapsedTimer clock;
+    clock.start();
+    {
+        Peer p;
+        EXPECT_EQ(ConnectResult(p, QStringLiteral("127.0.0.1"), closedPort), DPNERR_NOCONNECTION);
+    }
+    {
+        Peer p;
+        EXPECT_EQ(ConnectResult(p, QStringLiteral("no-such-host.invalid"), 2301, 12000),
+                  DPNERR_INVALIDHOSTADDRESS);
+    }
+    EXPECT_LT(clock.elapsed(), 8000);
+
+    // A listener that accepts and never answers.
+    QTcpServer silent;
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
+    {
+        Peer p;
+        clock.restart();
+        EXPECT_EQ(ConnectResult(p, QStringLiteral("127.0.0.1"), silent.serverPort(), 9000),
+                  DPNERR_NORESPONSE);
+        EXPECT_GE(clock.elapsed(), 4500);
+        EXPECT_LT(clock.elapsed(), 7000);
+    }
+    // Hosting on a port in use.
+    {
+        Peer p;
+        EXPECT_EQ(p.session.Host(silent.serverPort(), 4, QHostAddress::LocalHost),
+                  DPNERR_INVALIDDEVICEADDRESS);
+        EXPECT_EQ(p.session.LocalPlayer(), 0u);
+        EXPECT_FALSE(p.session.SendToAll("x"));
+    }
+    // Closing while the connect is pending.
+    {
+        Peer p;
+        EXPECT_EQ(p.session.Connect(QStringLiteral("127.0.0.1"), silent.serverPort()),
+                  DPNSUCCESS_PENDING);
+        p.session.Close();
+        const auto e = p.rec.Wait(PeerEvent::ConnectComplete, 3000);
+        ASSERT_TRUE(e);
+        EXPECT_EQ(e->result, DPNERR_USERCANCEL);
+    }
+    // A full session.
+    {
+        Peer host, a, b;
+        const quint16 port = HostOn(host, 2);
+        EXPECT_EQ(ConnectResult(a, QStringLiteral("127.0.0.1"), port), S_OK);
+        EXPECT_EQ(ConnectResult(b, QStringLiteral("127.0.0.1"), port), DPNERR_SESSIONFULL);
+        EXPECT_EQ(b.session.LocalPlayer(), 0u);
+        // A joiner that is refused can try again elsewhere.
+        host.session.SetMaxPlayers(3);
+        Peer c;
+        EXPECT_EQ(ConnectResult(c, QStringLiteral("127.0.0.1"), port), S_OK);
+        ASSERT_TRUE(a.rec.Wait(PeerEvent::CreatePlayer, 5000, c.session.LocalPlayer()));
+        EXPECT_EQ(a.session.MaxPlayers(), 3);
+    }
+}
