@@ -236,20 +236,28 @@ TEST(ProgramTiming, ResizesWhileCardsMoveLeaveEveryCardInItsPlace) {
     RealPauses glide;
     CPublic& t = p.Table();
     ASSERT_TRUE(p.PressButton(ButtonText::NewParty));
-    const QSize sizes[] = {QSize(800, 650), QSize(1000, 720), QSize(760, 600)};
+    // Sizes the offscreen screen holds whole, so the user's clicks land.
+    const QSize sizes[] = {QSize(800, 650), QSize(720, 620), QSize(760, 600)};
     int resizes = 0;
+    // Where every card lies and whose turn it is: changes with every move.
+    auto table = [&] {
+        QString state = t.m_ButtonText + QString::number(t.m_CurrentPlayer);
+        for (const CCard* c : t.m_Pack.m_Cards)
+            state += QString::asprintf("%d%d%d%d,", c->m_Place, c->m_Player, c->m_IndexX, c->m_IndexY);
+        return state;
+    };
+    QString seen;
     for (int step = 0; step < 30; ++step) {
         // Resize while a worker moves cards, until the table is still again.
-        bool moved = false;
         ASSERT_TRUE(testutil::WaitFor(
             [&] {
                 if (!CPlayWithComputer::IsBusy())
-                    return Idle(p) && (moved || p.IsUsersTurn() || t.m_ShowButton);
-                moved = true;
+                    return Idle(p) && (table() != seen || p.IsUsersTurn());
                 p.Frame().resize(sizes[++resizes % 3]);
                 return false;
             },
             20000));
+        seen = table();
         for (CCard* c : t.m_Pack.m_Cards) {
             const QPoint at = c->GetCardPos();
             const int s = c->m_Player - 1;
