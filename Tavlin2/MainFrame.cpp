@@ -41,8 +41,9 @@ CMainFrame::CMainFrame() {
         m_pAdjustment->m_PagePublicSetting.EnableGame31(game31);
     };
 
-    m_pMenu = new CMainMenu(this, [this](UINT id) { OnCommand(id); },
-                            [this](UINT id, QAction* item) { OnUpdateCommand(id, item); });
+    m_pMenu = new CMainMenu(
+        this, [this](UINT id) { OnCommand(id); },
+        [this](UINT id, QAction* item) { OnUpdateCommand(id, item); });
     setMenuBar(m_pMenu);
 
     m_pAdjustment = new CAdjustment(m_pView);
@@ -145,10 +146,18 @@ void CMainFrame::OnCommand(UINT id) {
         break;
     case ID_HELP_CONTENTS:
     case ID_HELP:
-        CHelpWnd::ShowHelp(this);
+        CHelpWnd::ShowHelp(this, QUrl(QStringLiteral("qrc:/Tavlin2/help/index.html")),
+                           QStringLiteral("Справка - Карточная игра Занта"));
         break;
     case ID_APP_ABOUT: {
-        CAboutDlg about(this);
+        // The icon's static is 1086, the version line 1087, then 1088..1092.
+        CAboutDlg about(this, 1086, 1087,
+                        {QStringLiteral("Tavlin Version 2.01"),
+                         QStringLiteral("Карточная игра Занта"),
+                         QStringLiteral("Программа: команда Tavlin"),
+                         QStringLiteral("Рисунки карт и столов: команда Tavlin"),
+                         QStringLiteral("Версия для Linux, на Qt 6"),
+                         QStringLiteral("Правила: меню \"Справка\" или F1")});
         about.DoModal();
         break;
     }
