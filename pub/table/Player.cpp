@@ -16,6 +16,8 @@ CPlayer& CPlayer::operator=(const CPlayer& other) {
     m_Victory = other.m_Victory;
     m_LabelName = other.m_LabelName;
     m_Out = other.m_Out;
+    m_PlayerID = other.m_PlayerID;
+    m_Waiting = other.m_Waiting;
     m_Tablo.SetScoreValue(other.m_Tablo.GetScoresValue());
     m_Tablo.SetBallsValue(other.m_Tablo.GetBallsValue());
     m_Star.ResetStars(other.m_Star.GetNumberStars());

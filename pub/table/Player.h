@@ -8,6 +8,8 @@
 
 #include <QString>
 
+#include <cstdint>
+
 class CWnd;
 class QPainter;
 
@@ -34,4 +36,9 @@ public:
     CTablo m_Tablo;
     bool m_Out;
     CStar m_Star;
+    // The network program: the peer-session id of the seat's player (0 for
+    // an empty seat), and whether he joined during a party and waits for
+    // the next one.
+    std::uint32_t m_PlayerID = 0;
+    bool m_Waiting = false;
 };

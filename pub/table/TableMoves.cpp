@@ -46,14 +46,31 @@ int CTableMoves::DrawFirstSeat(const std::function<int()>& random, int lastDrawn
     return seat;
 }
 
-void CTableMoves::StartGame() {
+void CTableMoves::StartGame() { StartGame(nullptr, nullptr); }
+
+void CTableMoves::StartGame(char* masts, char* values) {
     CPublic& t = m_Table;
     for (auto& seat : t.m_Players)
         seat.ResetScores();
     ++t.m_NumberGame;
     CPublic::MoveScope scope(t);
-    t.m_Pack.ShufflePack();
+    if (masts && values)
+        t.m_Pack.ShufflePack(masts, values);
+    else
+        t.m_Pack.ShufflePack();
     t.m_Pack.CardsToPack(true);
+}
+
+bool CTableMoves::StartGameAs(const char* masts, const char* values) {
+    CPublic& t = m_Table;
+    CPublic::MoveScope scope(t);
+    if (!t.m_Pack.ArrayShuffle(masts, values))
+        return false;
+    for (auto& seat : t.m_Players)
+        seat.ResetScores();
+    ++t.m_NumberGame;
+    t.m_Pack.CardsToPack(true);
+    return true;
 }
 
 int CTableMoves::DistrCards(int firstSeat) {
@@ -108,19 +125,10 @@ void CTableMoves::AnswerCard(int seat, CCard* card) {
     // down or face up (a beat after a throw would leave an answer that can
     // never be complete).
     const bool throwingAlready = t.IsCardsTableReset(seat);
-    bool beaten = false;
-    if (!throwingAlready && t.IsCanBita(seat)) {
-        CCard* targets[kHandCards] = {};
-        t.SortCardsTable(targets, seat);
-        for (CCard* target : targets) {
-            if (target && t.CompareCards(card, target)) {
-                t.BitaCard(card, target);
-                beaten = true;
-                break;
-            }
-        }
-    }
-    if (!beaten) {
+    CCard* target = AnswerTarget(seat, card);
+    if (target)
+        t.BitaCard(card, target);
+    else {
         ThrowCard(card);
         // Cannot beat everything: the cards laid so far go face down too.
         if (!throwingAlready)
@@ -129,6 +137,18 @@ void CTableMoves::AnswerCard(int seat, CCard* card) {
                     ThrowCard(c);
     }
     t.CorrectLocationCardsTable();
+}
+
+CCard* CTableMoves::AnswerTarget(int seat, const CCard* card) {
+    CPublic& t = m_Table;
+    if (!card || t.IsCardsTableReset(seat) || !t.IsCanBita(seat))
+        return nullptr;
+    CCard* targets[kHandCards] = {};
+    t.SortCardsTable(targets, seat);
+    for (CCard* target : targets)
+        if (target && t.CompareCards(card, target))
+            return target;
+    return nullptr;
 }
 
 void CTableMoves::FinishMove() {
@@ -155,9 +175,9 @@ int CTableMoves::GameWinner() {
     return winner != -1 ? winner : m_Table.GetWinnerAllCardsTaken();
 }
 
-void CTableMoves::ShowZanta(int holder) {
+void CTableMoves::ShowZanta(int holder, bool evenUser) {
     CPublic& t = m_Table;
-    if (holder == 1)
+    if (holder == 1 && !evenUser)
         return;
     for (CCard* c : t.m_Pack.m_Cards)
         if (c && c->m_Place == e_Hand && c->m_Player == holder)

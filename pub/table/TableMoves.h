@@ -25,6 +25,12 @@ public:
     // A new game: scores to 0, the game number counted, the pack shuffled and
     // gathered.
     void StartGame();
+    // The same for the peer that deals a network game: the shuffle is
+    // written to masts and values (36 each) for the other tables.
+    void StartGame(char* masts, char* values);
+    // The same for a table that follows another's shuffle; false (and
+    // nothing changed) when the arrays are not an order of this deck.
+    bool StartGameAs(const char* masts, const char* values);
     // Fills every active seat up to three cards from the pack, the given seat
     // first, and turns up the trump card. Returns the seat now holding a
     // zanta, which becomes the current player, or 0.
@@ -41,6 +47,9 @@ public:
     // throws the card and every card it laid face up in this circle; a seat
     // that threw once throws every further card of the circle.
     void AnswerCard(int seat, CCard* card);
+    // What AnswerCard would do with card, changing nothing: the card it
+    // would cover, or null when it would be thrown.
+    CCard* AnswerTarget(int seat, const CCard* card);
     // After a computer seat's move: the table laid out, the circle checked,
     // the turn passed on.
     void FinishMove();
@@ -51,8 +60,9 @@ public:
     // The winner of the game, or -1 while it goes on (a game whose cards are
     // all taken is over even when nobody passed 30 points).
     int GameWinner();
-    // A zanta holder other than the user shows his hand face up.
-    void ShowZanta(int holder);
+    // A zanta holder other than the user shows his hand face up; evenUser
+    // shows the user's own hand too (the network tables show every hand).
+    void ShowZanta(int holder, bool evenUser = false);
     // Scores a finished game: stars or balls, the winner's victory counted and
     // shown. Returns IsEndParty's bits.
     int EndGame(int winner);

@@ -1,0 +1,233 @@
+#include "NetSeats.h"
+
+#include "Card.h"
+#include "Cp1251.h"
+
+#include <QStringList>
+#include <algorithm>
+
+namespace {
+constexpr int kTrumpBonus = 9;
+
+int BaseValue(int value) { return value > kTrumpBonus ? value - kTrumpBonus : value; }
+} // namespace
+
+int CNetSeats::SeatOf(DPNID player) const {
+    if (player == 0)
+        return 0;
+    for (int s = 1; s <= CPublic::kMaxPlayers; ++s)
+        if (m_Table.m_Players[s - 1].m_PlayerID == player)
+            return s;
+    return 0;
+}
+
+DPNID CNetSeats::IdOf(int seat) const {
+    return seat >= 1 && seat <= CPublic::kMaxPlayers ? m_Table.m_Players[seat - 1].m_PlayerID : 0;
+}
+
+int CNetSeats::Count() const {
+    int n = 0;
+    while (n < CPublic::kMaxPlayers && m_Table.m_Players[n].m_PlayerID != 0)
+        ++n;
+    return n;
+}
+
+netrec::PlayerOrderRecord CNetSeats::Build(DPNID dealStart) const {
+    netrec::PlayerOrderRecord r;
+    for (int s = 0; s < CPublic::kMaxPlayers; ++s) {
+        const CPlayer& p = m_Table.m_Players[s];
+        if (p.m_PlayerID == 0)
+            continue;
+        netrec::SeatRecord& seat = r.seats[static_cast<size_t>(s)];
+        seat.name = Cp1251Field(p.m_LabelName.GetCaption(), netrec::kNameBytes);
+        seat.scores = static_cast<BYTE>(std::clamp(p.m_Tablo.GetScoresValue(), 0, 255));
+        seat.balls = static_cast<BYTE>(std::clamp(p.m_Tablo.GetBallsValue(), 0, 255));
+        seat.stars = static_cast<BYTE>(std::clamp(p.m_Star.GetNumberStars(), 0, 255));
+        seat.victories = p.m_Victory;
+        seat.sitOut = p.m_Out ? 1 : 0;
+        seat.waitsNextParty = p.m_Waiting ? 1 : 0;
+        seat.player = p.m_PlayerID;
+    }
+    const auto& cards = m_Table.m_Pack.m_Cards;
+    for (size_t k = 0; k < cards.size() && k < r.cards.size(); ++k) {
+        const CCard* c = cards[k];
+        netrec::CardRecord& card = r.cards[k];
+        card.value = static_cast<BYTE>(c->m_Value);
+        card.mast = static_cast<BYTE>(c->m_Mast);
+        card.place = static_cast<BYTE>(c->m_Place);
+        card.indexX = static_cast<BYTE>(c->m_IndexX);
+        card.indexY = static_cast<BYTE>(c->m_IndexY);
+        card.holder = IdOf(c->m_Player);
+    }
+    r.dealStart = dealStart;
+    return r;
+}
+
+std::vector<DPNID> CNetSeats::CardHolders() const {
+    std::vector<DPNID> holders;
+    for (const CCard* c : m_Table.m_Pack.m_Cards)
+        holders.push_back(IdOf(c->m_Player));
+    return holders;
+}
+
+void CNetSeats::RestoreHolders(const std::vector<DPNID>& holders) {
+    auto& cards = m_Table.m_Pack.m_Cards;
+    for (size_t k = 0; k < cards.size() && k < holders.size(); ++k) {
+        CCard* c = cards[k];
+        if (c->m_Place == e_Pack) {
+            c->m_Player = 0;
+            continue;
+        }
+        const int seat = SeatOf(holders[k]);
+        c->m_Player = seat;
+        if (seat == 0) {
+            // Its holder is gone: the card goes back to the pack.
+            c->m_Place = e_Pack;
+            c->m_IndexX = c->m_IndexY = -1;
+        }
+    }
+}
+
+int CNetSeats::Apply(const netrec::PlayerOrderRecord& order, DPNID local, bool withCards) {
+    std::vector<const netrec::SeatRecord*> seats;
+    for (const auto& s : order.seats)
+        if (s.player != 0 && std::none_of(seats.begin(), seats.end(),
+                                          [&](auto* o) { return o->player == s.player; }))
+            seats.push_back(&s);
+    const auto self = std::find_if(seats.begin(), seats.end(), [&](auto* s) { return s->player == local; });
+    if (self == seats.end())
+        return 0;
+    std::rotate(seats.begin(), self, seats.end());
+
+    const std::vector<DPNID> holders = CardHolders();
+    const int n = static_cast<int>(seats.size());
+    for (int s = 0; s < CPublic::kMaxPlayers; ++s) {
+        CPlayer& p = m_Table.m_Players[s];
+        if (s >= n) {
+            p.m_PlayerID = 0;
+            p.m_Waiting = false;
+            continue;
+        }
+        const netrec::SeatRecord& r = *seats[static_cast<size_t>(s)];
+        p.m_PlayerID = r.player;
+        const QString name = Cp1251ToUnicode(r.name);
+        if (p.m_LabelName.GetCaption() != name)
+            p.SetName(name);
+        p.m_Tablo.SetScoreValue(r.scores);
+        p.m_Tablo.SetBallsValue(r.balls);
+        if (p.m_Star.GetNumberStars() != r.stars)
+            p.m_Star.ResetStars(r.stars);
+        p.m_Victory = r.victories;
+        p.m_Out = r.sitOut != 0;
+        p.m_Waiting = r.waitsNextParty != 0;
+    }
+    m_Table.m_NumberPlayers = std::max(n, 1);
+    if (withCards)
+        TakeCards(order);
+    else
+        RestoreHolders(holders);
+    return n;
+}
+
+void CNetSeats::TakeCards(const netrec::PlayerOrderRecord& order) {
+    CPack& pack = m_Table.m_Pack;
+    char masts[netrec::kCards];
+    char values[netrec::kCards];
+    int trump = 0;
+    for (int k = 0; k < netrec::kCards; ++k) {
+        const auto& c = order.cards[static_cast<size_t>(k)];
+        masts[k] = static_cast<char>(c.mast);
+        values[k] = static_cast<char>(BaseValue(c.value));
+        if (c.value > kTrumpBonus)
+            trump = c.mast;
+    }
+    if (!pack.ArrayShuffle(masts, values))
+        return;
+    if (trump != 0) {
+        pack.SetKozir(trump);
+        pack.m_KozirState = 2;
+    }
+    for (size_t k = 0; k < pack.m_Cards.size() && k < order.cards.size(); ++k) {
+        CCard* c = pack.m_Cards[k];
+        const auto& r = order.cards[k];
+        c->m_Place = r.place;
+        c->m_Player = c->m_Place == e_Pack ? 0 : SeatOf(r.holder);
+        if (c->m_Place != e_Pack && c->m_Player == 0)
+            c->m_Place = e_Pack;
+        c->m_IndexX = static_cast<std::int8_t>(r.indexX);
+        c->m_IndexY = static_cast<std::int8_t>(r.indexY);
+        const bool faceUp = c->m_Place == e_Going || (c->m_Place == e_Reset && !m_Table.m_ClosedCardReset) ||
+                            (c->m_Place == e_Hand && c->m_Player == 1);
+        c->CardOpen(faceUp);
+    }
+}
+
+int CNetSeats::Compact() {
+    const std::vector<DPNID> holders = CardHolders();
+    std::vector<CPlayer> kept;
+    for (const CPlayer& p : m_Table.m_Players)
+        if (p.m_PlayerID != 0)
+            kept.push_back(p);
+    const int n = static_cast<int>(kept.size());
+    for (int s = 0; s < CPublic::kMaxPlayers; ++s) {
+        CPlayer& p = m_Table.m_Players[s];
+        if (s < n) {
+            if (p.m_LabelName.GetCaption() != kept[static_cast<size_t>(s)].m_LabelName.GetCaption() ||
+                p.m_PlayerID != kept[static_cast<size_t>(s)].m_PlayerID)
+                p = kept[static_cast<size_t>(s)];
+        } else {
+            p.m_PlayerID = 0;
+            p.m_Waiting = false;
+        }
+    }
+    m_Table.m_NumberPlayers = std::max(n, 1);
+    RestoreHolders(holders);
+    return n;
+}
+
+int CNetSeats::SeatOfDealStart(const netrec::PlayerOrderRecord& order) const {
+    return SeatOf(order.dealStart);
+}
+
+QString CNetSeats::Dump(int gameNumber) const {
+    QStringList out;
+    const CPublic& t = m_Table;
+    out << QStringLiteral("game %1 trump %2 current %3 players %4")
+               .arg(gameNumber)
+               .arg(const_cast<CPack&>(t.m_Pack).GetKozirMast())
+               .arg(IdOf(t.m_CurrentPlayer))
+               .arg(t.m_NumberPlayers);
+    QStringList seats;
+    for (const CPlayer& p : t.m_Players) {
+        if (p.m_PlayerID == 0)
+            continue;
+        seats << QStringLiteral("seat %1 %2 scores %3 balls %4 stars %5 victories %6 out %7 waits %8")
+                     .arg(p.m_PlayerID)
+                     .arg(p.m_LabelName.GetCaption())
+                     .arg(p.m_Tablo.GetScoresValue())
+                     .arg(p.m_Tablo.GetBallsValue())
+                     .arg(p.m_Star.GetNumberStars())
+                     .arg(p.m_Victory)
+                     .arg(p.m_Out)
+                     .arg(p.m_Waiting);
+    }
+    seats.sort();
+    out << seats;
+    QStringList cards;
+    int packIndex = 0;
+    for (const CCard* c : t.m_Pack.m_Cards) {
+        QString line = QStringLiteral("card %1.%2 place %3 holder %4")
+                           .arg(c->m_Mast)
+                           .arg(BaseValue(c->m_Value), 2, 10, QChar('0'))
+                           .arg(c->m_Place)
+                           .arg(IdOf(c->m_Player));
+        if (c->m_Place == e_Going || c->m_Place == e_Reset)
+            line += QStringLiteral(" at %1,%2").arg(c->m_IndexX).arg(c->m_IndexY);
+        if (c->m_Place == e_Pack)
+            line += QStringLiteral(" pack %1").arg(packIndex++);
+        cards << line;
+    }
+    cards.sort();
+    out << cards;
+    return out.join('\n');
+}
