@@ -49,8 +49,7 @@ CMainFrame::CMainFrame() {
     m_pAdjustment = new CAdjustment(m_pView);
     m_pAdjustment->SetActivePage(&m_pAdjustment->m_PageView);
     m_pAdjustment->hide();
-    connect(m_pAdjustment, &QDialog::finished, this, [this] { m_SheetOpen = false; });
-    m_pView->installEventFilter(this);
+    m_pAdjustment->FollowFrame(this);
 
     ReadSettings();
 
@@ -136,9 +135,7 @@ void CMainFrame::OnCommand(UINT id) {
         return;
     switch (id) {
     case ID_SETTINGS:
-        m_SheetOpen = true;
-        m_pAdjustment->show();
-        m_pAdjustment->raise();
+        m_pAdjustment->Open();
         break;
     case ID_EXIT:
         // Through the same safe path as the close box, without saving the place.
@@ -206,6 +203,7 @@ void CMainFrame::RequestClose(bool savePlacement) {
     m_CloseRequested = true;
     m_pView->RunWhenIdle([this] {
         m_Closing = true;
+        m_pAdjustment->Retire();
         m_pView->StopPlay();
         // Not from inside the close box's own close, which would refuse it.
         QTimer::singleShot(0, this, [this] { close(); });
@@ -225,29 +223,4 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
 
 void CMainFrame::contextMenuEvent(QContextMenuEvent* event) {
     m_pMenu->TrackPopupMenu(event->globalPos());
-}
-
-// The settings sheet goes and comes back with the window (minimise and
-// restore); closed by the user, it stays closed.
-bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_pView && event->type() == QEvent::Hide)
-        m_pAdjustment->hide();
-    else if (watched == m_pView && event->type() == QEvent::Show)
-        RestoreSheet();
-    return QMainWindow::eventFilter(watched, event);
-}
-
-void CMainFrame::changeEvent(QEvent* event) {
-    QMainWindow::changeEvent(event);
-    if (event->type() != QEvent::WindowStateChange)
-        return;
-    if (windowState() & Qt::WindowMinimized)
-        m_pAdjustment->hide();
-    else
-        RestoreSheet();
-}
-
-void CMainFrame::RestoreSheet() {
-    if (m_SheetOpen && !m_Closing && !m_pAdjustment->isVisible())
-        m_pAdjustment->show();
 }

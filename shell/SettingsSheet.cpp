@@ -31,6 +31,29 @@ CSettingsSheet::CSettingsSheet(CWnd* view)
 
     if (view)
         view->installEventFilter(this);
+    connect(this, &QDialog::finished, this, [this] { m_bUserOpen = false; });
+}
+
+void CSettingsSheet::Open() {
+    m_bUserOpen = true;
+    show();
+    raise();
+}
+
+void CSettingsSheet::Retire() {
+    m_bRetired = true;
+    hide();
+}
+
+void CSettingsSheet::FollowFrame(QWidget* frame) {
+    m_pFrame = frame;
+    if (frame)
+        frame->installEventFilter(this);
+}
+
+void CSettingsSheet::Restore() {
+    if (m_bUserOpen && !m_bRetired && !isVisible())
+        show();
 }
 
 void CSettingsSheet::AddGeneralPage(CPropertyPage* page) {
@@ -57,6 +80,14 @@ bool CSettingsSheet::eventFilter(QObject* watched, QEvent* event) {
     // Settings for a table nobody sees make no sense.
     if (watched == m_pView && event->type() == QEvent::Hide)
         hide();
+    else if (watched == m_pView && event->type() == QEvent::Show)
+        Restore();
+    else if (watched == m_pFrame && m_pFrame && event->type() == QEvent::WindowStateChange) {
+        if (m_pFrame->windowState() & Qt::WindowMinimized)
+            hide();
+        else
+            Restore();
+    }
     return QDialog::eventFilter(watched, event);
 }
 

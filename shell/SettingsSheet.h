@@ -4,7 +4,9 @@
 // game window that owns it: it is made hidden together with the window, both
 // pages are created at once so the window can set their controls from the
 // stored settings, its close box only hides it, and it hides whenever the
-// window is hidden. Both pages report to the window.
+// window is hidden or the frame minimised. Opened by the user, it comes back
+// with the window; closed by the user, it stays closed. Both pages report to
+// the window.
 
 #include "PageView.h"
 
@@ -25,6 +27,13 @@ public:
     CPropertyPage* GetActivePage() const;
     void SetActivePage(CPropertyPage* page);
 
+    // "Настройки": shows the sheet and keeps it with the window from now on.
+    void Open();
+    // The frame is closing: hidden, and it never comes back.
+    void Retire();
+    // Hides and shows with the frame's minimise and restore.
+    void FollowFrame(QWidget* frame);
+
     CPageView m_PageView;
     CWnd* const m_pView;
 
@@ -38,5 +47,10 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void Restore();
+
     QTabWidget* m_pTabs;
+    QWidget* m_pFrame = nullptr;
+    bool m_bUserOpen = false; // the user opened it and has not closed it
+    bool m_bRetired = false;
 };
