@@ -10,7 +10,8 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    platform::SetUpApplication(QStringLiteral("Tavlin2"), QStringLiteral("zanta"));
+    platform::SetUpApplication(QStringLiteral("Tavlin2"), QStringLiteral("zanta"),
+                              QStringLiteral("zanta"));
 
     CMainFrame frame;
     frame.show();

@@ -11,7 +11,8 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    platform::SetUpApplication(QStringLiteral("Tavlin2Net"), QStringLiteral("zanta-net"));
+    platform::SetUpApplication(QStringLiteral("Tavlin2Net"), QStringLiteral("zanta-net"),
+                              QStringLiteral("zanta"));
 
     CNetMainFrame frame;
     // A window that closes hidden (leaving a running game) ends the program too.
