@@ -122,6 +122,7 @@ QString CTestControl::Execute(const QString& line) {
         const uint port = words.value(2).toUInt(&ok);
         if (address.isEmpty() || !ok || port > 65535)
             return QStringLiteral("error usage: join <address> <port>");
+        dp.m_BindAddress = QHostAddress::LocalHost; // a joiner listens for the later peers too
         const HRESULT hr = dp.Connect(address.constData(), port);
         return hr == DPNSUCCESS_PENDING ? QStringLiteral("ok") : hresult(hr);
     }

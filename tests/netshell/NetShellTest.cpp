@@ -17,6 +17,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMenu>
 #include <QSignalSpy>
@@ -241,4 +242,37 @@ TEST(NetShellControl, AnswersEveryCommandWithOneLine) {
     EXPECT_EQ(control.Execute("frobnicate"), "error unknown command");
     const QString dump = control.Execute("dump");
     EXPECT_TRUE(dump.startsWith("dump ") && !dump.contains('\n')) << dump.toStdString();
+}
+
+TEST(NetShellFrame, LeavingAGameOfTwoHidesAtOnceAndEndsWithinTenSeconds) {
+    testsettings::Set(CNetSettings::kKey, "ShowNameWnd", REG_DWORD, Dword(0));
+    CNetMainFrame host;
+    CNetMainFrame guest;
+    host.show();
+    guest.show();
+    guest.View()->ChangeName(QStringLiteral("Гость"));
+    CTestControl hostControl(&host, QStringLiteral("stdio"));
+    CTestControl guestControl(&guest, QStringLiteral("stdio"));
+    // Port 0: the system picks a free one, which the session then reports.
+    ASSERT_EQ(hostControl.Execute("host 0 2"), "ok");
+    QByteArray address;
+    DWORD port = 0;
+    ASSERT_EQ(host.View()->m_DirectPlay.GetLocalAddress(address, port), S_OK);
+    ASSERT_EQ(guestControl.Execute(QStringLiteral("join 127.0.0.1 %1").arg(port)), "ok");
+    ASSERT_TRUE(testutil::WaitFor(
+        [&] { return host.View()->NumberPlayers() == 2 && guest.View()->NumberPlayers() == 2; },
+        10000));
+
+    QSignalSpy closed(&guest, &CNetMainFrame::Closed);
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_FALSE(guest.close()); // not yet closed, but gone from the screen
+    EXPECT_FALSE(guest.isVisible());
+    EXPECT_TRUE(guest.m_CloseRequested);
+    EXPECT_TRUE(testutil::WaitFor([&] { return closed.count() == 1; }, 12000));
+    EXPECT_LT(clock.elapsed(), 11000);
+    // Leaving a game keeps the window's place for the next start.
+    EXPECT_FALSE(testsettings::Get("Public", "Left").isEmpty());
+    // The other side is alone again.
+    EXPECT_TRUE(testutil::WaitFor([&] { return host.View()->NumberPlayers() == 1; }, 10000));
 }
