@@ -11,13 +11,13 @@
 #include "MyLabel.h"
 #include "NameDlg.h"
 #include "Resources.h"
+#include "ShellStart.h"
 #include "Star.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QFile>
-#include <QListWidget>
 #include <QTimer>
 
 namespace {
@@ -94,14 +94,8 @@ void CMainFrame::ReadSettings() {
     v.SetGameForStars(s.m_GameForStars);
     page.SetCheck(IDC_CHECK_STARS, s.m_GameForStars);
     v.SetGameKind(s.m_Game31);
-    t.m_Pack.SetShirt(static_cast<unsigned>(s.m_ShirtNumber));
-    auto& view = m_pAdjustment->m_PageView;
-    view.m_listShirts->setCurrentRow(s.m_ShirtNumber - CCompSettings::kFirstShirt);
-    t.m_TableImageFile = s.m_TableImageFile;
-    t.SetTable(s.EffectiveTable());
-    view.m_listTables->setCurrentRow(t.GetNumberTable());
-    t.SetBG(static_cast<char>(s.m_BGNumber));
-    view.m_listBg->setCurrentRow(s.m_BGNumber);
+    shellstart::ApplyLook(t, m_pAdjustment->m_PageView, s.m_ShirtNumber, s.m_TableNumber,
+                          s.m_TableImageFile, s.m_BGNumber);
     for (int k = 0; k < 3; ++k)
         t.m_Players[k + 1].SetName(s.m_NameComp[k]);
     v.m_NoShowNameWnd = s.m_NoShowNameWnd;

@@ -12,6 +12,7 @@
 #include "NetMenu.h"
 #include "NetSettings.h"
 #include "Resources.h"
+#include "ShellStart.h"
 #include "Star.h"
 // TODO(netui): plain includes once Tavlin2NetUi is merged.
 #if ZANTA_HAVE_NETUI
@@ -23,7 +24,6 @@
 #include <QAbstractEventDispatcher>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
-#include <QListWidget>
 #include <QTimer>
 
 using namespace netcmd;
@@ -151,14 +151,8 @@ void CNetMainFrame::ReadSettings() {
     t.m_Game31 = s.m_Game31;
     v.SetGameKind(s.m_Game31, false);
 
-    t.m_Pack.SetShirt(static_cast<unsigned>(s.m_ShirtNumber));
-    CPageView& look = m_pAdjustment->m_PageView;
-    look.m_listShirts->setCurrentRow(s.m_ShirtNumber - settingstable::kFirstShirt);
-    t.m_TableImageFile = s.m_TableImageFile;
-    t.SetTable(s.EffectiveTable());
-    look.m_listTables->setCurrentRow(t.GetNumberTable());
-    t.SetBG(static_cast<char>(s.m_BGNumber));
-    look.m_listBg->setCurrentRow(s.m_BGNumber);
+    shellstart::ApplyLook(t, m_pAdjustment->m_PageView, s.m_ShirtNumber, s.m_TableNumber,
+                          s.m_TableImageFile, s.m_BGNumber);
     t.m_Sound = s.m_Sound;
     flag(IDC_SOUND, s.m_Sound);
 }
