@@ -145,16 +145,16 @@ void CNetMainFrame::ReadSettings() {
     ShowChat(s.m_ShowTelegraph);
     t.m_Pack.ShowAinmationCards(s.m_ShowAnimation);
     flag(IDC_ANIMATION, s.m_ShowAnimation);
-    v.m_GameForStars = s.m_GameForStars;
-    v.SetGameForStars(s.m_GameForStars, false);
-    flag(IDC_GAME_FOR_STARS, s.m_GameForStars);
-    t.m_Game31 = s.m_Game31;
-    v.SetGameKind(s.m_Game31, false);
-
     shellstart::ApplyLook(t, m_pAdjustment->m_PageView, s.m_ShirtNumber, s.m_TableNumber,
                           s.m_TableImageFile, s.m_BGNumber);
     t.m_Sound = s.m_Sound;
     flag(IDC_SOUND, s.m_Sound);
+    // Last, once nothing else here touches the table: both go on through
+    // the game window's strand.
+    v.m_GameForStars = s.m_GameForStars;
+    v.SetGameForStars(s.m_GameForStars, false);
+    flag(IDC_GAME_FOR_STARS, s.m_GameForStars);
+    v.SetGameKind(s.m_Game31, false);
 }
 
 void CNetMainFrame::WriteSettings() {
