@@ -132,9 +132,14 @@ void CPlayNet::Refuse(DPNID sender, const char* what) {
     m_DirectPlay.m_Log.Append(QStringLiteral("Ignored - %1 from %2\r\n").arg(what).arg(sender).toLatin1().constData());
 }
 
+UINT CPlayNet::Paced(UINT ms) const {
+    return static_cast<UINT>(static_cast<long long>(ms) * m_PacePercent.load() / 100);
+}
+
 void CPlayNet::Arm(UINT id, UINT ms) {
     if (m_Stopped)
         return;
+    ms = Paced(ms);
     platform::PostToGuiThread([this, id, ms] {
         if (!m_Stopped)
             SetTimer(id, ms);
@@ -287,7 +292,7 @@ void CPlayNet::Publish() {
     m_GameRuns = m_GameOn;
     m_Game31 = m_Public.m_Game31;
     // The party's leader: the first seat in the host's order that plays.
-    const int host = std::max(LocalSeatOf(m_DirectPlay.m_HostPlayer.load()), 1);
+    const int host = std::max(LocalSeatOf(m_DirectPlay.HostPlayer()), 1);
     const int n = m_Seats.Count();
     bool leader = false;
     for (int k = 0; k < n; ++k) {
@@ -298,6 +303,10 @@ void CPlayNet::Publish() {
         }
     }
     m_PartyLeader = leader || n <= 1;
+    const CPublic& t = m_Public;
+    m_CanAct = (m_GameOn && !m_DealPending && !m_FirstTurnDue && t.m_CurrentPlayer == 1 &&
+                !t.m_MoveBlocked) ||
+               !ButtonCaption().isEmpty();
 }
 
 // ---- The window's thread ----
@@ -352,6 +361,7 @@ void CPlayNet::OnSessionPost(LPARAM ticket) {
         break;
     case WM_DP_RECEIVE: {
         QByteArray record = post->record;
+        ++m_Received;
         Step(kErrDispatch, [this, player, record] { Dispatch(player, record); });
         break;
     }
@@ -396,7 +406,7 @@ void CPlayNet::OnTimer(UINT id) {
         // Tried again every interval until the table is still.
         KillTimer(id);
         if (!IsIdle()) {
-            SetTimer(id, kBarrierPollMs);
+            SetTimer(id, Paced(kBarrierPollMs));
             break;
         }
         if (id == TIMER_END_DISTR)
@@ -688,8 +698,9 @@ void CPlayNet::LeaveSession() {
 }
 
 void CPlayNet::Send(const QByteArray& record) {
-    if (m_DirectPlay.m_SessionState != 0)
-        m_DirectPlay.SendTo(record.constData(), static_cast<DWORD>(record.size()));
+    if (m_DirectPlay.m_SessionState != 0 &&
+        m_DirectPlay.SendTo(record.constData(), static_cast<DWORD>(record.size())) == S_OK)
+        ++m_Sent;
 }
 
 void CPlayNet::SendTurnRecord(NetMessageId id, DPNID player, bool zanta) {
@@ -926,8 +937,22 @@ void CPlayNet::AfterDeparture(DPNID nextDealer) {
     CheckBarriers();
 }
 
+bool CPlayNet::FromHost(DPNID sender, const netrec::PlayerOrderRecord& order) const {
+    if (IsHost())
+        return false;
+    if (sender == m_DirectPlay.HostPlayer())
+        return true;
+    // A host that took over may speak before this peer learned of it: the
+    // session makes the earliest member left the host.
+    DPNID lowest = 0;
+    for (const auto& seat : order.seats)
+        if (seat.player != 0 && (lowest == 0 || seat.player < lowest))
+            lowest = seat.player;
+    return sender == lowest;
+}
+
 void CPlayNet::ApplyDeparture(DPNID sender, const netrec::PlayerOrderRecord& order) {
-    if (sender != m_DirectPlay.m_HostPlayer.load() || IsHost())
+    if (!FromHost(sender, order))
         return Refuse(sender, "seat order from a peer that is not the host");
     // The departed: every seated player the record no longer has.
     std::vector<DPNID> gone;
@@ -1049,7 +1074,7 @@ void CPlayNet::Dispatch(DPNID sender, const QByteArray& bytes) {
 }
 
 void CPlayNet::ApplyPlayerOrder(DPNID sender, const netrec::PlayerOrderRecord& order) {
-    if (IsHost() || sender != m_DirectPlay.m_HostPlayer.load())
+    if (!FromHost(sender, order))
         return Refuse(sender, "seat order from a peer that is not the host");
     const DPNID local = LocalId();
     const auto own = std::find_if(order.seats.begin(), order.seats.end(),
@@ -1208,8 +1233,12 @@ void CPlayNet::CheckBarriers() {
         m_TakePending = false;
     if (m_DealPending && m_DistrAwaited.empty()) {
         m_DealPending = false;
-        if (m_Dealer && m_GameOn)
+        if (m_Dealer && m_GameOn) {
+            // The dealer's own deal is over (its steps run in order): the
+            // others hear so before they hear whose turn it is.
+            SendEndOf(false);
             AfterDeal();
+        }
     }
     if (IsHost() && !m_Joiners.empty() && !m_DealPending && !m_TakePending)
         Arm(TIMER_SEAT, 0);
@@ -1230,6 +1259,7 @@ void CPlayNet::AfterDeal() {
 }
 
 void CPlayNet::ApplyZanta(DPNID sender, const netrec::TurnRecord& r) {
+    DealerDone(sender);
     if (sender != m_DealerId || !m_FirstTurnDue)
         return Refuse(sender, "a zanta from a peer that did not deal");
     (void)r;
@@ -1248,8 +1278,17 @@ void CPlayNet::PassTurn(int seat, bool zanta) {
     AnnounceTurn(zanta);
 }
 
+void CPlayNet::DealerDone(DPNID sender) {
+    // Whatever the dealer speaks after his deal comes after his deal's end.
+    if (m_DealPending && sender == m_DealerId) {
+        m_DistrAwaited.erase(sender);
+        CheckBarriers();
+    }
+}
+
 void CPlayNet::ApplyTurn(DPNID sender, const netrec::TurnRecord& r) {
     CPublic& t = m_Public;
+    DealerDone(sender);
     const int seat = LocalSeatOf(r.player);
     const bool fromCurrent = sender == IdOf(t.m_CurrentPlayer) && !m_FirstTurnDue;
     const bool fromDealer = sender == m_DealerId && m_FirstTurnDue;
@@ -1445,7 +1484,7 @@ void CPlayNet::ApplyAnswer(DPNID sender, const netrec::TableRecord& r) {
 
 void CPlayNet::TakeTable(DPNID taker, bool local) {
     CPublic& t = m_Public;
-    if (!m_GameOn || m_DealPending || m_TakePending)
+    if (!m_GameOn || m_DealPending)
         return local ? void() : Refuse(taker, "a take while none is due");
     if (taker != IdOf(t.m_CurrentPlayer) || !t.CheckCircleCompletion())
         return local ? void() : Refuse(taker, "a take before the circle is closed");

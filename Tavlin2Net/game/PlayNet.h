@@ -77,12 +77,22 @@ public:
     // players' ids, so that every peer's dump of the same game is the same.
     // Read only while IsIdle().
     QString DumpTable();
+    // Records this window sent and records it received, for tests that
+    // wait until nothing is on its way.
+    int RecordsSent() const { return m_Sent.load(); }
+    int RecordsReceived() const { return m_Received.load(); }
+    // The local player may act now: a card to play or the button to press.
+    bool CanAct() const { return m_CanAct.load(); }
     // The caption of the action button; empty when it is hidden.
     QString ButtonCaption() const;
     // Presses the action button, as a click on it would.
     void PressButton();
     // The local player's chat line, to every other peer.
     void SendChat(const QString& text);
+
+    // The game's pauses (the take, the refill, the zanta, the polls for the
+    // other tables) in percent of their length; tests play fast.
+    std::atomic<int> m_PacePercent{100};
 
     // Shell hooks, called on the window's thread.
     std::function<void(const QString&)> m_SetTitle;
@@ -132,6 +142,7 @@ private:
     // Timers of the window, armed and killed from the strand.
     void Arm(UINT id, UINT ms);
     void Disarm(UINT id);
+    UINT Paced(UINT ms) const;
     void OnSessionPost(LPARAM ticket);
 
     // Session events (strand).
@@ -159,6 +170,7 @@ private:
     void ApplyZanta(DPNID sender, const netrec::TurnRecord& r);
     void ApplySettings(DPNID sender, const netrec::SettingRecord& r);
     void CountAck(DPNID sender, bool take);
+    void DealerDone(DPNID sender);
 
     // The game (strand).
     void StartDeal(bool newParty);
@@ -205,6 +217,7 @@ private:
     bool InSession(DPNID player) const;
     bool IsHost() const { return m_DirectPlay.m_SessionState == 1; }
     bool IsTurnOf(DPNID sender) const;
+    bool FromHost(DPNID sender, const netrec::PlayerOrderRecord& order) const;
     CCard* FindCard(int mast, int value) const;
 
     CGameStrand m_Strand;
@@ -246,6 +259,9 @@ private:
     std::atomic<bool> m_PartyLeader{true};
     std::atomic<bool> m_GameRuns{false};
     std::atomic<bool> m_Game31{true};
+    std::atomic<bool> m_CanAct{false};
+    std::atomic<int> m_Sent{0};
+    std::atomic<int> m_Received{0};
     mutable std::mutex m_ButtonMutex;
     QString m_ButtonText;
 };

@@ -170,6 +170,8 @@ HRESULT CDirectPlay::GetLocalAddress(QByteArray& hostName, DWORD& port) const {
     return S_OK;
 }
 
+DPNID CDirectPlay::HostPlayer() const { return m_pDP ? m_pDP->HostPlayer() : 0; }
+
 LPARAM CDirectPlay::Post(UINT message, WPARAM wParam, CNetPost post) {
     std::lock_guard wndLock(m_WndMutex);
     if (m_pGameWnd == nullptr)

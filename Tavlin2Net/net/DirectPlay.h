@@ -60,6 +60,8 @@ public:
     HRESULT SetMaxPlayers(int count);
     HRESULT GetPeerAddress(DPNID player, QByteArray& hostName, DWORD& port) const;
     HRESULT GetLocalAddress(QByteArray& hostName, DWORD& port) const;
+    // The session's host as the session knows it now; 0 without a session.
+    DPNID HostPlayer() const;
 
     // The window's half of a posted message: its own copy, taken once.
     std::optional<CNetPost> TakePost(LPARAM ticket);
