@@ -54,6 +54,9 @@ CTelegraph::CTelegraph() {
     m_FontLines.setFamilies({QStringLiteral("Courier New"), QStringLiteral("Liberation Mono")});
     m_FontLines.setStyleHint(QFont::TypeWriter);
     m_FontLines.setPixelSize(12);
+    // Said outright, or the lines would take bold and underline from the panel's font.
+    m_FontLines.setBold(false);
+    m_FontLines.setUnderline(false);
     m_FontTitle.setFamilies({QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif")});
     m_FontTitle.setStyleHint(QFont::Serif);
     m_FontTitle.setPixelSize(13);
