@@ -2,9 +2,9 @@
 // the loopback: the states the mode dialog shows, the waits it runs and
 // abandons, and what the create and connect dialogs open on and refuse.
 
-#include "ConnectGameDlg.h"
 #include "CreateGameDlg.h"
 #include "DirectPlay.h"
+#include "DlgUtil.h"
 #include "NetSetting.h"
 #include "TestUtil.h"
 #include "Wnd.h"
@@ -12,11 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
-#include <QComboBox>
 #include <QElapsedTimer>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -39,6 +35,9 @@ protected:
     }
 };
 
+QWidget* Ctl(const QWidget* dialog, int id) { return netdlg::FindControl(dialog, id); }
+void Click(QWidget* control) { qobject_cast<QAbstractButton*>(control)->click(); }
+
 struct Peer {
     GameWnd wnd;
     std::unique_ptr<CNetSetting> dlg;
@@ -53,27 +52,31 @@ struct Peer {
             [this] { return wnd.dp.Restart("Igrok") == S_OK; });
         dlg->show();
     }
-    QWidget* Control(int id) const { return dlg->GetControl(id); }
+    QWidget* Control(int id) const { return Ctl(dlg.get(), id); }
     QString Text(int id) const { return TextOf(Control(id)); }
     static QString TextOf(QWidget* w) {
-        if (auto* l = qobject_cast<QLabel*>(w))
-            return l->text();
-        if (auto* b = qobject_cast<QAbstractButton*>(w))
-            return b->text();
-        if (auto* g = qobject_cast<QGroupBox*>(w))
-            return g->title();
-        if (auto* e = qobject_cast<QLineEdit*>(w))
-            return e->text();
-        if (auto* c = qobject_cast<QComboBox*>(w))
-            return c->currentText();
-        return QStringLiteral("<no such control>");
+        const char* shown = w->inherits("QGroupBox")   ? "title"
+                            : w->inherits("QComboBox") ? "currentText"
+                                                       : "text";
+        return w->property(shown).toString();
     }
-    void Press(int id) { qobject_cast<QAbstractButton*>(Control(id))->click(); }
+    void Press(int id) { Click(Control(id)); }
     bool Free() const {
         return dlg->windowTitle() == QStringLiteral("Выбор режима работы") &&
                Text(1059) == QStringLiteral("Подключиться к игре") && Control(1059)->isEnabled() &&
                Text(1058) == QStringLiteral("Создать игру") && Control(1058)->isEnabled() &&
                Text(1031) == QStringLiteral("не определен") && !dlg->IsWaiting();
+    }
+    bool Hosting() const {
+        return dlg->windowTitle() == QStringLiteral("Игра работает!") &&
+               Text(1062) == QStringLiteral("Статус игрока - сервер") &&
+               Text(1058) == QStringLiteral("Выход из игры") && !Control(1059)->isEnabled();
+    }
+    bool Joined() const {
+        return dlg->windowTitle() == QStringLiteral("Вы в игре!") &&
+               Text(1062) == QStringLiteral("Статус игрока - клиент") &&
+               Text(1059) == QStringLiteral("Выход из игры") && !Control(1058)->isEnabled() &&
+               Control(1031)->isVisible() && !dlg->IsWaiting();
     }
 };
 
@@ -96,20 +99,14 @@ void OnNextModal(std::function<void(CDialog*)> fn) {
 }
 
 void Type(QWidget* control, const QString& text) {
-    if (auto* combo = qobject_cast<QComboBox*>(control))
-        combo->setEditText(text);
-    else
-        qobject_cast<QLineEdit*>(control)->setText(text);
+    control->setProperty(control->inherits("QComboBox") ? "currentText" : "text", text);
 }
-
-void Click(QWidget* control) { qobject_cast<QAbstractButton*>(control)->click(); }
 
 // Creates a game on port from the mode dialog.
 void CreateOn(Peer& p, quint16 port) {
     OnNextModal([port](CDialog* d) {
-        auto* create = qobject_cast<CCreateGameDlg*>(d);
-        Type(create->GetControl(CCreateGameDlg::IDC_EDIT_PORT), QString::number(port));
-        Click(create->GetControl(IDOK));
+        Type(Ctl(d, CCreateGameDlg::IDC_EDIT_PORT), QString::number(port));
+        Click(Ctl(d, IDOK));
     });
     p.Press(CNetSetting::IDC_BUTTON_CREATE);
 }
@@ -134,35 +131,15 @@ TEST_F(NetSettingTest, DialogsOpenOnTheirDefaultsAndRefuseABadPort) {
     EXPECT_EQ(p.Text(1075), QStringLiteral("4"));
     EXPECT_TRUE(p.Text(1070).startsWith(QStringLiteral("\"Создать игру\" - к созданной вами игре")));
 
-    // The create dialog opens on the current maximum and refuses ports out of range.
-    int refused = 0;
-    OnNextModal([&](CDialog* d) {
-        auto* create = qobject_cast<CCreateGameDlg*>(d);
-        EXPECT_EQ(Peer::TextOf(create->GetControl(1073)), QStringLiteral("4"));
-        EXPECT_EQ(Peer::TextOf(create->GetControl(1063)), QStringLiteral("2301"));
-        for (const char* bad : {"0", "65536", ""}) {
-            Type(create->GetControl(1063), QString::fromLatin1(bad));
-            testutil::ModalSeen seen;
-            testutil::AnswerNextModal(QStringLiteral("ОК"), &seen);
-            Click(create->GetControl(IDOK));
-            refused += seen.answered && create->isVisible();
-        }
-        Click(create->GetControl(IDCANCEL));
-    });
-    p.Press(1058);
-    EXPECT_EQ(refused, 3);
-    EXPECT_TRUE(p.Free());
-
     // The connect dialog forgets what was typed in it last time.
     for (int i = 0; i < 2; ++i) {
         QString server, port;
         OnNextModal([&](CDialog* d) {
-            auto* connect = qobject_cast<CConnectGameDlg*>(d);
-            server = Peer::TextOf(connect->GetControl(1064));
-            port = Peer::TextOf(connect->GetControl(1061));
-            Type(connect->GetControl(1064), QStringLiteral("example.org"));
-            Type(connect->GetControl(1061), QStringLiteral("999"));
-            Click(connect->GetControl(IDCANCEL));
+            server = Peer::TextOf(Ctl(d, 1064));
+            port = Peer::TextOf(Ctl(d, 1061));
+            Type(Ctl(d, 1064), QStringLiteral("example.org"));
+            Type(Ctl(d, 1061), QStringLiteral("999"));
+            Click(Ctl(d, IDCANCEL));
         });
         p.Press(1059);
         EXPECT_EQ(server, QStringLiteral("localhost"));
@@ -170,17 +147,27 @@ TEST_F(NetSettingTest, DialogsOpenOnTheirDefaultsAndRefuseABadPort) {
     }
     EXPECT_TRUE(p.Free());
 
-    // The maximum is the session's, read again at every opening.
+    // The maximum is the session's, read again at every opening; the create
+    // dialog opens on it and refuses ports out of range.
     p.wnd.dp.SetMaxPlayers(3);
     p.Open();
     EXPECT_EQ(p.Text(1075), QStringLiteral("3"));
-    QString offered;
+    int refused = 0;
     OnNextModal([&](CDialog* d) {
-        offered = Peer::TextOf(qobject_cast<CCreateGameDlg*>(d)->GetControl(1073));
-        Click(d->GetDlgItem(IDCANCEL));
+        EXPECT_EQ(Peer::TextOf(Ctl(d, 1073)), QStringLiteral("3"));
+        EXPECT_EQ(Peer::TextOf(Ctl(d, 1063)), QStringLiteral("2301"));
+        for (const char* bad : {"0", "65536", ""}) {
+            Type(Ctl(d, 1063), QString::fromLatin1(bad));
+            testutil::ModalSeen seen;
+            testutil::AnswerNextModal(QStringLiteral("ОК"), &seen);
+            Click(Ctl(d, IDOK));
+            refused += seen.answered && d->isVisible();
+        }
+        Click(Ctl(d, IDCANCEL));
     });
     p.Press(1058);
-    EXPECT_EQ(offered, QStringLiteral("3"));
+    EXPECT_EQ(refused, 3);
+    EXPECT_TRUE(p.Free());
 }
 
 TEST_F(NetSettingTest, APendingConnectIsWaitedForOnOpeningAndAbandonedAtOnce) {
@@ -229,29 +216,20 @@ TEST_F(NetSettingTest, HostAndJoinerEachSeeTheirSideAndLeave) {
     const quint16 port = FreePort();
     ASSERT_NE(port, 0);
     CreateOn(host, port);
-    EXPECT_EQ(host.dlg->windowTitle(), QStringLiteral("Игра работает!"));
-    EXPECT_EQ(host.Text(1062), QStringLiteral("Статус игрока - сервер"));
-    EXPECT_EQ(host.Text(1058), QStringLiteral("Выход из игры"));
-    EXPECT_FALSE(host.Control(1059)->isEnabled());
+    EXPECT_TRUE(host.Hosting());
     EXPECT_EQ(host.Text(1031), QStringLiteral("127.0.0.1"));
     EXPECT_EQ(host.Text(1032), QString::number(port));
 
     OnNextModal([port](CDialog* d) {
-        auto* connect = qobject_cast<CConnectGameDlg*>(d);
-        Type(connect->GetControl(1064), QStringLiteral("127.0.0.1"));
-        Type(connect->GetControl(1061), QString::number(port));
-        Click(connect->GetControl(IDOK));
+        Type(Ctl(d, 1064), QStringLiteral("127.0.0.1"));
+        Type(Ctl(d, 1061), QString::number(port));
+        Click(Ctl(d, IDOK));
     });
     joiner.Press(1059);
-    ASSERT_TRUE(testutil::WaitFor(
-        [&] { return joiner.dlg->windowTitle() == QStringLiteral("Вы в игре!"); }, 10000));
-    EXPECT_EQ(joiner.Text(1062), QStringLiteral("Статус игрока - клиент"));
-    EXPECT_EQ(joiner.Text(1059), QStringLiteral("Выход из игры"));
-    EXPECT_FALSE(joiner.Control(1058)->isEnabled());
+    ASSERT_TRUE(testutil::WaitFor([&] { return joiner.Joined(); }, 10000));
     EXPECT_EQ(joiner.Text(1031), QStringLiteral("127.0.0.1"));
     EXPECT_EQ(joiner.Text(1032), QString::number(port));
-    EXPECT_TRUE(joiner.Control(1031)->isVisible());
-    EXPECT_EQ(host.dlg->windowTitle(), QStringLiteral("Игра работает!"));
+    EXPECT_TRUE(host.Hosting());
 
     // Opened again once the host has seated everyone, the joiner's dialog
     // finds the host's address among the seats.
@@ -265,7 +243,7 @@ TEST_F(NetSettingTest, HostAndJoinerEachSeeTheirSideAndLeave) {
     ASSERT_TRUE(testutil::WaitFor(
         [&] { return joiner.wnd.dp.SeatOrder().seats[1].player == host.wnd.dp.m_LocalPlayer; }));
     joiner.Open();
-    EXPECT_EQ(joiner.dlg->windowTitle(), QStringLiteral("Вы в игре!"));
+    EXPECT_TRUE(joiner.Joined());
     EXPECT_EQ(joiner.Text(1031), QStringLiteral("127.0.0.1"));
     EXPECT_EQ(joiner.Text(1032), QString::number(port));
 
