@@ -57,7 +57,8 @@ CTelegraph::CTelegraph() {
     // Said outright, or the lines would take bold and underline from the panel's font.
     m_FontLines.setBold(false);
     m_FontLines.setUnderline(false);
-    m_FontTitle.setFamilies({QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif")});
+    m_FontTitle.setFamilies(
+        {QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif")});
     m_FontTitle.setStyleHint(QFont::Serif);
     m_FontTitle.setPixelSize(13);
     m_FontTitle.setBold(true);
@@ -88,7 +89,8 @@ void CTelegraph::Create(QWidget* parent, QPoint position) {
     m_Edit->setValidator(new CodePageValidator(m_Edit));
     PaintOn(m_Edit, m_FontLines);
     // Only the user's own edits go out, never a text set by the program.
-    connect(m_Edit, &QLineEdit::textEdited, this, [this](const QString& text) { OnEditChange(text); });
+    connect(m_Edit, &QLineEdit::textEdited, this,
+            [this](const QString& text) { OnEditChange(text); });
 
     show();
 }

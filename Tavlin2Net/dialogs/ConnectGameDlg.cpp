@@ -44,7 +44,8 @@ BOOL CConnectGameDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     setWindowIcon(LoadIconResource(GetModuleResources("pub"), pubres::IDI_PROGRAM));
     static_cast<QLabel*>(GetDlgItem(IDC_STATIC_HELP))
-        ->setText(QStringLiteral("Введите адрес игрока-севера и номер порта на котором он работает."));
+        ->setText(
+            QStringLiteral("Введите адрес игрока-севера и номер порта на котором он работает."));
     m_pComboServer->setEditText(m_strServer);
     m_pEditPort->setText(QString::number(m_Port));
     return TRUE;

@@ -43,7 +43,8 @@ BOOL CCreateGameDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     setWindowIcon(LoadIconResource(GetModuleResources("pub"), pubres::IDI_PROGRAM));
     static_cast<QLabel*>(GetDlgItem(IDC_STATIC_HELP))
-        ->setText(QStringLiteral("Измените номер порта в случае если данный порт уже используется."));
+        ->setText(
+            QStringLiteral("Измените номер порта в случае если данный порт уже используется."));
     m_pEditPort->setText(QString::number(m_Port));
     m_pComboMax->addItems({QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4")});
     // A maximum the session lowered below two still opens on a choice.

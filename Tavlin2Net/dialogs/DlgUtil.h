@@ -8,8 +8,7 @@
 
 namespace netdlg {
 
-template <class W>
-W* WithId(W* control, int id) {
+template <class W> W* WithId(W* control, int id) {
     control->setObjectName(QString::number(id));
     return control;
 }

@@ -52,8 +52,8 @@ CNetSetting::CNetSetting(CDirectPlay& dp, std::function<QString()> seatOneName,
     button(IDC_BUTTON_CONNECT, kConnect, QRect(128, 7, 115, 15));
     label(IDC_STATIC_HELP, QString(), QRect(7, 28, 236, 34))->setWordWrap(true);
 
-    auto* group = netdlg::WithId(new QGroupBox(QStringLiteral("Статус игрока"), this),
-                                 IDC_STATIC_STATUS);
+    auto* group =
+        netdlg::WithId(new QGroupBox(QStringLiteral("Статус игрока"), this), IDC_STATIC_STATUS);
     group->setGeometry(MapDialogRect(QRect(7, 66, 236, 78)));
     group->lower(); // under the fields it frames, which are the dialog's own
 
@@ -292,8 +292,7 @@ void CNetSetting::ShowClientStatus() {
     for (int s = 0; s < seats; ++s) {
         PeerInfo info;
         const DPNID player = order.seats[s].player;
-        if (player == 0 || m_dp.GetPeerInfo(player, info) != S_OK ||
-            !(info.flags & DPNPLAYER_HOST))
+        if (player == 0 || m_dp.GetPeerInfo(player, info) != S_OK || !(info.flags & DPNPLAYER_HOST))
             continue;
         QByteArray host;
         DWORD port = 0;

@@ -2,10 +2,10 @@
 // the loopback: the states the mode dialog shows, the waits it runs and
 // abandons, and what the create and connect dialogs open on and refuse.
 
+#include "NetSetting.h"
 #include "CreateGameDlg.h"
 #include "DirectPlay.h"
 #include "DlgUtil.h"
-#include "NetSetting.h"
 #include "TestUtil.h"
 #include "Wnd.h"
 
@@ -35,8 +35,12 @@ protected:
     }
 };
 
-QWidget* Ctl(const QWidget* dialog, int id) { return netdlg::FindControl(dialog, id); }
-void Click(QWidget* control) { qobject_cast<QAbstractButton*>(control)->click(); }
+QWidget* Ctl(const QWidget* dialog, int id) {
+    return netdlg::FindControl(dialog, id);
+}
+void Click(QWidget* control) {
+    qobject_cast<QAbstractButton*>(control)->click();
+}
 
 struct Peer {
     GameWnd wnd;
@@ -129,7 +133,8 @@ TEST_F(NetSettingTest, DialogsOpenOnTheirDefaultsAndRefuseABadPort) {
     EXPECT_TRUE(p.Free());
     EXPECT_EQ(p.Text(1030), QStringLiteral("Игрок"));
     EXPECT_EQ(p.Text(1075), QStringLiteral("4"));
-    EXPECT_TRUE(p.Text(1070).startsWith(QStringLiteral("\"Создать игру\" - к созданной вами игре")));
+    EXPECT_TRUE(
+        p.Text(1070).startsWith(QStringLiteral("\"Создать игру\" - к созданной вами игре")));
 
     // The connect dialog forgets what was typed in it last time.
     for (int i = 0; i < 2; ++i) {

@@ -1,8 +1,8 @@
 // The chat panel as the players see it: what typing sends, what a received
 // text shows on its seat's line, how the panel arranges itself for the seats.
 
-#include "Cp1251.h"
 #include "Telegraph.h"
+#include "Cp1251.h"
 
 #include <gtest/gtest.h>
 
