@@ -11,6 +11,9 @@
 // address of the zero-terminated text: the buffer lives only for the call,
 // so a handler copies what it needs before it returns.
 //
+// The input field is a line edit: a simple combo box one row high shows
+// nothing but its edit field, and it has no list to drop down.
+//
 // Everything here runs on the GUI thread.
 
 #include "Wnd.h"

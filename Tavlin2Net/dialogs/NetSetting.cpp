@@ -132,6 +132,7 @@ BOOL CNetSetting::OnInitDialog() {
 
 void CNetSetting::showEvent(QShowEvent* event) {
     CDialog::showEvent(event);
+    m_bClose = false; // shown again after closing: a wait may run once more
     if (m_bStatusError)
         return;
     m_pTimerStatus->start();
@@ -229,7 +230,7 @@ void CNetSetting::OnButtonConnect() {
         if (dlg.DoModal() != IDOK)
             return;
         // A fresh peer for every connect: nothing of an earlier attempt lingers.
-        if (!Restart()) {
+        if (m_RestartPeer && !m_RestartPeer()) {
             ResetDialog();
             return;
         }
