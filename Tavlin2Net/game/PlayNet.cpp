@@ -83,6 +83,9 @@ CPlayNet::CPlayNet(QWidget* parent)
     for (auto& seat : t.m_Players)
         seat.ResetScores();
     m_DirectPlay.SetName(Cp1251FromUnicode(SeatName(1)).constData());
+    m_Telegraph.Create(this, QPoint(300, 300));
+    m_Telegraph.SetPlayers(1);
+    m_Telegraph.m_Send = [this](const QByteArray& text) { SendChat(Cp1251ToUnicode(text)); };
 }
 
 CPlayNet::~CPlayNet() {
@@ -132,9 +135,14 @@ void CPlayNet::Refuse(DPNID sender, const char* what) {
     m_DirectPlay.m_Log.Append(QStringLiteral("Ignored - %1 from %2\r\n").arg(what).arg(sender).toLatin1().constData());
 }
 
+UINT CPlayNet::Paced(UINT ms) const {
+    return static_cast<UINT>(static_cast<long long>(ms) * m_PacePercent.load() / 100);
+}
+
 void CPlayNet::Arm(UINT id, UINT ms) {
     if (m_Stopped)
         return;
+    ms = Paced(ms);
     platform::PostToGuiThread([this, id, ms] {
         if (!m_Stopped)
             SetTimer(id, ms);
@@ -272,8 +280,25 @@ void CPlayNet::AnnounceWaiting() {
 }
 
 void CPlayNet::SetTelegraphSeats() {
-    if (m_SeatsChanged)
-        m_SeatsChanged(m_Players.load());
+    QString names[3];
+    for (int s = 2; s <= CPublic::kMaxPlayers; ++s)
+        names[s - 2] = SeatName(s);
+    const int n = m_Players.load();
+    platform::RunOnGuiThread([&] {
+        if (n == m_TelegraphSeats)
+            return;
+        m_TelegraphSeats = n;
+        std::copy(std::begin(names), std::end(names), std::begin(m_Telegraph.m_Names));
+        m_Telegraph.SetPlayers(n);
+        m_Telegraph.PlaceInCorner(height());
+        if (n <= 2)
+            m_Telegraph.ShowWindow(m_ShowTelegraph ? SW_SHOW : SW_HIDE);
+    });
+}
+
+void CPlayNet::ShowTelegraph(bool show) {
+    m_ShowTelegraph = show;
+    m_Telegraph.ShowWindow(show || m_TelegraphSeats >= 3 ? SW_SHOW : SW_HIDE);
 }
 
 // ---- What the window's thread may know ----
@@ -287,7 +312,7 @@ void CPlayNet::Publish() {
     m_GameRuns = m_GameOn;
     m_Game31 = m_Public.m_Game31;
     // The party's leader: the first seat in the host's order that plays.
-    const int host = std::max(LocalSeatOf(m_DirectPlay.m_HostPlayer.load()), 1);
+    const int host = std::max(LocalSeatOf(m_DirectPlay.HostPlayer()), 1);
     const int n = m_Seats.Count();
     bool leader = false;
     for (int k = 0; k < n; ++k) {
@@ -298,6 +323,10 @@ void CPlayNet::Publish() {
         }
     }
     m_PartyLeader = leader || n <= 1;
+    const CPublic& t = m_Public;
+    m_CanAct = (m_GameOn && !m_DealPending && !m_FirstTurnDue && t.m_CurrentPlayer == 1 &&
+                !t.m_MoveBlocked) ||
+               !ButtonCaption().isEmpty();
 }
 
 // ---- The window's thread ----
@@ -352,6 +381,7 @@ void CPlayNet::OnSessionPost(LPARAM ticket) {
         break;
     case WM_DP_RECEIVE: {
         QByteArray record = post->record;
+        ++m_Received;
         Step(kErrDispatch, [this, player, record] { Dispatch(player, record); });
         break;
     }
@@ -396,7 +426,7 @@ void CPlayNet::OnTimer(UINT id) {
         // Tried again every interval until the table is still.
         KillTimer(id);
         if (!IsIdle()) {
-            SetTimer(id, kBarrierPollMs);
+            SetTimer(id, Paced(kBarrierPollMs));
             break;
         }
         if (id == TIMER_END_DISTR)
@@ -421,8 +451,7 @@ void CPlayNet::OnSize(UINT /*type*/, int cx, int cy) {
     m_ClientSize = QSize(cx, cy);
     if (isVisible() || cx > 0)
         m_Public.OnSize(cx, cy);
-    if (m_Resized)
-        m_Resized(cx, cy);
+    m_Telegraph.PlaceInCorner(cy);
 }
 
 void CPlayNet::hideEvent(QHideEvent* event) {
@@ -575,9 +604,7 @@ void CPlayNet::OnPublicSetting(UINT control, int state) {
         Step(nullptr, [this, on] { m_Public.m_AutomaticGame = on; });
         break;
     case IDC_SHOW_TELEGRAPH:
-        m_ShowTelegraph = on;
-        if (m_ShowChat)
-            m_ShowChat(on);
+        ShowTelegraph(on);
         return;
     default:
         Beep(3000, 1000);
@@ -688,8 +715,9 @@ void CPlayNet::LeaveSession() {
 }
 
 void CPlayNet::Send(const QByteArray& record) {
-    if (m_DirectPlay.m_SessionState != 0)
-        m_DirectPlay.SendTo(record.constData(), static_cast<DWORD>(record.size()));
+    if (m_DirectPlay.m_SessionState != 0 &&
+        m_DirectPlay.SendTo(record.constData(), static_cast<DWORD>(record.size())) == S_OK)
+        ++m_Sent;
 }
 
 void CPlayNet::SendTurnRecord(NetMessageId id, DPNID player, bool zanta) {
@@ -780,8 +808,8 @@ void CPlayNet::OnPeerInfo(DPNID player) {
         return;
     m_Public.m_Players[seat - 1].SetName(info.name);
     ShowVictory(seat);
-    if (m_NameChanged)
-        m_NameChanged(seat, info.name);
+    const QString name = info.name;
+    platform::RunOnGuiThread([&] { m_Telegraph.SetName(seat, name); });
 }
 
 void CPlayNet::OnDestroyPlayer(DPNID player, const QByteArray& name, bool hostLeft) {
@@ -926,8 +954,22 @@ void CPlayNet::AfterDeparture(DPNID nextDealer) {
     CheckBarriers();
 }
 
+bool CPlayNet::FromHost(DPNID sender, const netrec::PlayerOrderRecord& order) const {
+    if (IsHost())
+        return false;
+    if (sender == m_DirectPlay.HostPlayer())
+        return true;
+    // A host that took over may speak before this peer learned of it: the
+    // session makes the earliest member left the host.
+    DPNID lowest = 0;
+    for (const auto& seat : order.seats)
+        if (seat.player != 0 && (lowest == 0 || seat.player < lowest))
+            lowest = seat.player;
+    return sender == lowest;
+}
+
 void CPlayNet::ApplyDeparture(DPNID sender, const netrec::PlayerOrderRecord& order) {
-    if (sender != m_DirectPlay.m_HostPlayer.load() || IsHost())
+    if (!FromHost(sender, order))
         return Refuse(sender, "seat order from a peer that is not the host");
     // The departed: every seated player the record no longer has.
     std::vector<DPNID> gone;
@@ -1034,8 +1076,9 @@ void CPlayNet::Dispatch(DPNID sender, const QByteArray& bytes) {
     case e_Chat:
         if (auto r = netrec::ReadChat(bytes)) {
             const int seat = LocalSeatOf(r->player != 0 ? r->player : sender);
-            if (seat >= 2 && m_ChatReceived)
-                m_ChatReceived(seat, Cp1251ToUnicode(r->text));
+            const QString text = Cp1251ToUnicode(r->text);
+            if (seat >= 2)
+                platform::RunOnGuiThread([&] { m_Telegraph.SetLine(seat, text); });
         }
         break;
     case e_SettingGame:
@@ -1049,7 +1092,7 @@ void CPlayNet::Dispatch(DPNID sender, const QByteArray& bytes) {
 }
 
 void CPlayNet::ApplyPlayerOrder(DPNID sender, const netrec::PlayerOrderRecord& order) {
-    if (IsHost() || sender != m_DirectPlay.m_HostPlayer.load())
+    if (!FromHost(sender, order))
         return Refuse(sender, "seat order from a peer that is not the host");
     const DPNID local = LocalId();
     const auto own = std::find_if(order.seats.begin(), order.seats.end(),
@@ -1208,8 +1251,12 @@ void CPlayNet::CheckBarriers() {
         m_TakePending = false;
     if (m_DealPending && m_DistrAwaited.empty()) {
         m_DealPending = false;
-        if (m_Dealer && m_GameOn)
+        if (m_Dealer && m_GameOn) {
+            // The dealer's own deal is over (its steps run in order): the
+            // others hear so before they hear whose turn it is.
+            SendEndOf(false);
             AfterDeal();
+        }
     }
     if (IsHost() && !m_Joiners.empty() && !m_DealPending && !m_TakePending)
         Arm(TIMER_SEAT, 0);
@@ -1230,6 +1277,7 @@ void CPlayNet::AfterDeal() {
 }
 
 void CPlayNet::ApplyZanta(DPNID sender, const netrec::TurnRecord& r) {
+    DealerDone(sender);
     if (sender != m_DealerId || !m_FirstTurnDue)
         return Refuse(sender, "a zanta from a peer that did not deal");
     (void)r;
@@ -1248,8 +1296,17 @@ void CPlayNet::PassTurn(int seat, bool zanta) {
     AnnounceTurn(zanta);
 }
 
+void CPlayNet::DealerDone(DPNID sender) {
+    // Whatever the dealer speaks after his deal comes after his deal's end.
+    if (m_DealPending && sender == m_DealerId) {
+        m_DistrAwaited.erase(sender);
+        CheckBarriers();
+    }
+}
+
 void CPlayNet::ApplyTurn(DPNID sender, const netrec::TurnRecord& r) {
     CPublic& t = m_Public;
+    DealerDone(sender);
     const int seat = LocalSeatOf(r.player);
     const bool fromCurrent = sender == IdOf(t.m_CurrentPlayer) && !m_FirstTurnDue;
     const bool fromDealer = sender == m_DealerId && m_FirstTurnDue;
@@ -1445,7 +1502,7 @@ void CPlayNet::ApplyAnswer(DPNID sender, const netrec::TableRecord& r) {
 
 void CPlayNet::TakeTable(DPNID taker, bool local) {
     CPublic& t = m_Public;
-    if (!m_GameOn || m_DealPending || m_TakePending)
+    if (!m_GameOn || m_DealPending)
         return local ? void() : Refuse(taker, "a take while none is due");
     if (taker != IdOf(t.m_CurrentPlayer) || !t.CheckCircleCompletion())
         return local ? void() : Refuse(taker, "a take before the circle is closed");

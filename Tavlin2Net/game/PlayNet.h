@@ -17,6 +17,7 @@
 #include "NetSeats.h"
 #include "Public.h"
 #include "TableMoves.h"
+#include "Telegraph.h"
 #include "Wnd.h"
 
 #include <atomic>
@@ -77,12 +78,25 @@ public:
     // players' ids, so that every peer's dump of the same game is the same.
     // Read only while IsIdle().
     QString DumpTable();
+    // Records this window sent and records it received, for tests that
+    // wait until nothing is on its way.
+    int RecordsSent() const { return m_Sent.load(); }
+    int RecordsReceived() const { return m_Received.load(); }
+    // The local player may act now: a card to play or the button to press.
+    bool CanAct() const { return m_CanAct.load(); }
     // The caption of the action button; empty when it is hidden.
     QString ButtonCaption() const;
     // Presses the action button, as a click on it would.
     void PressButton();
     // The local player's chat line, to every other peer.
     void SendChat(const QString& text);
+    // Shows or hides the chat panel ("Чат игроков"); with three or four
+    // players it stays shown.
+    void ShowTelegraph(bool show);
+
+    // The game's pauses (the take, the refill, the zanta, the polls for the
+    // other tables) in percent of their length; tests play fast.
+    std::atomic<int> m_PacePercent{100};
 
     // Shell hooks, called on the window's thread.
     std::function<void(const QString&)> m_SetTitle;
@@ -95,13 +109,6 @@ public:
     // Shows a notice (a departure, a deal refused) without holding up the
     // game; a message box unless replaced.
     std::function<void(const QString& text, const QString& caption)> m_Notice;
-    // The chat panel: the seats' count and names changed, a line arrived,
-    // a player took a new name, shown or hidden, the window resized.
-    std::function<void(int players)> m_SeatsChanged;
-    std::function<void(int seat, const QString& text)> m_ChatReceived;
-    std::function<void(int seat, const QString& name)> m_NameChanged;
-    std::function<void(bool show)> m_ShowChat;
-    std::function<void(int cx, int cy)> m_Resized;
 
     // Settings kept between runs; the shell reads and writes them.
     bool m_ShowNameWnd = false;
@@ -112,6 +119,7 @@ public:
 
     CPublic m_Public;
     CDirectPlay m_DirectPlay;
+    CTelegraph m_Telegraph;
 
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -132,6 +140,7 @@ private:
     // Timers of the window, armed and killed from the strand.
     void Arm(UINT id, UINT ms);
     void Disarm(UINT id);
+    UINT Paced(UINT ms) const;
     void OnSessionPost(LPARAM ticket);
 
     // Session events (strand).
@@ -159,6 +168,7 @@ private:
     void ApplyZanta(DPNID sender, const netrec::TurnRecord& r);
     void ApplySettings(DPNID sender, const netrec::SettingRecord& r);
     void CountAck(DPNID sender, bool take);
+    void DealerDone(DPNID sender);
 
     // The game (strand).
     void StartDeal(bool newParty);
@@ -205,6 +215,7 @@ private:
     bool InSession(DPNID player) const;
     bool IsHost() const { return m_DirectPlay.m_SessionState == 1; }
     bool IsTurnOf(DPNID sender) const;
+    bool FromHost(DPNID sender, const netrec::PlayerOrderRecord& order) const;
     CCard* FindCard(int mast, int value) const;
 
     CGameStrand m_Strand;
@@ -217,6 +228,7 @@ private:
 
     // Strand state.
     bool m_Seated = false;      // this table has its seats from the host
+    int m_TelegraphSeats = 0;   // the chat panel's player count (GUI thread)
     bool m_Dealer = false;      // this peer dealt the current deal
     bool m_GameOn = false;      // cards are dealt and the game is not over
     bool m_FirstTurnDue = false; // dealt, the first turn not yet given
@@ -246,6 +258,9 @@ private:
     std::atomic<bool> m_PartyLeader{true};
     std::atomic<bool> m_GameRuns{false};
     std::atomic<bool> m_Game31{true};
+    std::atomic<bool> m_CanAct{false};
+    std::atomic<int> m_Sent{0};
+    std::atomic<int> m_Received{0};
     mutable std::mutex m_ButtonMutex;
     QString m_ButtonText;
 };

@@ -170,6 +170,13 @@ HRESULT CDirectPlay::GetLocalAddress(QByteArray& hostName, DWORD& port) const {
     return S_OK;
 }
 
+DPNID CDirectPlay::HostPlayer() const { return m_pDP ? m_pDP->HostPlayer() : 0; }
+
+netrec::PlayerOrderRecord CDirectPlay::SeatOrder() const {
+    std::lock_guard lock(m_ReceiveLock);
+    return m_Order;
+}
+
 LPARAM CDirectPlay::Post(UINT message, WPARAM wParam, CNetPost post) {
     std::lock_guard wndLock(m_WndMutex);
     if (m_pGameWnd == nullptr)

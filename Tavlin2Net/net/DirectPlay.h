@@ -60,6 +60,10 @@ public:
     HRESULT SetMaxPlayers(int count);
     HRESULT GetPeerAddress(DPNID player, QByteArray& hostName, DWORD& port) const;
     HRESULT GetLocalAddress(QByteArray& hostName, DWORD& port) const;
+    // The session's host as the session knows it now; 0 without a session.
+    DPNID HostPlayer() const;
+    // The last seat order sent or received: where the dialogs look for the host.
+    netrec::PlayerOrderRecord SeatOrder() const;
 
     // The window's half of a posted message: its own copy, taken once.
     std::optional<CNetPost> TakePost(LPARAM ticket);
@@ -81,7 +85,7 @@ public:
     // The session's maximum players: 4 at start, 2..4 as the create dialog sets.
     std::atomic<signed char> m_MaxPlayers{4};
 
-    std::mutex m_ReceiveLock;
+    mutable std::mutex m_ReceiveLock;
     std::mutex m_GameLock; // the game's workers and window thread; never held with the other
     CNetLog m_Log;
 

@@ -10,16 +10,11 @@
 #include "NetAdjustment.h"
 #include "NetCommands.h"
 #include "NetMenu.h"
+#include "NetSetting.h"
 #include "NetSettings.h"
 #include "Resources.h"
 #include "ShellStart.h"
 #include "Star.h"
-// TODO(netui): plain includes once Tavlin2NetUi is merged.
-#if ZANTA_HAVE_NETUI
-#include "Cp1251.h"
-#include "NetSetting.h"
-#include "Telegraph.h"
-#endif
 
 #include <QAbstractEventDispatcher>
 #include <QCloseEvent>
@@ -69,7 +64,6 @@ CNetMainFrame::CNetMainFrame() : m_pCloseTimer(new QTimer(this)), m_pIdleRetry(n
     m_pView->m_ShowSettings = [sheet](bool show) {
         OnGuiThread([sheet, show] { show ? sheet->Open() : sheet->hide(); });
     };
-    CreateChat();
 
     ReadSettings();
 
@@ -105,11 +99,6 @@ CNetMainFrame::~CNetMainFrame() {
     m_pView->m_SetCheck = nullptr;
     m_pView->m_EnableSharedChecks = nullptr;
     m_pView->m_ShowSettings = nullptr;
-    m_pView->m_SeatsChanged = nullptr;
-    m_pView->m_ChatReceived = nullptr;
-    m_pView->m_NameChanged = nullptr;
-    m_pView->m_ShowChat = nullptr;
-    m_pView->m_Resized = nullptr;
     WriteSettings();
     delete m_pAdjustment;
 }
@@ -140,9 +129,8 @@ void CNetMainFrame::ReadSettings() {
     t.m_ShowTabloVictory = s.m_ShowTabloVictory;
     flag(IDC_TABLO_VICTORY, s.m_ShowTabloVictory);
     t.m_VictoryTable.ShowWindow(s.m_ShowTabloVictory ? SW_SHOW : SW_HIDE);
-    v.m_ShowTelegraph = s.m_ShowTelegraph;
+    v.ShowTelegraph(s.m_ShowTelegraph);
     flag(IDC_SHOW_TELEGRAPH, s.m_ShowTelegraph);
-    ShowChat(s.m_ShowTelegraph);
     t.m_Pack.ShowAinmationCards(s.m_ShowAnimation);
     flag(IDC_ANIMATION, s.m_ShowAnimation);
     shellstart::ApplyLook(t, m_pAdjustment->m_PageView, s.m_ShirtNumber, s.m_TableNumber,
@@ -238,47 +226,11 @@ void CNetMainFrame::ShowNames() {
 }
 
 void CNetMainFrame::ShowNetSetting() {
-#if ZANTA_HAVE_NETUI
     CPlayNet* view = m_pView;
     CNetSetting dlg(
         view->m_DirectPlay, [view] { return view->m_Public.m_Players[0].m_LabelName.GetCaption(); },
         [view] { return view->RestartPeer(); }, this);
     dlg.DoModal();
-#endif
-}
-
-// The chat panel lies in the game window's lower left corner; the game
-// window tells it of seats, names and lines, and it sends what is typed.
-void CNetMainFrame::CreateChat() {
-#if ZANTA_HAVE_NETUI
-    auto* chat = new CTelegraph;
-    m_pTelegraph = chat;
-    chat->Create(m_pView, QPoint(2, m_pView->height() - 96 - 2));
-    CPlayNet* view = m_pView;
-    chat->m_Send = [view](const QByteArray& text) { view->SendChat(Cp1251ToUnicode(text)); };
-    view->m_SeatsChanged = [view, chat](int players) {
-        QString names[3];
-        for (int seat = 2; seat <= 4; ++seat)
-            names[seat - 2] = view->m_Public.m_Players[seat - 1].m_LabelName.GetCaption();
-        OnGuiThread([chat, players, names] {
-            std::copy(std::begin(names), std::end(names), chat->m_Names);
-            chat->SetPlayers(players);
-        });
-    };
-    view->m_ChatReceived = [chat](int seat, const QString& text) {
-        OnGuiThread([chat, seat, text] { chat->SetLine(seat, text); });
-    };
-    view->m_NameChanged = [chat](int seat, const QString& name) {
-        OnGuiThread([chat, seat, name] { chat->SetName(seat, name); });
-    };
-    view->m_ShowChat = [this](bool show) { OnGuiThread([this, show] { ShowChat(show); }); };
-    view->m_Resized = [chat](int, int cy) { OnGuiThread([chat, cy] { chat->PlaceInCorner(cy); }); };
-#endif
-}
-
-void CNetMainFrame::ShowChat(bool show) {
-    if (m_pTelegraph)
-        m_pTelegraph->setVisible(show);
 }
 
 void CNetMainFrame::showEvent(QShowEvent* event) {

@@ -59,8 +59,6 @@ private:
     void WriteSettings();
     void OnUpdateCommand(UINT id, QAction* item);
     void ShowNetSetting();
-    void CreateChat();
-    void ShowChat(bool show);
     void OnIdle();
     void FinishClose();
     // A hook of the game window that may be called from its strand.
@@ -69,9 +67,8 @@ private:
     CPlayNet* m_pView;
     CNetAdjustment* m_pAdjustment;
     CNetMenu* m_pMenu;
-    QWidget* m_pTelegraph = nullptr; // the chat panel, a child of the game window
-    QTimer* m_pCloseTimer;           // TIMER_CLOSE
-    QTimer* m_pIdleRetry;            // a pending close or break waits for the table
-    bool m_Closing = false;          // the close is accepted from now on
+    QTimer* m_pCloseTimer;  // TIMER_CLOSE
+    QTimer* m_pIdleRetry;   // a pending close or break waits for the table
+    bool m_Closing = false; // the close is accepted from now on
     bool m_FirstShow = true;
 };

@@ -1,0 +1,219 @@
+#include "NetPeers.h"
+
+#include "Card.h"
+#include "NetCommands.h"
+
+#include <QTest>
+#include <QTimer>
+
+namespace {
+// Waits without spinning: the windows' own threads need the processor more.
+bool WaitFor(const std::function<bool()>& cond, int timeoutMs) {
+    QDeadlineTimer deadline(timeoutMs);
+    // Sleeps until the windows' threads hand the GUI thread work, or a tick
+    // passes for what changes without telling it (a strand running dry).
+    QTimer tick;
+    tick.start(2);
+    for (;;) {
+        if (cond())
+            return true;
+        if (deadline.hasExpired())
+            return false;
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+}
+
+bool PartyOver(CPublic& t) {
+    const QString r = t.m_LabelResult.GetCaption();
+    return r == QStringLiteral("Вы выиграли!") || r == QStringLiteral("Вы проиграли!");
+}
+} // namespace
+
+NetPeers::NetPeers(int players, bool game31, unsigned seed) : m_Random(seed) {
+    CPlayNet* host = NewPeer();
+    if (!game31)
+        host->SetGameKind(false, false);
+    host->m_DirectPlay.m_MaxPlayers = 4;
+    if (host->m_DirectPlay.Host(nullptr, 0) != S_OK)
+        return;
+    QByteArray name;
+    DWORD port = 0;
+    host->m_DirectPlay.GetLocalAddress(name, port);
+    m_Port = static_cast<quint16>(port);
+    for (int i = 1; i < players; ++i)
+        Join();
+}
+
+NetPeers::~NetPeers() {
+    for (auto& p : m_Peers)
+        p->StopPlay();
+    m_Peers.clear();
+}
+
+CPlayNet* NetPeers::NewPeer() {
+    auto peer = std::make_unique<CPlayNet>();
+    peer->m_DirectPlay.m_BindAddress = QHostAddress::LocalHost;
+    peer->m_Notice = [this](const QString& text, const QString&) { m_Notices << text; };
+    peer->m_Public.m_Pack.ShowAinmationCards(false);
+    peer->m_PacePercent = 2;
+    peer->ChangeName(QStringLiteral("Игрок%1").arg(m_Peers.size() + 1));
+    peer->resize(800, 600);
+    peer->show();
+    m_Peers.push_back(std::move(peer));
+    return m_Peers.back().get();
+}
+
+void NetPeers::Rebase() {
+    // Whatever was sent before the tables stood still has arrived by now.
+    WaitFor([] { return false; }, 300);
+    for (auto& p : m_Peers) {
+        m_SentBase[p.get()] = p->RecordsSent();
+        m_ReceivedBase[p.get()] = p->RecordsReceived();
+    }
+}
+
+bool NetPeers::Join() {
+    const int before = Count();
+    CPlayNet* p = NewPeer();
+    p->m_DirectPlay.Connect("127.0.0.1", m_Port);
+    const bool seated = WaitFor(
+        [&] {
+            for (auto& q : m_Peers)
+                if (q->NumberPlayers() < before + 1 || !q->IsIdle())
+                    return false;
+            return true;
+        },
+        20000);
+    Rebase();
+    return seated;
+}
+
+void NetPeers::Drop(int i) {
+    m_Peers[static_cast<size_t>(i)]->StopPlay();
+    m_Peers.erase(m_Peers.begin() + i);
+    // The others learn of it in their own time; count afresh once they have.
+    WaitFor([&] {
+        for (auto& q : m_Peers)
+            if (q->NumberPlayers() != Count() || !q->IsIdle())
+                return false;
+        return true;
+    }, 20000);
+    Rebase();
+}
+
+void NetPeers::Leave(int i) {
+    Peer(i).RestartPeer();
+    Drop(i);
+}
+
+void NetPeers::ClickCard(CPlayNet& /*peer*/, CCard* card) {
+    QTest::mouseClick(card, Qt::LeftButton, {}, QPoint(30, 40));
+}
+
+bool NetPeers::WaitSettled(int timeoutMs) {
+    return WaitFor(
+        [&] {
+            bool someone = false;
+            for (auto& p : m_Peers) {
+                if (!p->IsIdle() || p->WaitsForPeers())
+                    return false;
+                for (UINT id : {CPlayNet::TIMER_AUTO_TAKE, CPlayNet::TIMER_ZANTA, CPlayNet::TIMER_CONTINUE,
+                                CPlayNet::TIMER_END_DISTR, CPlayNet::TIMER_END_TAKE, CPlayNet::TIMER_SEAT})
+                    if (p->IsTimerSet(id))
+                        return false;
+                someone = someone || p->CanAct();
+            }
+            // Nothing on its way between the windows.
+            long sent = 0, received = 0;
+            for (auto& p : m_Peers) {
+                sent += p->RecordsSent() - m_SentBase[p.get()];
+                received += p->RecordsReceived() - m_ReceivedBase[p.get()];
+            }
+            return someone && sent * (Count() - 1) == received;
+        },
+        timeoutMs);
+}
+
+QString NetPeers::Disagreement() {
+    if (m_Peers.empty())
+        return {};
+    const QString first = Peer(0).DumpTable();
+    for (int i = 1; i < Count(); ++i) {
+        const QString other = Peer(i).DumpTable();
+        if (other == first)
+            continue;
+        const QStringList a = first.split('\n'), b = other.split('\n');
+        for (int k = 0; k < std::max(a.size(), b.size()); ++k)
+            if (a.value(k) != b.value(k))
+                return QStringLiteral("peer 0 and %1 differ: '%2' / '%3'").arg(i).arg(a.value(k), b.value(k));
+    }
+    return {};
+}
+
+bool NetPeers::Act() {
+    for (auto& p : m_Peers) {
+        if (!p->CanAct())
+            continue;
+        const QString caption = p->ButtonCaption();
+        CPublic& t = p->m_Public;
+        std::vector<CCard*> hand;
+        for (CCard* c : t.m_Pack.m_Cards)
+            if (c->m_Place == e_Hand && c->m_Player == 1)
+                hand.push_back(c);
+        const bool myTurn = t.m_CurrentPlayer == 1 && !t.m_MoveBlocked;
+        if (!caption.isEmpty() && (caption != ButtonText::Further || !myTurn || m_Random() % 2 == 0 || hand.empty())) {
+            p->PressButton();
+            return true;
+        }
+        if (!myTurn || hand.empty())
+            continue;
+        const bool leading = t.GetNumberCardsOnTable() == t.GetNumberCardsPlayerOnTable(1);
+        std::vector<CCard*> legal;
+        for (CCard* c : hand)
+            if (!leading || t.IsMastOnTable(c->m_Mast))
+                legal.push_back(c);
+        if (legal.empty())
+            continue;
+        ClickCard(*p, legal[m_Random() % legal.size()]);
+        return true;
+    }
+    return false;
+}
+
+QString NetPeers::PlayParty(int maxActions) {
+    for (int n = 0; n < maxActions; ++n) {
+        const bool settled = WaitSettled();
+        if (!settled) {
+            bool over = true;
+            for (auto& p : m_Peers)
+                over = over && PartyOver(p->m_Public);
+            if (over)
+                return {};
+            QString state;
+            for (auto& p : m_Peers)
+                state += QStringLiteral("[sent %6 got %7 players %1 idle %2 waits %3 button '%4' msg '%5'] ")
+                             .arg(p->NumberPlayers())
+                             .arg(p->IsIdle())
+                             .arg(p->WaitsForPeers())
+                             .arg(p->ButtonCaption(), p->m_Public.m_LabelMessage.GetCaption())
+                             .arg(p->RecordsSent() - m_SentBase[p.get()])
+                             .arg(p->RecordsReceived() - m_ReceivedBase[p.get()]) +
+                         p->DumpTable().section('\n', 0, 0) +
+                         QStringLiteral(" cur %1 blocked %2 ").arg(p->m_Public.m_CurrentPlayer).arg(p->m_Public.m_MoveBlocked);
+            return QStringLiteral("no table can act after %1 actions: %2").arg(n).arg(state);
+        }
+        if (const QString d = Disagreement(); !d.isEmpty())
+            return QStringLiteral("after %1 actions: %2").arg(n).arg(d);
+        bool over = true;
+        for (auto& p : m_Peers)
+            over = over && PartyOver(p->m_Public);
+        if (over && n > 0) {
+            if (qEnvironmentVariableIsSet("ZANTA_NETGAME_TRACE"))
+                qInfo() << "party over after" << n << "actions";
+            return {};
+        }
+        if (!Act())
+            return QStringLiteral("nobody acted");
+    }
+    return QStringLiteral("party not over after %1 actions").arg(maxActions);
+}

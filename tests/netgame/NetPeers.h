@@ -1,0 +1,62 @@
+#pragma once
+// Several game windows of the network program in one process, each with its
+// own peer session on the loopback, played the way their users would play:
+// clicks on each window's own cards and button, legal cards chosen from
+// each window's own table.
+
+#include "PlayNet.h"
+#include "TestUtil.h"
+
+#include <QStringList>
+
+#include <map>
+#include <memory>
+#include <random>
+#include <vector>
+
+class NetPeers {
+public:
+    // A host and joiners, seated; animations off.
+    explicit NetPeers(int players, bool game31 = true, unsigned seed = 1);
+    ~NetPeers();
+
+    int Count() const { return static_cast<int>(m_Peers.size()); }
+    CPlayNet& Peer(int i) { return *m_Peers[static_cast<size_t>(i)]; }
+    CPublic& Table(int i) { return Peer(i).m_Public; }
+    quint16 Port() const { return m_Port; }
+
+    // A new window that joins the host; false when it was not seated in time.
+    bool Join();
+    // Closes a window's session as a crash would leave it: gone, no goodbye.
+    void Drop(int i);
+    // Leaves in order ("Выход из игры").
+    void Leave(int i);
+
+    // Every window still, and every barrier passed.
+    bool WaitSettled(int timeoutMs = 20000);
+    // The tables in the session's terms; empty when all agree, otherwise
+    // the first difference.
+    QString Disagreement();
+    // One action by whichever window may act: a card, "Далее", "Взятка" or
+    // a deal. False when nobody can act.
+    bool Act();
+    // Plays until a party ends on every table (or maxActions); returns what
+    // went wrong, empty when nothing did. Compares the tables whenever they
+    // are settled.
+    QString PlayParty(int maxActions = 3000);
+    // Notices the windows showed.
+    QStringList m_Notices;
+
+private:
+    CPlayNet* NewPeer();
+    void ClickCard(CPlayNet& peer, CCard* card);
+    // Counts the records from here on.
+    void Rebase();
+
+    testutil::PauseCounter m_NoPauses;
+    std::vector<std::unique_ptr<CPlayNet>> m_Peers;
+    quint16 m_Port = 0;
+    std::map<const CPlayNet*, int> m_SentBase;
+    std::map<const CPlayNet*, int> m_ReceivedBase;
+    std::mt19937 m_Random;
+};
