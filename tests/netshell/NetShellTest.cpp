@@ -240,6 +240,21 @@ TEST(NetShellControl, AnswersEveryCommandWithOneLine) {
     EXPECT_EQ(control.Execute("modal"), "modal none");
     EXPECT_EQ(control.Execute("host 70000"), "error usage: host <port> [2..4]");
     EXPECT_EQ(control.Execute("frobnicate"), "error unknown command");
+    // "Сеть" opens the connection dialog, which OK closes: answered from
+    // inside the dialog's own loop, as the real control is.
+    QStringList answers;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (!QApplication::activeModalWidget())
+            return;
+        poll.stop();
+        answers << control.Execute("modal") << control.Execute("accept");
+    });
+    poll.start(5);
+    EXPECT_EQ(control.Execute("menu 32814"), "ok");
+    EXPECT_TRUE(testutil::WaitFor([&] { return answers.size() == 2; }));
+    EXPECT_EQ(answers, QStringList({"modal Выбор режима работы", "ok"}));
+    EXPECT_TRUE(testutil::WaitFor([] { return QApplication::activeModalWidget() == nullptr; }));
     const QString dump = control.Execute("dump");
     EXPECT_TRUE(dump.startsWith("dump ") && !dump.contains('\n')) << dump.toStdString();
 }
