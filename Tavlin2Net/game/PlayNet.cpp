@@ -14,7 +14,11 @@
 #include <QLoggingCategory>
 #include <QPainter>
 
+#include <QDeadlineTimer>
+
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 Q_LOGGING_CATEGORY(lcNetGame, "zanta.netgame", QtCriticalMsg)
 
@@ -689,10 +693,28 @@ void CPlayNet::ChangeName(const QString& name) {
 }
 
 bool CPlayNet::RestartPeer() {
+    if (m_Stopped)
+        return false;
     ++m_Generation;
-    const HRESULT hr = m_DirectPlay.Restart(Cp1251FromUnicode(SeatName(1)).constData());
-    Step(nullptr, [this] { LeaveSession(); });
-    return hr == S_OK;
+    // The session object is replaced: the strand, which may be talking to
+    // it, does it between two steps, and the window waits for the answer
+    // while serving what the strand asks of it meanwhile.
+    auto result = std::make_shared<std::atomic<int>>(-1);
+    const QByteArray name = Cp1251FromUnicode(SeatName(1));
+    const bool posted = m_Strand.Post([this, result, name] {
+        const HRESULT hr = m_DirectPlay.Restart(name.constData());
+        LeaveSession();
+        Publish();
+        *result = hr == S_OK ? 1 : 0;
+    });
+    if (!posted)
+        return false;
+    QDeadlineTimer deadline(10000);
+    while (*result < 0 && !deadline.hasExpired()) {
+        platform::DrainGuiQueue();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return *result == 1;
 }
 
 void CPlayNet::LeaveSession() {
