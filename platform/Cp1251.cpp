@@ -1,5 +1,7 @@
 #include "Cp1251.h"
 
+#include <QValidator>
+
 #include <array>
 #include <cstring>
 
@@ -83,4 +85,23 @@ QString Cp1251ToUnicode(const char* data, qsizetype length) {
 
 QString Cp1251ToUnicode(const QByteArray& bytes) {
     return Cp1251ToUnicode(bytes.constData(), bytes.size());
+}
+
+namespace {
+class Cp1251Validator final : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int&) const override {
+        for (const QChar ch : input) {
+            if ((Cp1251FromChar(ch) == '?' && ch != QLatin1Char('?')) ||
+                ch.category() == QChar::Other_Control)
+                return Invalid;
+        }
+        return Acceptable;
+    }
+};
+} // namespace
+
+QValidator* NewCp1251Validator(QObject* parent) {
+    return new Cp1251Validator(parent);
 }

@@ -22,3 +22,9 @@ QByteArray Cp1251Field(const QString& text, qsizetype cch);
 // unassigned in the code page, becomes U+FFFD.
 QString Cp1251ToUnicode(const char* data, qsizetype length);
 QString Cp1251ToUnicode(const QByteArray& bytes);
+
+class QObject;
+class QValidator;
+// A validator for text fields whose text is kept in Windows-1251: it refuses
+// characters the code page does not have and control characters.
+QValidator* NewCp1251Validator(QObject* parent);

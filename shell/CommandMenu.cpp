@@ -42,6 +42,15 @@ QAction* CCommandMenu::AddCommand(QWidget* menu, const QString& text, UINT id, b
     return item;
 }
 
+void CCommandMenu::AddPartyCommands(QMenu* main, PartyCommands ids) {
+    AddCommand(main, QStringLiteral("Новая партия"), ids.newParty);
+    AddCommand(main, QStringLiteral("Следующая игра"), ids.nextGame);
+    main->addSeparator();
+    AddCommand(main, QStringLiteral("Игра до 31 очка"), ids.game31, true);
+    AddCommand(main, QStringLiteral("Игра до 12 баллов"), ids.game12, true);
+    main->addSeparator();
+}
+
 UINT CCommandMenu::GetCommandId(const QAction* item) {
     return item ? item->data().toUInt() : 0;
 }

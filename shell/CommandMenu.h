@@ -51,6 +51,13 @@ protected:
     // it opens; the first popup made is the main one.
     QMenu* AddPopup(QWidget* parent, const QString& text);
     QAction* AddCommand(QWidget* menu, const QString& text, UINT id, bool check = false);
+    // The party's items both programs open "Главная" with: the new party, the
+    // next game and, checkable, the two party kinds, each group followed by
+    // a separator.
+    struct PartyCommands {
+        UINT newParty, nextGame, game31, game12;
+    };
+    void AddPartyCommands(QMenu* main, PartyCommands ids);
 
 private:
     void OnTriggered(QAction* item);

@@ -9,25 +9,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QValidator>
 
 namespace {
 
 const QString kDefaultName = QStringLiteral("Товарищ");
-
-// Refuses characters a Windows-1251 name slot cannot hold.
-class CodePageValidator final : public QValidator {
-public:
-    using QValidator::QValidator;
-    State validate(QString& input, int&) const override {
-        for (const QChar ch : input) {
-            if ((Cp1251FromChar(ch) == '?' && ch != QLatin1Char('?')) ||
-                ch.category() == QChar::Other_Control)
-                return Invalid;
-        }
-        return Acceptable;
-    }
-};
 
 } // namespace
 
@@ -35,7 +20,7 @@ CNameDlg::CNameDlg(QWidget* parent, Mode mode) : CDialog(parent), m_Mode(mode) {
     setWindowTitle(QStringLiteral("Как Вас называть?"));
     setFixedSize(MapDialogRect(QRect(0, 0, 179, mode == AskSeats ? 102 : 57)).size());
 
-    auto* validator = new CodePageValidator(this);
+    auto* validator = NewCp1251Validator(this);
     AddStatic(IDC_STATIC_NAME, QStringLiteral("Ваше имя"), QRect(7, 10, 60, 8));
     m_pComboName = new QComboBox(this);
     m_pComboName->setEditable(true);

@@ -5,7 +5,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
-#include <QValidator>
 
 namespace {
 
@@ -20,20 +19,6 @@ constexpr int kInputTops[4] = {20, 37, 54, 71};
 const QRect kLineRects[3] = {QRect(QPoint(2, 20), QPoint(245, 34)),
                              QRect(QPoint(2, 37), QPoint(245, 51)),
                              QRect(QPoint(2, 54), QPoint(245, 68))};
-
-// Only what the chat record can carry may be typed: characters of Windows-1251.
-class CodePageValidator final : public QValidator {
-public:
-    using QValidator::QValidator;
-    State validate(QString& input, int&) const override {
-        for (const QChar ch : input) {
-            if ((Cp1251FromChar(ch) == '?' && ch != QLatin1Char('?')) ||
-                ch.category() == QChar::Other_Control)
-                return Invalid;
-        }
-        return Acceptable;
-    }
-};
 
 void PaintOn(QWidget* w, const QFont& font) {
     QPalette palette = w->palette();
@@ -86,7 +71,7 @@ void CTelegraph::Create(QWidget* parent, QPoint position) {
     m_Edit->setObjectName(QString::number(IDC_INPUT));
     m_Edit->setGeometry(2, kInputTops[3], kLineRects[0].width(), kInputHeight);
     m_Edit->setMaxLength(kMaxInput);
-    m_Edit->setValidator(new CodePageValidator(m_Edit));
+    m_Edit->setValidator(NewCp1251Validator(m_Edit));
     PaintOn(m_Edit, m_FontLines);
     // Only the user's own edits go out, never a text set by the program.
     connect(m_Edit, &QLineEdit::textEdited, this,

@@ -8,12 +8,7 @@ CNetMenu::CNetMenu(QWidget* frame, CommandHandler onCommand, UpdateHandler onUpd
     : CCommandMenu(frame, {ID_SETTINGS, ID_HELP_CONTENTS, ID_HELP}, std::move(onCommand),
                    std::move(onUpdate)) {
     QMenu* main = AddPopup(this, QStringLiteral("Главная"));
-    AddCommand(main, QStringLiteral("Новая партия"), ID_NEW_PARTY);
-    AddCommand(main, QStringLiteral("Следующая игра"), ID_NEXT_GAME);
-    main->addSeparator();
-    AddCommand(main, QStringLiteral("Игра до 31 очка"), ID_GAME31, true);
-    AddCommand(main, QStringLiteral("Игра до 12 баллов"), ID_GAME12, true);
-    main->addSeparator();
+    AddPartyCommands(main, {ID_NEW_PARTY, ID_NEXT_GAME, ID_GAME31, ID_GAME12});
     AddCommand(main, QStringLiteral("Смена имени игрока..."), ID_CHANGE_NAMES);
     main->addSeparator();
     AddCommand(main, QStringLiteral("E&xit"), ID_APP_EXIT);
