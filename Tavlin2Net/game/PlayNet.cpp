@@ -13,6 +13,7 @@
 #include <QKeyEvent>
 #include <QLoggingCategory>
 #include <QPainter>
+#include <QTimer>
 
 #include <QDeadlineTimer>
 
@@ -64,9 +65,14 @@ CPlayNet::CPlayNet(QWidget* parent)
     : CWnd(parent), m_DirectPlay(this), m_Moves(m_Public), m_Seats(m_Public) {
     setFocusPolicy(Qt::StrongFocus);
     m_Notice = [this](const QString& text, const QString& caption) {
+        // The box runs its own loop: it opens from a timer of the window's,
+        // never inside the hand-off of work to the GUI thread, which the
+        // strand's next window call needs free.
         platform::PostToGuiThread([this, text, caption] {
-            if (!m_Stopped)
-                m_Public.MyMessageBox(text, caption, kNoticeFlags, kIcon, kIcon);
+            QTimer::singleShot(0, this, [this, text, caption] {
+                if (!m_Stopped)
+                    m_Public.MyMessageBox(text, caption, kNoticeFlags, kIcon, kIcon);
+            });
         });
     };
     CPublic& t = m_Public;

@@ -8,7 +8,7 @@ TEST(NetProgram, ThreeProgramsPlayAPartyOfEachKind) {
     ProgramTable table(3);
     ASSERT_TRUE(table.Ready());
     for (auto& p : table.Peers())
-        ASSERT_EQ(p->Ask("stars 2").toStdString(), "ok");
+        ASSERT_EQ(p->Ask("stars 1").toStdString(), "ok");
     EXPECT_EQ(table.PlayParty().toStdString(), "");
     // The winner switches the kind for the next party: to 12 balls.
     ASSERT_TRUE(table.WaitSettled());

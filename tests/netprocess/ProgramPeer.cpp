@@ -201,7 +201,7 @@ QString ProgramTable::PlayParty(int maxActions) {
             if (PartyOver(p->Ask(QStringLiteral("caption")), dealt))
                 return {};
         for (auto& p : m_Peers)
-            dealt = dealt || p->Ask(QStringLiteral("dump")).startsWith(QStringLiteral("dump game 1"));
+            dealt = dealt || p->Ask(QStringLiteral("dump")).startsWith(QStringLiteral("dump game 1 "));
         if (!Act())
             return QStringLiteral("nobody could act after %1 actions").arg(n);
     }
