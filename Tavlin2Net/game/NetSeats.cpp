@@ -192,10 +192,14 @@ int CNetSeats::SeatOfDealStart(const netrec::PlayerOrderRecord& order) const {
 QString CNetSeats::Dump(int gameNumber) const {
     QStringList out;
     const CPublic& t = m_Table;
+    // With every card in the pack no game is dealt: its number and current
+    // player mean nothing yet (a newcomer learns them from the next deal).
+    const bool dealt = std::any_of(t.m_Pack.m_Cards.begin(), t.m_Pack.m_Cards.end(),
+                                   [](const CCard* c) { return c->m_Place != e_Pack; });
     out << QStringLiteral("game %1 trump %2 current %3 players %4")
-               .arg(gameNumber)
+               .arg(dealt ? QString::number(gameNumber) : QStringLiteral("-"))
                .arg(const_cast<CPack&>(t.m_Pack).GetKozirMast())
-               .arg(IdOf(t.m_CurrentPlayer))
+               .arg(dealt ? QString::number(IdOf(t.m_CurrentPlayer)) : QStringLiteral("-"))
                .arg(t.m_NumberPlayers);
     QStringList seats;
     for (const CPlayer& p : t.m_Players) {

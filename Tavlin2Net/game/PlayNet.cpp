@@ -13,6 +13,7 @@
 #include <QKeyEvent>
 #include <QLoggingCategory>
 #include <QPainter>
+#include <QTimer>
 
 #include <QDeadlineTimer>
 
@@ -64,9 +65,14 @@ CPlayNet::CPlayNet(QWidget* parent)
     : CWnd(parent), m_DirectPlay(this), m_Moves(m_Public), m_Seats(m_Public) {
     setFocusPolicy(Qt::StrongFocus);
     m_Notice = [this](const QString& text, const QString& caption) {
+        // The box runs its own loop: it opens from a timer of the window's,
+        // never inside the hand-off of work to the GUI thread, which the
+        // strand's next window call needs free.
         platform::PostToGuiThread([this, text, caption] {
-            if (!m_Stopped)
-                m_Public.MyMessageBox(text, caption, kNoticeFlags, kIcon, kIcon);
+            QTimer::singleShot(0, this, [this, text, caption] {
+                if (!m_Stopped)
+                    m_Public.MyMessageBox(text, caption, kNoticeFlags, kIcon, kIcon);
+            });
         });
     };
     CPublic& t = m_Public;
@@ -873,7 +879,9 @@ void CPlayNet::OnHostMigrate(DPNID newHost) {
 void CPlayNet::RemoveSeat(DPNID departed, const QByteArray& nameBytes) {
     const QString name = nameBytes.isEmpty() ? SeatName(LocalSeatOf(departed)) : Cp1251ToUnicode(nameBytes);
     const DPNID nextDealer = DropSeat(departed);
+    const SeatIds kept = KeepSeatIds();
     m_Seats.Compact();
+    RestoreSeatIds(kept);
     SetPlayerCount(m_Seats.Count());
     const int present = m_Seats.Count();
     netrec::PlayerOrderRecord order = m_Seats.Build(m_GameOn ? IdOf(m_DealStartSeat) : nextDealer);
@@ -955,11 +963,22 @@ DPNID CPlayNet::DropSeat(DPNID departed) {
     return LocalId();
 }
 
+CPlayNet::SeatIds CPlayNet::KeepSeatIds() const {
+    return {IdOf(m_Public.m_CurrentPlayer), IdOf(m_DealStartSeat)};
+}
+
+void CPlayNet::RestoreSeatIds(const SeatIds& ids) {
+    // Seat numbers change with the seats; the players they stood for do not.
+    m_Public.m_CurrentPlayer = std::max(LocalSeatOf(ids.current), 1);
+    m_DealStartSeat = LocalSeatOf(ids.dealStart);
+}
+
 void CPlayNet::AfterDeparture(DPNID nextDealer) {
     if (m_Interrupted) {
         StopGame();
         GatherCards();
         m_NextDealerId = nextDealer;
+        m_Public.m_CurrentPlayer = std::max(LocalSeatOf(nextDealer), 1);
         m_NextIsNewParty = true;
         for (int s = 1; s <= CPublic::kMaxPlayers; ++s)
             if (IdOf(s) != 0) {
@@ -1009,8 +1028,10 @@ void CPlayNet::ApplyDeparture(DPNID sender, const netrec::PlayerOrderRecord& ord
     }
     if (order.dealStart != 0 && !m_GameOn)
         nextDealer = order.dealStart;
+    const SeatIds kept = KeepSeatIds();
     if (m_Seats.Apply(order, LocalId(), false) == 0)
         return;
+    RestoreSeatIds(kept);
     SetPlayerCount(m_Seats.Count());
     if (!gone.empty())
         m_Notice(QStringLiteral("Игрок ") + name + QStringLiteral(" вышел из игры!"), kAttention);
@@ -1124,8 +1145,11 @@ void CPlayNet::ApplyPlayerOrder(DPNID sender, const netrec::PlayerOrderRecord& o
     // A newcomer takes the whole table; the others only the seats.
     const bool full = own->waitsNextParty != 0 || !m_Seated;
     try {
+        const SeatIds kept = KeepSeatIds();
         if (m_Seats.Apply(order, local, full) == 0)
             return;
+        if (!full)
+            RestoreSeatIds(kept);
     } catch (...) {
         Log(full ? kErrPlayerOrderLate : kErrPlayerOrder);
         return;
