@@ -41,8 +41,8 @@ ProgramPeer::ProgramPeer(const QString& name) {
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_Dir.path() + QStringLiteral("/config"));
     env.insert(QStringLiteral("XDG_STATE_HOME"), m_Dir.path() + QStringLiteral("/state"));
     m_Process.setProcessEnvironment(env);
-    m_Process.setProcessChannelMode(QProcess::SeparateChannels);
-    m_Process.setStandardErrorFile(QProcess::nullDevice());
+    // What the program reports (a sanitizer's finding above all) shows in the test's log.
+    m_Process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_Process.start(QStringLiteral(ZANTA_NET_PROGRAM), {});
     m_Process.waitForStarted(10000);
     Ask(QStringLiteral("pace 2"));
