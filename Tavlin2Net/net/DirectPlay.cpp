@@ -170,14 +170,12 @@ HRESULT CDirectPlay::GetLocalAddress(QByteArray& hostName, DWORD& port) const {
     return S_OK;
 }
 
-<<<<<<< HEAD
 DPNID CDirectPlay::HostPlayer() const { return m_pDP ? m_pDP->HostPlayer() : 0; }
-=======
+
 netrec::PlayerOrderRecord CDirectPlay::SeatOrder() const {
     std::lock_guard lock(m_ReceiveLock);
     return m_Order;
 }
->>>>>>> netui
 
 LPARAM CDirectPlay::Post(UINT message, WPARAM wParam, CNetPost post) {
     std::lock_guard wndLock(m_WndMutex);

@@ -60,13 +60,10 @@ public:
     HRESULT SetMaxPlayers(int count);
     HRESULT GetPeerAddress(DPNID player, QByteArray& hostName, DWORD& port) const;
     HRESULT GetLocalAddress(QByteArray& hostName, DWORD& port) const;
-<<<<<<< HEAD
     // The session's host as the session knows it now; 0 without a session.
     DPNID HostPlayer() const;
-=======
     // The last seat order sent or received: where the dialogs look for the host.
     netrec::PlayerOrderRecord SeatOrder() const;
->>>>>>> netui
 
     // The window's half of a posted message: its own copy, taken once.
     std::optional<CNetPost> TakePost(LPARAM ticket);
