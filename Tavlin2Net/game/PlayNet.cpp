@@ -463,8 +463,9 @@ void CPlayNet::PressButton() {
 
 void CPlayNet::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_F2) {
-        // Only the peer whose turn it is to deal deals, whatever asks.
-        if (m_MayDeal)
+        // Only the peer whose turn it is to deal deals, whatever asks; a lone
+        // host is told why nothing is dealt.
+        if (m_MayDeal || m_Players.load() < 2)
             Step(kErrStartDeal, [this] { StartDeal(m_NextIsNewParty); });
         return;
     }
@@ -474,7 +475,7 @@ void CPlayNet::keyPressEvent(QKeyEvent* event) {
 bool CPlayNet::OnCommand(UINT id) {
     switch (id) {
     case ID_NEW_PARTY:
-        if (m_MayDeal)
+        if (m_MayDeal || m_Players.load() < 2)
             Step(kErrStartDeal, [this] { StartDeal(true); });
         return true;
     case ID_NEXT_GAME:
@@ -623,8 +624,11 @@ void CPlayNet::ApplySettings(DPNID sender, const netrec::SettingRecord& r) {
             m_SetCheck(IDC_LOCK_ADD_PLAYERS, lock);
         });
     }
+    // A table just seated takes the kind of the party it joined as it is;
+    // resetting would wipe the scores the seat order has just brought.
+    const bool joined = std::exchange(m_JustSeated, false);
     if ((r.game31 != 0) != t.m_Game31)
-        ApplyGameKind(r.game31 != 0, sender);
+        ApplyGameKind(r.game31 != 0, sender, joined);
     if (!m_GameForStars && r.gameForStars != 0) {
         m_GameForStars = true;
         m_NumberStars = kStarsGame;
@@ -635,11 +639,14 @@ void CPlayNet::ApplySettings(DPNID sender, const netrec::SettingRecord& r) {
     }
 }
 
-void CPlayNet::ApplyGameKind(bool game31, DPNID by) {
+void CPlayNet::ApplyGameKind(bool game31, DPNID by, bool keepParty) {
     CPublic& t = m_Public;
     const bool changed = t.m_Game31 != game31;
     t.m_Game31 = game31;
-    if (changed || !m_KindShown) {
+    if (keepParty) {
+        for (auto& seat : t.m_Players)
+            seat.m_Tablo.SwapView(game31);
+    } else if (changed || !m_KindShown) {
         StopGame();
         ResetParty();
         for (auto& seat : t.m_Players)
@@ -652,7 +659,8 @@ void CPlayNet::ApplyGameKind(bool game31, DPNID by) {
         }
     }
     m_KindShown = true;
-    t.ResetStars(game31 ? m_NumberStars.load() : 0);
+    if (!keepParty)
+        t.ResetStars(game31 ? m_NumberStars.load() : 0);
     const QString title = QStringLiteral("Сетевая карточная игра Занта") +
                           (game31 ? QStringLiteral(" - до 31 очка") : QStringLiteral(" - до 12 баллов"));
     if (m_SetTitle)
@@ -834,7 +842,9 @@ void CPlayNet::OnHostMigrate(DPNID newHost) {
 void CPlayNet::RemoveSeat(DPNID departed, const QByteArray& nameBytes) {
     const QString name = nameBytes.isEmpty() ? SeatName(LocalSeatOf(departed)) : Cp1251ToUnicode(nameBytes);
     const DPNID nextDealer = DropSeat(departed);
+    const DPNID dealStart = IdOf(m_DealStartSeat);
     m_Seats.Compact();
+    m_DealStartSeat = LocalSeatOf(dealStart);
     SetPlayerCount(m_Seats.Count());
     const int present = m_Seats.Count();
     netrec::PlayerOrderRecord order = m_Seats.Build(m_GameOn ? IdOf(m_DealStartSeat) : nextDealer);
@@ -917,6 +927,9 @@ DPNID CPlayNet::DropSeat(DPNID departed) {
 }
 
 void CPlayNet::AfterDeparture(DPNID nextDealer) {
+    // Between games the next dealer is the one whose turn it is, as after a game.
+    if (m_Interrupted || !m_GameOn)
+        m_Public.m_CurrentPlayer = std::max(LocalSeatOf(nextDealer), 1);
     if (m_Interrupted) {
         StopGame();
         GatherCards();
@@ -970,8 +983,10 @@ void CPlayNet::ApplyDeparture(DPNID sender, const netrec::PlayerOrderRecord& ord
     }
     if (order.dealStart != 0 && !m_GameOn)
         nextDealer = order.dealStart;
+    const DPNID dealStart = IdOf(m_DealStartSeat);
     if (m_Seats.Apply(order, LocalId(), false) == 0)
         return;
+    m_DealStartSeat = LocalSeatOf(dealStart);
     SetPlayerCount(m_Seats.Count());
     if (!gone.empty())
         m_Notice(QStringLiteral("Игрок ") + name + QStringLiteral(" вышел из игры!"), kAttention);
@@ -993,6 +1008,11 @@ void CPlayNet::Dispatch(DPNID sender, const QByteArray& bytes) {
     if (id != e_PlayerOrder && id != e_DestroyPlayer && id != e_Chat && id != e_SettingGame &&
         LocalSeatOf(sender) == 0)
         return Refuse(sender, "a record from a player without a seat");
+    // A table that joined during the game learns whose turn it is from the
+    // first move it sees.
+    if (m_GameOn && m_Public.m_Players[0].m_Waiting && IdOf(m_Public.m_CurrentPlayer) == 0 &&
+        (id == e_GoCard || id == e_BitaCards || id == e_ResetCards || id == e_NextPlayerGo || id == e_TakeCards))
+        m_Public.m_CurrentPlayer = LocalSeatOf(sender);
     switch (id) {
     case e_PlayerOrder:
         if (auto r = netrec::ReadPlayerOrder(bytes))
@@ -1083,6 +1103,7 @@ void CPlayNet::ApplyPlayerOrder(DPNID sender, const netrec::PlayerOrderRecord& o
         return; // not seated yet
     // A newcomer takes the whole table; the others only the seats.
     const bool full = own->waitsNextParty != 0 || !m_Seated;
+    const DPNID dealStart = IdOf(m_DealStartSeat);
     try {
         if (m_Seats.Apply(order, local, full) == 0)
             return;
@@ -1092,6 +1113,8 @@ void CPlayNet::ApplyPlayerOrder(DPNID sender, const netrec::PlayerOrderRecord& o
     }
     m_Seated = true;
     SetPlayerCount(m_Seats.Count());
+    m_DealStartSeat = LocalSeatOf(dealStart);
+    m_JustSeated = full;
     if (full) {
         const bool dealt = !m_Public.m_Pack.IsPackFull();
         m_GameOn = dealt && own->waitsNextParty != 0;
@@ -1100,6 +1123,9 @@ void CPlayNet::ApplyPlayerOrder(DPNID sender, const netrec::PlayerOrderRecord& o
             m_NextDealerId = order.dealStart != 0 ? order.dealStart : order.seats[0].player;
         m_NextIsNewParty = m_GameOn || m_Public.m_NumberGame == 0;
         m_Public.m_MoveBlocked = true;
+        // Whose turn it is the record does not say: the first move seen tells.
+        if (m_GameOn)
+            m_Public.m_CurrentPlayer = 0;
     } else if (!m_GameOn && order.dealStart != 0) {
         m_NextDealerId = order.dealStart;
     }
