@@ -1011,7 +1011,8 @@ void CPlayNet::Dispatch(DPNID sender, const QByteArray& bytes) {
     // A table that joined during the game learns whose turn it is from the
     // first move it sees.
     if (m_GameOn && m_Public.m_Players[0].m_Waiting && IdOf(m_Public.m_CurrentPlayer) == 0 &&
-        (id == e_GoCard || id == e_BitaCards || id == e_ResetCards || id == e_NextPlayerGo || id == e_TakeCards))
+        (id == e_GoCard || id == e_BitaCards || id == e_ResetCards || id == e_NextPlayerGo ||
+         id == e_TakeCards))
         m_Public.m_CurrentPlayer = LocalSeatOf(sender);
     switch (id) {
     case e_PlayerOrder:
