@@ -219,7 +219,10 @@ QString NetPeers::Disagreement() {
 }
 
 bool NetPeers::Act() {
-    for (auto& p : m_Peers) {
+    for (int i = 0; i < Count(); ++i) {
+        CPlayNet* p = m_Peers[static_cast<size_t>(i)].get();
+        m_LastActor = i;
+        m_LastWasCard = false;
         if (!p->CanAct())
             continue;
         const QString caption = p->ButtonCaption();
@@ -243,9 +246,11 @@ bool NetPeers::Act() {
                 legal.push_back(c);
         if (legal.empty())
             continue;
+        m_LastWasCard = true;
         ClickCard(*p, legal[m_Random() % legal.size()]);
         return true;
     }
+    m_LastActor = -1;
     return false;
 }
 

@@ -55,6 +55,9 @@ public:
     // One action by whichever window may act: a card, "Далее", "Взятка" or
     // a deal. False when nobody can act.
     bool Act();
+    // The window that acted last, and whether it played a card.
+    int LastActor() const { return m_LastActor; }
+    bool LastWasCard() const { return m_LastWasCard; }
     // Plays until a party ends on every table (or maxActions); returns what
     // went wrong, empty when nothing did. Compares the tables whenever they
     // are settled.
@@ -86,6 +89,8 @@ private:
     std::map<const CPlayNet*, int> m_SentBase;
     std::map<const CPlayNet*, int> m_ReceivedBase;
     std::mt19937 m_Random;
+    int m_LastActor = -1;
+    bool m_LastWasCard = false;
     // Windows that joined during a party and have not yet caught up with
     // its game number and turn.
     std::set<const CPlayNet*> m_Late;

@@ -1,7 +1,8 @@
 // Parties one after another among two to four tables of both kinds, players
 // leaving (the host too) and new ones joining at random moments. Every
 // table must agree with the others whenever they stand still, and no party
-// may hang. ZANTA_NETGAME_SOAK sets the number of parties (a few by default).
+// may hang. ZANTA_NETGAME_SOAK sets the number of parties (the CMake option
+// ZANTA_NETGAME_SOAK_PARTIES, a few, by default); ZANTA_NETGAME_SEED the seed.
 
 #include "NetPeers.h"
 
@@ -12,10 +13,11 @@
 TEST(NetSoak, PartiesWithDeparturesAndRejoins) {
     const int parties = qEnvironmentVariableIsSet("ZANTA_NETGAME_SOAK")
                             ? qEnvironmentVariableIntValue("ZANTA_NETGAME_SOAK")
-                            : 3;
-    const unsigned seed = qEnvironmentVariableIsSet("ZANTA_NETGAME_SEED")
-                              ? qEnvironmentVariableIntValue("ZANTA_NETGAME_SEED")
-                              : 31;
+                            : ZANTA_NETGAME_SOAK_PARTIES;
+    const unsigned seed =
+        qEnvironmentVariableIsSet("ZANTA_NETGAME_SEED")
+            ? static_cast<unsigned>(qEnvironmentVariableIntValue("ZANTA_NETGAME_SEED"))
+            : 31u;
     std::mt19937 random(seed);
     int played = 0, departures = 0;
     while (played < parties) {
