@@ -11,13 +11,13 @@
 #include "MyLabel.h"
 #include "NameDlg.h"
 #include "Resources.h"
+#include "ShellStart.h"
 #include "Star.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QFile>
-#include <QListWidget>
 #include <QTimer>
 
 namespace {
@@ -41,15 +41,15 @@ CMainFrame::CMainFrame() {
         m_pAdjustment->m_PagePublicSetting.EnableGame31(game31);
     };
 
-    m_pMenu = new CMainMenu(this, [this](UINT id) { OnCommand(id); },
-                            [this](UINT id, QAction* item) { OnUpdateCommand(id, item); });
+    m_pMenu = new CMainMenu(
+        this, [this](UINT id) { OnCommand(id); },
+        [this](UINT id, QAction* item) { OnUpdateCommand(id, item); });
     setMenuBar(m_pMenu);
 
     m_pAdjustment = new CAdjustment(m_pView);
     m_pAdjustment->SetActivePage(&m_pAdjustment->m_PageView);
     m_pAdjustment->hide();
-    connect(m_pAdjustment, &QDialog::finished, this, [this] { m_SheetOpen = false; });
-    m_pView->installEventFilter(this);
+    m_pAdjustment->FollowFrame(this);
 
     ReadSettings();
 
@@ -94,14 +94,8 @@ void CMainFrame::ReadSettings() {
     v.SetGameForStars(s.m_GameForStars);
     page.SetCheck(IDC_CHECK_STARS, s.m_GameForStars);
     v.SetGameKind(s.m_Game31);
-    t.m_Pack.SetShirt(static_cast<unsigned>(s.m_ShirtNumber));
-    auto& view = m_pAdjustment->m_PageView;
-    view.m_listShirts->setCurrentRow(s.m_ShirtNumber - CCompSettings::kFirstShirt);
-    t.m_TableImageFile = s.m_TableImageFile;
-    t.SetTable(s.EffectiveTable());
-    view.m_listTables->setCurrentRow(t.GetNumberTable());
-    t.SetBG(static_cast<char>(s.m_BGNumber));
-    view.m_listBg->setCurrentRow(s.m_BGNumber);
+    shellstart::ApplyLook(t, m_pAdjustment->m_PageView, s.m_ShirtNumber, s.m_TableNumber,
+                          s.m_TableImageFile, s.m_BGNumber);
     for (int k = 0; k < 3; ++k)
         t.m_Players[k + 1].SetName(s.m_NameComp[k]);
     v.m_NoShowNameWnd = s.m_NoShowNameWnd;
@@ -135,9 +129,7 @@ void CMainFrame::OnCommand(UINT id) {
         return;
     switch (id) {
     case ID_SETTINGS:
-        m_SheetOpen = true;
-        m_pAdjustment->show();
-        m_pAdjustment->raise();
+        m_pAdjustment->Open();
         break;
     case ID_EXIT:
         // Through the same safe path as the close box, without saving the place.
@@ -145,10 +137,18 @@ void CMainFrame::OnCommand(UINT id) {
         break;
     case ID_HELP_CONTENTS:
     case ID_HELP:
-        CHelpWnd::ShowHelp(this);
+        CHelpWnd::ShowHelp(this, QUrl(QStringLiteral("qrc:/Tavlin2/help/index.html")),
+                           QStringLiteral("Справка - Карточная игра Занта"));
         break;
     case ID_APP_ABOUT: {
-        CAboutDlg about(this);
+        // The icon's static is 1086, the version line 1087, then 1088..1092.
+        CAboutDlg about(this, 1086, 1087,
+                        {QStringLiteral("Tavlin Version 2.01"),
+                         QStringLiteral("Карточная игра Занта"),
+                         QStringLiteral("Программа: команда Tavlin"),
+                         QStringLiteral("Рисунки карт и столов: команда Tavlin"),
+                         QStringLiteral("Версия для Linux, на Qt 6"),
+                         QStringLiteral("Правила: меню \"Справка\" или F1")});
         about.DoModal();
         break;
     }
@@ -197,6 +197,7 @@ void CMainFrame::RequestClose(bool savePlacement) {
     m_CloseRequested = true;
     m_pView->RunWhenIdle([this] {
         m_Closing = true;
+        m_pAdjustment->Retire();
         m_pView->StopPlay();
         // Not from inside the close box's own close, which would refuse it.
         QTimer::singleShot(0, this, [this] { close(); });
@@ -216,29 +217,4 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
 
 void CMainFrame::contextMenuEvent(QContextMenuEvent* event) {
     m_pMenu->TrackPopupMenu(event->globalPos());
-}
-
-// The settings sheet goes and comes back with the window (minimise and
-// restore); closed by the user, it stays closed.
-bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_pView && event->type() == QEvent::Hide)
-        m_pAdjustment->hide();
-    else if (watched == m_pView && event->type() == QEvent::Show)
-        RestoreSheet();
-    return QMainWindow::eventFilter(watched, event);
-}
-
-void CMainFrame::changeEvent(QEvent* event) {
-    QMainWindow::changeEvent(event);
-    if (event->type() != QEvent::WindowStateChange)
-        return;
-    if (windowState() & Qt::WindowMinimized)
-        m_pAdjustment->hide();
-    else
-        RestoreSheet();
-}
-
-void CMainFrame::RestoreSheet() {
-    if (m_SheetOpen && !m_Closing && !m_pAdjustment->isVisible())
-        m_pAdjustment->show();
 }

@@ -31,8 +31,6 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void changeEvent(QEvent* event) override;
 
 private:
     void ReadSettings();
@@ -40,12 +38,9 @@ private:
     void OnUpdateCommand(UINT id, QAction* item);
     void ShowNames();
     void RequestClose(bool savePlacement);
-    void RestoreSheet();
 
     CPlayWithComputer* m_pView;
     CAdjustment* m_pAdjustment;
     CMainMenu* m_pMenu;
     bool m_Closing = false;
-    // The user opened the settings sheet and has not closed it.
-    bool m_SheetOpen = false;
 };

@@ -1,4 +1,5 @@
 #include "Application.h"
+#include "Resources.h"
 
 #include <QGuiApplication>
 #include <QLibraryInfo>
@@ -7,10 +8,12 @@
 
 namespace platform {
 
-bool SetUpApplication(const QString& name, const QString& desktopFileName) {
+bool SetUpApplication(const QString& name, const QString& desktopFileName,
+                      const QString& dataFolder) {
     auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
     if (!app)
         return false;
+    SetInstalledDataFolder(dataFolder);
     QCoreApplication::setApplicationName(name);
     // The desktop finds the program's entry and icon by this, not by a title suffix.
     QGuiApplication::setDesktopFileName(desktopFileName);

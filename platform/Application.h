@@ -11,8 +11,11 @@
 
 namespace platform {
 
-// Call once, after the application object exists. Returns false when Qt's
-// Russian translations are not installed; the dialogs then speak English.
-bool SetUpApplication(const QString& name, const QString& desktopFileName);
+// Call once, after the application object exists. dataFolder names the
+// folder under share/ where the installed program finds its bundles. Returns
+// false when Qt's Russian translations are not installed; the dialogs then
+// speak English.
+bool SetUpApplication(const QString& name, const QString& desktopFileName,
+                      const QString& dataFolder = {});
 
 } // namespace platform

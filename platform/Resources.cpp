@@ -43,6 +43,7 @@ std::map<std::string, std::unique_ptr<ResourceModule>> g_builtin;
 std::atomic<HINSTANCE> g_current{nullptr};
 QStringList g_searchPath;
 bool g_searchPathSet = false;
+QString g_dataFolder;
 int g_bundleSerial = 0;
 
 QString bundleFileName(const char* fileName) {
@@ -80,10 +81,19 @@ QStringList LibrarySearchPath() {
     if (g_searchPathSet)
         return g_searchPath;
     QStringList folders;
-    if (QCoreApplication::instance())
-        folders << QCoreApplication::applicationDirPath();
+    if (QCoreApplication::instance()) {
+        const QString programDir = QCoreApplication::applicationDirPath();
+        folders << programDir;
+        if (!g_dataFolder.isEmpty())
+            folders << QDir::cleanPath(programDir + QLatin1String("/../share/") + g_dataFolder);
+    }
     folders << QDir::currentPath();
     return folders;
+}
+
+void SetInstalledDataFolder(const QString& name) {
+    std::lock_guard lock(g_mutex);
+    g_dataFolder = name;
 }
 } // namespace platform
 
@@ -98,7 +108,9 @@ HMODULE LoadLibrary(const char* fileName) {
         QString root;
         {
             std::lock_guard lock(g_mutex);
-            root = QStringLiteral("/%1.%2").arg(QFileInfo(name).completeBaseName()).arg(++g_bundleSerial);
+            root = QStringLiteral("/%1.%2")
+                       .arg(QFileInfo(name).completeBaseName())
+                       .arg(++g_bundleSerial);
         }
         if (!QResource::registerResource(file, root))
             return nullptr; // present but damaged
@@ -122,7 +134,9 @@ HINSTANCE AfxGetResourceHandle() {
     return current ? current : GetModuleResources("pub");
 }
 
-void AfxSetResourceHandle(HINSTANCE module) { g_current.store(module); }
+void AfxSetResourceHandle(HINSTANCE module) {
+    g_current.store(module);
+}
 
 QImage LoadImageResource(HINSTANCE module, UINT id, int scale) {
     if (!module)

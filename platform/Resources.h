@@ -43,9 +43,12 @@ bool HasResource(HINSTANCE module, ResourceType type, UINT id);
 QString ResourcePath(HINSTANCE module, ResourceType type, UINT id);
 
 namespace platform {
-// Folders searched for bundle files, in order. Defaults to the program's folder
-// and then the current folder; tests point it elsewhere. An empty list
-// restores the default.
+// Folders searched for bundle files, in order. Defaults to the program's
+// folder, then the installed data folder (below), then the current folder;
+// tests point it elsewhere. An empty list restores the default.
 void SetLibrarySearchPath(const QStringList& folders);
 QStringList LibrarySearchPath();
+// An installed program keeps its bundles in share/<name> beside its bin/
+// folder (<prefix>/bin/program, <prefix>/share/<name>/). Empty: none.
+void SetInstalledDataFolder(const QString& name);
 } // namespace platform

@@ -8,7 +8,7 @@
 // can use reads as its default, so a damaged registry never starts the game
 // in a state it cannot be in.
 
-#include "WinTypes.h"
+#include "SettingsTable.h"
 
 #include <QString>
 
@@ -16,18 +16,10 @@ class CCompSettings {
 public:
     static constexpr const char* kKey = "Comp"; // "Software\\Tavlin2.0\\Comp"
 
-    // Card backs are the pictures 37..43 of the card-picture library.
-    static constexpr int kFirstShirt = 37;
-    static constexpr int kLastShirt = 43;
-    // Tables 0..7; 7 is the user's own picture.
-    static constexpr int kTableImage = 7;
-    static constexpr int kLastTable = 7;
-    static constexpr int kLastBG = 6;
+    static constexpr int kFirstShirt = settingstable::kFirstShirt;
+    static constexpr int kTableImage = settingstable::kTableImage;
     // The trackbar "Темп игры" runs 0..1500 ms.
     static constexpr int kMaxGameRate = 1500;
-    // Buffers of the stored strings, with their terminating zero.
-    static constexpr DWORD kNameBytes = 12;
-    static constexpr DWORD kPathBytes = 260;
 
     // Every member starts at its default, from the one table of the settings.
     CCompSettings();
@@ -58,7 +50,4 @@ public:
     // The table to show for m_TableNumber: the user's picture only while its
     // file opens for reading, table 1 otherwise.
     int EffectiveTable() const;
-
-private:
-    void SetDefaults();
 };

@@ -1,15 +1,13 @@
 #include "PagePublicSetting.h"
 
-#include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QSignalBlocker>
 #include <QSlider>
 
-CPagePublicSetting::CPagePublicSetting()
-    : CPropertyPage(IDD, QStringLiteral("Общие настройки"), QSize(242, 84)) {
-    m_controls.insert(IDC_GROUP_RATE, AddGroupBox(IDC_GROUP_RATE, QStringLiteral("Темп игры"),
-                                                  QRect(6, 4, 50, 76)));
+CPagePublicSetting::CPagePublicSetting() : CSettingsPage(IDD, QSize(242, 84), WM_PUBLIC_SETTING) {
+    AddControl(IDC_GROUP_RATE,
+               AddGroupBox(IDC_GROUP_RATE, QStringLiteral("Темп игры"), QRect(6, 4, 50, 76)));
 
     m_pSlider = new QSlider(Qt::Vertical, this);
     m_pSlider->setGeometry(MapDialogRect(QRect(12, 15, 18, 60)));
@@ -21,7 +19,7 @@ CPagePublicSetting::CPagePublicSetting()
     // The fastest rate, 0, is at the top, under the "+".
     m_pSlider->setInvertedAppearance(true);
     m_pSlider->setInvertedControls(true);
-    m_controls.insert(IDC_SLIDER_RATE, m_pSlider);
+    AddControl(IDC_SLIDER_RATE, m_pSlider);
     connect(m_pSlider, &QSlider::valueChanged, this,
             [this](int position) { SendMainParent(IDC_SLIDER_RATE, position); });
 
@@ -31,11 +29,11 @@ CPagePublicSetting::CPagePublicSetting()
     scale->setWordWrap(true);
     scale->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     scale->setGeometry(MapDialogRect(QRect(34, 15, 8, 52)));
-    m_controls.insert(IDC_STATIC_SCALE, scale);
+    AddControl(IDC_STATIC_SCALE, scale);
     auto* scaleEnd = new QLabel(QStringLiteral("_"), this);
     scaleEnd->setTextFormat(Qt::PlainText);
     scaleEnd->setGeometry(MapDialogRect(QRect(34, 63, 8, 9)));
-    m_controls.insert(IDC_STATIC_SCALE_END, scaleEnd);
+    AddControl(IDC_STATIC_SCALE_END, scaleEnd);
 
     AddCheckBox(IDC_CHECK_ANIMATION, QStringLiteral("Анимация карт"), QRect(66, 8, 120, 10));
     AddCheckBox(IDC_CHECK_SOUND, QStringLiteral("Звуковые эффекты"), QRect(66, 20, 120, 10));
@@ -48,16 +46,6 @@ CPagePublicSetting::CPagePublicSetting()
 
 CPagePublicSetting::~CPagePublicSetting() = default;
 
-QCheckBox* CPagePublicSetting::AddCheckBox(int id, const QString& text, QRect dlgUnits) {
-    auto* box = new QCheckBox(text, this);
-    box->setGeometry(MapDialogRect(dlgUnits));
-    // clicked, unlike toggled, is the user's alone.
-    connect(box, &QCheckBox::clicked, this,
-            [this, id](bool checked) { SendMainParent(static_cast<UINT>(id), checked ? 1 : 0); });
-    m_controls.insert(id, box);
-    return box;
-}
-
 BOOL CPagePublicSetting::OnInitDialog() {
     CPropertyPage::OnInitDialog();
     {
@@ -66,10 +54,6 @@ BOOL CPagePublicSetting::OnInitDialog() {
     }
     SetCheck(IDC_CHECK_ANIMATION, true);
     return TRUE;
-}
-
-QWidget* CPagePublicSetting::GetControl(int id) const {
-    return m_controls.value(id);
 }
 
 void CPagePublicSetting::SetGameRate(int ms) {
@@ -81,24 +65,6 @@ int CPagePublicSetting::GetGameRate() const {
     return m_pSlider->value();
 }
 
-void CPagePublicSetting::SetCheck(int id, bool checked) {
-    if (auto* box = qobject_cast<QCheckBox*>(GetControl(id)))
-        box->setChecked(checked);
-}
-
-bool CPagePublicSetting::GetCheck(int id) const {
-    auto* box = qobject_cast<QCheckBox*>(GetControl(id));
-    return box && box->isChecked();
-}
-
 void CPagePublicSetting::EnableGame31(bool enable) {
-    for (int id : {IDC_CHECK_TABLO_VICTORY, IDC_CHECK_STARS}) {
-        if (QWidget* box = GetControl(id))
-            box->setEnabled(enable);
-    }
-}
-
-void CPagePublicSetting::SendMainParent(UINT id, LPARAM value) {
-    if (m_pMainParent)
-        m_pMainParent->SendMessage(WM_PUBLIC_SETTING, id, value);
+    EnableControls({IDC_CHECK_TABLO_VICTORY, IDC_CHECK_STARS}, enable);
 }

@@ -8,17 +8,12 @@
 // The program sets the controls through SetGameRate and SetCheck, which tell
 // nobody, as the old controls did when the program moved them.
 
-#include "PropertyPage.h"
 #include "PublicSettingIds.h"
-#include "Wnd.h"
+#include "SettingsPage.h"
 
-#include <QHash>
-#include <QPointer>
-
-class QCheckBox;
 class QSlider;
 
-class CPagePublicSetting : public CPropertyPage {
+class CPagePublicSetting : public CSettingsPage {
     Q_OBJECT
 
 public:
@@ -32,27 +27,15 @@ public:
     CPagePublicSetting(const CPagePublicSetting&) = delete;
     CPagePublicSetting& operator=(const CPagePublicSetting&) = delete;
 
-    // Any control of the page by id; null for unknown ids.
-    QWidget* GetControl(int id) const;
-
     void SetGameRate(int ms);
     int GetGameRate() const;
-    void SetCheck(int id, bool checked);
-    bool GetCheck(int id) const;
     // "Показывать табло побед игроков" and "Игра на звездочки" belong to a
     // 31-point party only.
     void EnableGame31(bool enable);
-
-    // Receives the notifications; not owned, set by the owner of the sheet.
-    QPointer<CWnd> m_pMainParent;
 
 protected:
     BOOL OnInitDialog() override;
 
 private:
-    void SendMainParent(UINT id, LPARAM value);
-    QCheckBox* AddCheckBox(int id, const QString& text, QRect dlgUnits);
-
     QSlider* m_pSlider = nullptr;
-    QHash<int, QWidget*> m_controls;
 };

@@ -14,7 +14,11 @@
 #include <QLoggingCategory>
 #include <QPainter>
 
+#include <QDeadlineTimer>
+
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 Q_LOGGING_CATEGORY(lcNetGame, "zanta.netgame", QtCriticalMsg)
 
@@ -83,6 +87,9 @@ CPlayNet::CPlayNet(QWidget* parent)
     for (auto& seat : t.m_Players)
         seat.ResetScores();
     m_DirectPlay.SetName(Cp1251FromUnicode(SeatName(1)).constData());
+    m_Telegraph.Create(this, QPoint(300, 300));
+    m_Telegraph.SetPlayers(1);
+    m_Telegraph.m_Send = [this](const QByteArray& text) { SendChat(Cp1251ToUnicode(text)); };
 }
 
 CPlayNet::~CPlayNet() {
@@ -277,8 +284,25 @@ void CPlayNet::AnnounceWaiting() {
 }
 
 void CPlayNet::SetTelegraphSeats() {
-    if (m_SeatsChanged)
-        m_SeatsChanged(m_Players.load());
+    QString names[3];
+    for (int s = 2; s <= CPublic::kMaxPlayers; ++s)
+        names[s - 2] = SeatName(s);
+    const int n = m_Players.load();
+    platform::RunOnGuiThread([&] {
+        if (n == m_TelegraphSeats)
+            return;
+        m_TelegraphSeats = n;
+        std::copy(std::begin(names), std::end(names), std::begin(m_Telegraph.m_Names));
+        m_Telegraph.SetPlayers(n);
+        m_Telegraph.PlaceInCorner(height());
+        if (n <= 2)
+            m_Telegraph.ShowWindow(m_ShowTelegraph ? SW_SHOW : SW_HIDE);
+    });
+}
+
+void CPlayNet::ShowTelegraph(bool show) {
+    m_ShowTelegraph = show;
+    m_Telegraph.ShowWindow(show || m_TelegraphSeats >= 3 ? SW_SHOW : SW_HIDE);
 }
 
 // ---- What the window's thread may know ----
@@ -431,8 +455,7 @@ void CPlayNet::OnSize(UINT /*type*/, int cx, int cy) {
     m_ClientSize = QSize(cx, cy);
     if (isVisible() || cx > 0)
         m_Public.OnSize(cx, cy);
-    if (m_Resized)
-        m_Resized(cx, cy);
+    m_Telegraph.PlaceInCorner(cy);
 }
 
 void CPlayNet::hideEvent(QHideEvent* event) {
@@ -586,9 +609,7 @@ void CPlayNet::OnPublicSetting(UINT control, int state) {
         Step(nullptr, [this, on] { m_Public.m_AutomaticGame = on; });
         break;
     case IDC_SHOW_TELEGRAPH:
-        m_ShowTelegraph = on;
-        if (m_ShowChat)
-            m_ShowChat(on);
+        ShowTelegraph(on);
         return;
     default:
         Beep(3000, 1000);
@@ -680,10 +701,28 @@ void CPlayNet::ChangeName(const QString& name) {
 }
 
 bool CPlayNet::RestartPeer() {
+    if (m_Stopped)
+        return false;
     ++m_Generation;
-    const HRESULT hr = m_DirectPlay.Restart(Cp1251FromUnicode(SeatName(1)).constData());
-    Step(nullptr, [this] { LeaveSession(); });
-    return hr == S_OK;
+    // The session object is replaced: the strand, which may be talking to
+    // it, does it between two steps, and the window waits for the answer
+    // while serving what the strand asks of it meanwhile.
+    auto result = std::make_shared<std::atomic<int>>(-1);
+    const QByteArray name = Cp1251FromUnicode(SeatName(1));
+    const bool posted = m_Strand.Post([this, result, name] {
+        const HRESULT hr = m_DirectPlay.Restart(name.constData());
+        LeaveSession();
+        Publish();
+        *result = hr == S_OK ? 1 : 0;
+    });
+    if (!posted)
+        return false;
+    QDeadlineTimer deadline(10000);
+    while (*result < 0 && !deadline.hasExpired()) {
+        platform::DrainGuiQueue();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return *result == 1;
 }
 
 void CPlayNet::LeaveSession() {
@@ -799,8 +838,8 @@ void CPlayNet::OnPeerInfo(DPNID player) {
         return;
     m_Public.m_Players[seat - 1].SetName(info.name);
     ShowVictory(seat);
-    if (m_NameChanged)
-        m_NameChanged(seat, info.name);
+    const QString name = info.name;
+    platform::RunOnGuiThread([&] { m_Telegraph.SetName(seat, name); });
 }
 
 void CPlayNet::OnDestroyPlayer(DPNID player, const QByteArray& name, bool hostLeft) {
@@ -1080,8 +1119,9 @@ void CPlayNet::Dispatch(DPNID sender, const QByteArray& bytes) {
     case e_Chat:
         if (auto r = netrec::ReadChat(bytes)) {
             const int seat = LocalSeatOf(r->player != 0 ? r->player : sender);
-            if (seat >= 2 && m_ChatReceived)
-                m_ChatReceived(seat, Cp1251ToUnicode(r->text));
+            const QString text = Cp1251ToUnicode(r->text);
+            if (seat >= 2)
+                platform::RunOnGuiThread([&] { m_Telegraph.SetLine(seat, text); });
         }
         break;
     case e_SettingGame:

@@ -17,6 +17,7 @@
 #include "NetSeats.h"
 #include "Public.h"
 #include "TableMoves.h"
+#include "Telegraph.h"
 #include "Wnd.h"
 
 #include <atomic>
@@ -89,6 +90,9 @@ public:
     void PressButton();
     // The local player's chat line, to every other peer.
     void SendChat(const QString& text);
+    // Shows or hides the chat panel ("Чат игроков"); with three or four
+    // players it stays shown.
+    void ShowTelegraph(bool show);
 
     // The game's pauses (the take, the refill, the zanta, the polls for the
     // other tables) in percent of their length; tests play fast.
@@ -105,13 +109,6 @@ public:
     // Shows a notice (a departure, a deal refused) without holding up the
     // game; a message box unless replaced.
     std::function<void(const QString& text, const QString& caption)> m_Notice;
-    // The chat panel: the seats' count and names changed, a line arrived,
-    // a player took a new name, shown or hidden, the window resized.
-    std::function<void(int players)> m_SeatsChanged;
-    std::function<void(int seat, const QString& text)> m_ChatReceived;
-    std::function<void(int seat, const QString& name)> m_NameChanged;
-    std::function<void(bool show)> m_ShowChat;
-    std::function<void(int cx, int cy)> m_Resized;
 
     // Settings kept between runs; the shell reads and writes them.
     bool m_ShowNameWnd = false;
@@ -122,6 +119,7 @@ public:
 
     CPublic m_Public;
     CDirectPlay m_DirectPlay;
+    CTelegraph m_Telegraph;
 
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -231,6 +229,7 @@ private:
     // Strand state.
     bool m_Seated = false;      // this table has its seats from the host
     bool m_JustSeated = false;  // the whole table came; the party's settings follow
+    int m_TelegraphSeats = 0;   // the chat panel's player count (GUI thread)
     bool m_Dealer = false;      // this peer dealt the current deal
     bool m_GameOn = false;      // cards are dealt and the game is not over
     bool m_FirstTurnDue = false; // dealt, the first turn not yet given

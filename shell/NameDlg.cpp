@@ -1,6 +1,9 @@
 #include "NameDlg.h"
 
+#include "ResourceIds.h"
+
 #include "Cp1251.h"
+#include "Resources.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -28,9 +31,9 @@ public:
 
 } // namespace
 
-CNameDlg::CNameDlg(QWidget* parent) : CDialog(parent) {
+CNameDlg::CNameDlg(QWidget* parent, Mode mode) : CDialog(parent), m_Mode(mode) {
     setWindowTitle(QStringLiteral("Как Вас называть?"));
-    setFixedSize(MapDialogRect(QRect(0, 0, 179, 102)).size());
+    setFixedSize(MapDialogRect(QRect(0, 0, 179, mode == AskSeats ? 102 : 57)).size());
 
     auto* validator = new CodePageValidator(this);
     AddStatic(IDC_STATIC_NAME, QStringLiteral("Ваше имя"), QRect(7, 10, 60, 8));
@@ -41,6 +44,11 @@ CNameDlg::CNameDlg(QWidget* parent) : CDialog(parent) {
     m_pComboName->setValidator(validator);
     connect(m_pComboName, &QComboBox::activated, this, [this] { OnCbnSelchangeComboName(); });
 
+    if (mode == UserOnly) {
+        AddButton(IDOK, QStringLiteral("ОК"), QRect(33, 36, 50, 14));
+        AddButton(IDCANCEL, QStringLiteral("Отмена"), QRect(96, 36, 50, 14));
+        return;
+    }
     const QString labels[3] = {QStringLiteral("Игрок слева"), QStringLiteral("Игрок сверху"),
                                QStringLiteral("Игрок справа")};
     for (int i = 0; i < 3; ++i) {
@@ -70,6 +78,10 @@ QWidget* CNameDlg::GetControl(int id) const {
 }
 
 void CNameDlg::DoDataExchange(bool save) {
+    if (save)
+        m_strName = m_pComboName->currentText().trimmed();
+    if (m_Mode == UserOnly)
+        return;
     QString* const names[3] = {&m_strName2, &m_strName3, &m_strName4};
     for (int i = 0; i < 3; ++i) {
         if (save)
@@ -77,8 +89,6 @@ void CNameDlg::DoDataExchange(bool save) {
         else
             m_pEditName[i]->setText(*names[i]);
     }
-    if (save)
-        m_strName = m_pComboName->currentText().trimmed();
 }
 
 BOOL CNameDlg::OnInitDialog() {
@@ -86,10 +96,13 @@ BOOL CNameDlg::OnInitDialog() {
     DoDataExchange(false);
 
     m_pComboName->lineEdit()->setMaxLength(kMaxName);
-    for (QLineEdit* edit : m_pEditName)
-        edit->setMaxLength(kMaxName);
-
-    LayOutSeats();
+    if (m_Mode == AskSeats) {
+        for (QLineEdit* edit : m_pEditName)
+            edit->setMaxLength(kMaxName);
+        LayOutSeats();
+    } else {
+        setWindowIcon(LoadIconResource(GetModuleResources("pub"), pubres::IDI_PROGRAM));
+    }
 
     for (int i = 1; i < kNames; ++i) {
         if (!m_ListNames[i].isEmpty())

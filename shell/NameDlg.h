@@ -1,12 +1,14 @@
 #pragma once
 // "Как Вас называть?": the user's name, chosen among the remembered ones or
-// typed anew, and the names of the computer seats. The caller fills the
-// members before DoModal and reads them back after IDOK:
+// typed anew, and, where the other seats are the program's own (the game
+// against the computer), their names too. The caller fills the members
+// before DoModal and reads them back after IDOK:
 //   m_ListNames   the current name (0) and the remembered ones (1..10), as
 //                 CPublic::InitNameDlg gives them; after IDOK element 0 is
 //                 the chosen name, ready for CPublic::SetUserName;
-//   m_strName2..4 the names of seats 2, 3 and 4;
+//   m_strName2..4 the names of seats 2, 3 and 4 (AskSeats only);
 //   m_NumberPlayers  the number of seats: only their names are asked for.
+// UserOnly asks for the user's name alone, on a smaller dialog.
 //
 // Names are stored in 12-byte Windows-1251 slots, so the boxes take at most
 // ten characters and only characters the code page has.
@@ -38,8 +40,9 @@ public:
     };
     static constexpr int kNames = 11;
     static constexpr int kMaxName = 10;
+    enum Mode { AskSeats, UserOnly };
 
-    explicit CNameDlg(QWidget* parent = nullptr);
+    explicit CNameDlg(QWidget* parent = nullptr, Mode mode = AskSeats);
     ~CNameDlg() override;
 
     // Any control of the dialog by id, buttons included; null for unknown ids.
@@ -61,7 +64,8 @@ private:
     void LayOutSeats();
     void OnCbnSelchangeComboName();
 
+    const Mode m_Mode;
     QComboBox* m_pComboName;
-    QLineEdit* m_pEditName[3];
-    QLabel* m_pStaticName[3];
+    QLineEdit* m_pEditName[3] = {};
+    QLabel* m_pStaticName[3] = {};
 };

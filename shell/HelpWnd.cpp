@@ -14,25 +14,22 @@ constexpr UINT kProgramIcon = pubres::IDI_PROGRAM;
 QPointer<CHelpWnd> g_pHelpWnd;
 } // namespace
 
-const QUrl& CHelpWnd::HelpPage() {
-    static const QUrl page(QStringLiteral("qrc:/Tavlin2/help/index.html"));
-    return page;
-}
-
-CHelpWnd* CHelpWnd::ShowHelp(QWidget* parent) {
+CHelpWnd* CHelpWnd::ShowHelp(QWidget* parent, const QUrl& page, const QString& title) {
     if (!g_pHelpWnd)
-        g_pHelpWnd = new CHelpWnd(parent);
+        g_pHelpWnd = new CHelpWnd(parent, page, title);
+    else if (g_pHelpWnd->m_pBrowser->source() != page)
+        g_pHelpWnd->m_pBrowser->setSource(page);
     g_pHelpWnd->show();
     g_pHelpWnd->raise();
     g_pHelpWnd->activateWindow();
     return g_pHelpWnd;
 }
 
-CHelpWnd::CHelpWnd(QWidget* parent)
+CHelpWnd::CHelpWnd(QWidget* parent, const QUrl& page, const QString& title)
     : QDialog(parent, Qt::Window), m_pBrowser(new QTextBrowser(this)) {
     // Closed help is gone; the next F1 loads the page afresh.
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QStringLiteral("Справка - Карточная игра Занта"));
+    setWindowTitle(title);
     setWindowIcon(LoadIconResource(GetModuleResources("pub"), kProgramIcon));
 
     // The page's headings are sized from the document's font.
@@ -42,7 +39,7 @@ CHelpWnd::CHelpWnd(QWidget* parent)
     font.setPointSize(12);
     m_pBrowser->document()->setDefaultFont(font);
     m_pBrowser->setOpenExternalLinks(true);
-    m_pBrowser->setSource(HelpPage());
+    m_pBrowser->setSource(page);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     buttons->button(QDialogButtonBox::Close)->setText(QStringLiteral("Закрыть"));

@@ -1,0 +1,196 @@
+#include "TestControl.h"
+
+#include "Card.h"
+#include "Dialog.h"
+#include "NetMainFrame.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLocalSocket>
+#include <QMouseEvent>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+// A dump goes on one line: backslashes and line ends escaped.
+QString OneLine(QString text) {
+    text.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
+    text.replace(QLatin1Char('\n'), QLatin1String("\\n"));
+    return text;
+}
+
+void Click(QWidget* target, QPoint at) {
+    const QPointF local(at);
+    const QPointF global(target->mapToGlobal(at));
+    QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(target, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(target, &release);
+}
+
+} // namespace
+
+std::unique_ptr<CTestControl> CTestControl::FromEnvironment(CNetMainFrame* frame) {
+    const QString channel = qEnvironmentVariable(kVariable);
+    if (channel.isEmpty())
+        return nullptr;
+    return std::make_unique<CTestControl>(frame, channel);
+}
+
+CTestControl::CTestControl(CNetMainFrame* frame, const QString& channel) : m_pFrame(frame) {
+    if (channel == QLatin1String("stdio")) {
+        m_pStdin = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, this);
+        connect(m_pStdin, &QSocketNotifier::activated, this, &CTestControl::OnReadable);
+        return;
+    }
+    m_pSocket = new QLocalSocket(this);
+    connect(m_pSocket, &QLocalSocket::readyRead, this, &CTestControl::OnReadable);
+    m_pSocket->connectToServer(channel);
+    if (!m_pSocket->waitForConnected(5000))
+        std::fprintf(stderr, "%s: cannot connect to %s\n", kVariable, qPrintable(channel));
+}
+
+CTestControl::~CTestControl() = default;
+
+void CTestControl::OnReadable() {
+    if (m_pSocket) {
+        Feed(m_pSocket->readAll());
+        return;
+    }
+    char buffer[4096];
+    const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+    if (n <= 0) {
+        m_pStdin->setEnabled(false); // the test closed our input
+        return;
+    }
+    Feed(QByteArray(buffer, static_cast<qsizetype>(n)));
+}
+
+void CTestControl::Feed(const QByteArray& bytes) {
+    m_Pending += bytes;
+    qsizetype end;
+    while ((end = m_Pending.indexOf('\n')) >= 0) {
+        const QString line = QString::fromUtf8(m_Pending.left(end)).trimmed();
+        m_Pending.remove(0, end + 1);
+        if (!line.isEmpty())
+            Answer(Execute(line));
+    }
+}
+
+void CTestControl::Answer(const QString& text) {
+    const QByteArray bytes = text.toUtf8() + '\n';
+    if (m_pSocket) {
+        m_pSocket->write(bytes);
+        m_pSocket->flush();
+    } else {
+        std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
+        std::fflush(stdout);
+    }
+}
+
+QString CTestControl::Execute(const QString& line) {
+    const QStringList words = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    const QString command = words.value(0);
+    CPlayNet& view = *m_pFrame->View();
+    CDirectPlay& dp = view.m_DirectPlay;
+    bool ok = false;
+    const auto hresult = [](HRESULT hr) {
+        return hr == S_OK ? QStringLiteral("ok")
+                          : QStringLiteral("error 0x%1")
+                                .arg(static_cast<quint32>(hr), 8, 16, QLatin1Char('0'));
+    };
+
+    if (command == QLatin1String("host")) {
+        const uint port = words.value(1).toUInt(&ok);
+        const int max = words.size() > 2 ? words.value(2).toInt() : 4;
+        if (!ok || port > 65535 || max < 2 || max > 4)
+            return QStringLiteral("error usage: host <port> [2..4]");
+        dp.m_MaxPlayers = static_cast<signed char>(max);
+        dp.m_BindAddress = QHostAddress::LocalHost;
+        return hresult(dp.Host(nullptr, port));
+    }
+    if (command == QLatin1String("join")) {
+        const QByteArray address = words.value(1).toLatin1();
+        const uint port = words.value(2).toUInt(&ok);
+        if (address.isEmpty() || !ok || port > 65535)
+            return QStringLiteral("error usage: join <address> <port>");
+        dp.m_BindAddress = QHostAddress::LocalHost; // a joiner listens for the later peers too
+        const HRESULT hr = dp.Connect(address.constData(), port);
+        return hr == DPNSUCCESS_PENDING ? QStringLiteral("ok") : hresult(hr);
+    }
+    if (command == QLatin1String("players"))
+        return QStringLiteral("players %1").arg(view.NumberPlayers());
+    if (command == QLatin1String("idle"))
+        return QStringLiteral("idle %1").arg(view.IsIdle() && !view.WaitsForPeers() ? 1 : 0);
+    if (command == QLatin1String("dump")) {
+        if (!view.IsIdle())
+            return QStringLiteral("busy");
+        return QStringLiteral("dump ") + OneLine(view.DumpTable());
+    }
+    if (command == QLatin1String("caption"))
+        return QStringLiteral("caption ") + view.ButtonCaption();
+    if (command == QLatin1String("button")) {
+        if (view.ButtonCaption().isEmpty())
+            return QStringLiteral("error no button");
+        view.PressButton();
+        return QStringLiteral("ok");
+    }
+    if (command == QLatin1String("card")) {
+        const int n = words.value(1).toInt(&ok);
+        if (!ok || n < 1)
+            return QStringLiteral("error usage: card <1..3>");
+        if (!view.IsIdle())
+            return QStringLiteral("busy");
+        std::vector<CCard*> hand;
+        for (CCard* c : view.m_Public.m_Pack.m_Cards)
+            if (c && c->m_Place == e_Hand && c->m_Player == 1)
+                hand.push_back(c);
+        std::sort(hand.begin(), hand.end(),
+                  [](CCard* a, CCard* b) { return a->GetCardPos().x() < b->GetCardPos().x(); });
+        if (n > static_cast<int>(hand.size()))
+            return QStringLiteral("error no card %1").arg(n);
+        Click(hand[static_cast<size_t>(n - 1)], QPoint(30, 40));
+        return QStringLiteral("ok");
+    }
+    if (command == QLatin1String("enabled")) {
+        const UINT id = words.value(1).toUInt(&ok);
+        return ok ? QStringLiteral("enabled %1").arg(m_pFrame->IsCommandEnabled(id) ? 1 : 0)
+                  : QStringLiteral("error usage: enabled <id>");
+    }
+    if (command == QLatin1String("menu")) {
+        const UINT id = words.value(1).toUInt(&ok);
+        if (!ok)
+            return QStringLiteral("error usage: menu <id>");
+        if (!m_pFrame->IsCommandEnabled(id))
+            return QStringLiteral("disabled");
+        // After the answer: the command may open a modal dialog.
+        QTimer::singleShot(0, m_pFrame, [frame = m_pFrame, id] { frame->OnCommand(id); });
+        return QStringLiteral("ok");
+    }
+    if (command == QLatin1String("modal")) {
+        QWidget* modal = QApplication::activeModalWidget();
+        return QStringLiteral("modal ") + (modal ? modal->windowTitle() : QStringLiteral("none"));
+    }
+    if (command == QLatin1String("accept")) {
+        auto* dialog = qobject_cast<CDialog*>(QApplication::activeModalWidget());
+        auto* okButton =
+            dialog ? qobject_cast<QAbstractButton*>(dialog->GetDlgItem(IDOK)) : nullptr;
+        if (!okButton)
+            return QStringLiteral("error no dialog");
+        QTimer::singleShot(0, okButton, &QAbstractButton::click);
+        return QStringLiteral("ok");
+    }
+    if (command == QLatin1String("quit")) {
+        QTimer::singleShot(0, m_pFrame, [frame = m_pFrame] { frame->close(); });
+        return QStringLiteral("ok");
+    }
+    return QStringLiteral("error unknown command");
+}
