@@ -36,3 +36,26 @@ TEST(NetParty, FourPeersPlayAPartyOfEachKind) {
         EXPECT_FALSE(peers.Table(i).m_Game31) << i;
     EXPECT_EQ(peers.PlayParty().toStdString(), "");
 }
+
+TEST(NetParty, TheFirstTurnWaitsForTheSlowestTable) {
+    NetPeers peers(3);
+    // The third table will not report the end of its deal until told.
+    peers.Peer(2).m_PacePercent = 100000;
+    peers.Peer(0).PressButton();
+    ASSERT_TRUE(testutil::WaitFor([&] { return peers.Peer(0).WaitsForPeers(); }));
+    // A while later nobody has the turn yet.
+    testutil::WaitFor([] { return false; }, 300);
+    ASSERT_TRUE(peers.WaitIdle());
+    for (int i = 0; i < peers.Count(); ++i) {
+        EXPECT_FALSE(peers.Peer(i).CanAct()) << i;
+        EXPECT_NE(peers.Message(i), QStringLiteral("Ваш ход!")) << i;
+    }
+    peers.Peer(2).m_PacePercent = 2;
+    peers.Peer(2).SetTimer(CPlayNet::TIMER_END_DISTR, 0);
+    ASSERT_TRUE(peers.WaitSettled());
+    int turns = 0;
+    for (int i = 0; i < peers.Count(); ++i)
+        turns += peers.Message(i) == QStringLiteral("Ваш ход!");
+    EXPECT_EQ(turns, 1);
+    EXPECT_EQ(peers.Disagreement().toStdString(), "");
+}
