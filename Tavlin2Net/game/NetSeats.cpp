@@ -100,7 +100,6 @@ int CNetSeats::Apply(const netrec::PlayerOrderRecord& order, DPNID local, bool w
     std::rotate(seats.begin(), self, seats.end());
 
     const std::vector<DPNID> holders = CardHolders();
-    const DPNID current = IdOf(m_Table.m_CurrentPlayer);
     const int n = static_cast<int>(seats.size());
     for (int s = 0; s < CPublic::kMaxPlayers; ++s) {
         CPlayer& p = m_Table.m_Players[s];
@@ -123,13 +122,10 @@ int CNetSeats::Apply(const netrec::PlayerOrderRecord& order, DPNID local, bool w
         p.m_Waiting = r.waitsNextParty != 0;
     }
     m_Table.m_NumberPlayers = std::max(n, 1);
-    if (withCards) {
+    if (withCards)
         TakeCards(order);
-    } else {
+    else
         RestoreHolders(holders);
-        // A newcomer may sit between two players: the turn stays with its player.
-        m_Table.m_CurrentPlayer = SeatOf(current);
-    }
     return n;
 }
 
@@ -168,7 +164,6 @@ void CNetSeats::TakeCards(const netrec::PlayerOrderRecord& order) {
 
 int CNetSeats::Compact() {
     const std::vector<DPNID> holders = CardHolders();
-    const DPNID current = IdOf(m_Table.m_CurrentPlayer);
     // Seats move up in place: a copy of a CPlayer would make widgets, and
     // this runs on the game's strand, not the window's thread.
     int n = 0;
@@ -185,7 +180,6 @@ int CNetSeats::Compact() {
     }
     m_Table.m_NumberPlayers = std::max(n, 1);
     RestoreHolders(holders);
-    m_Table.m_CurrentPlayer = SeatOf(current);
     return n;
 }
 

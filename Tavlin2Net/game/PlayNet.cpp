@@ -881,9 +881,9 @@ void CPlayNet::OnHostMigrate(DPNID newHost) {
 void CPlayNet::RemoveSeat(DPNID departed, const QByteArray& nameBytes) {
     const QString name = nameBytes.isEmpty() ? SeatName(LocalSeatOf(departed)) : Cp1251ToUnicode(nameBytes);
     const DPNID nextDealer = DropSeat(departed);
-    const DPNID dealStart = IdOf(m_DealStartSeat);
+    const SeatIds kept = KeepSeatIds();
     m_Seats.Compact();
-    m_DealStartSeat = LocalSeatOf(dealStart);
+    RestoreSeatIds(kept);
     SetPlayerCount(m_Seats.Count());
     const int present = m_Seats.Count();
     netrec::PlayerOrderRecord order = m_Seats.Build(m_GameOn ? IdOf(m_DealStartSeat) : nextDealer);
@@ -965,6 +965,16 @@ DPNID CPlayNet::DropSeat(DPNID departed) {
     return LocalId();
 }
 
+CPlayNet::SeatIds CPlayNet::KeepSeatIds() const {
+    return {IdOf(m_Public.m_CurrentPlayer), IdOf(m_DealStartSeat)};
+}
+
+void CPlayNet::RestoreSeatIds(const SeatIds& ids) {
+    // Seat numbers change with the seats; the players they stood for do not.
+    m_Public.m_CurrentPlayer = std::max(LocalSeatOf(ids.current), 1);
+    m_DealStartSeat = LocalSeatOf(ids.dealStart);
+}
+
 void CPlayNet::AfterDeparture(DPNID nextDealer) {
     // Between games the next dealer is the one whose turn it is, as after a game.
     if (m_Interrupted || !m_GameOn)
@@ -1022,10 +1032,10 @@ void CPlayNet::ApplyDeparture(DPNID sender, const netrec::PlayerOrderRecord& ord
     }
     if (order.dealStart != 0 && !m_GameOn)
         nextDealer = order.dealStart;
-    const DPNID dealStart = IdOf(m_DealStartSeat);
+    const SeatIds kept = KeepSeatIds();
     if (m_Seats.Apply(order, LocalId(), false) == 0)
         return;
-    m_DealStartSeat = LocalSeatOf(dealStart);
+    RestoreSeatIds(kept);
     SetPlayerCount(m_Seats.Count());
     if (!gone.empty())
         m_Notice(QStringLiteral("Игрок ") + name + QStringLiteral(" вышел из игры!"), kAttention);
@@ -1144,17 +1154,18 @@ void CPlayNet::ApplyPlayerOrder(DPNID sender, const netrec::PlayerOrderRecord& o
         return; // not seated yet
     // A newcomer takes the whole table; the others only the seats.
     const bool full = own->waitsNextParty != 0 || !m_Seated;
-    const DPNID dealStart = IdOf(m_DealStartSeat);
     try {
+        const SeatIds kept = KeepSeatIds();
         if (m_Seats.Apply(order, local, full) == 0)
             return;
+        if (!full)
+            RestoreSeatIds(kept);
     } catch (...) {
         Log(full ? kErrPlayerOrderLate : kErrPlayerOrder);
         return;
     }
     m_Seated = true;
     SetPlayerCount(m_Seats.Count());
-    m_DealStartSeat = LocalSeatOf(dealStart);
     m_JustSeated = full;
     if (full) {
         const bool dealt = !m_Public.m_Pack.IsPackFull();

@@ -155,6 +155,14 @@ private:
     // Takes a departed seat off the table; returns the next dealer's id.
     DPNID DropSeat(DPNID departed);
     void AfterDeparture(DPNID nextDealer);
+    // The current player and the deal start seat as players, across a
+    // change of seat numbers.
+    struct SeatIds {
+        DPNID current = 0;
+        DPNID dealStart = 0;
+    };
+    SeatIds KeepSeatIds() const;
+    void RestoreSeatIds(const SeatIds& ids);
 
     // Records (strand).
     void Dispatch(DPNID sender, const QByteArray& record);

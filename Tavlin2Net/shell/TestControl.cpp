@@ -126,6 +126,30 @@ QString CTestControl::Execute(const QString& line) {
         const HRESULT hr = dp.Connect(address.constData(), port);
         return hr == DPNSUCCESS_PENDING ? QStringLiteral("ok") : hresult(hr);
     }
+    if (command == QLatin1String("address")) {
+        QByteArray host;
+        DWORD port = 0;
+        if (dp.GetLocalAddress(host, port) != S_OK)
+            return QStringLiteral("error no session");
+        return QStringLiteral("address %1").arg(port);
+    }
+    if (command == QLatin1String("pace")) {
+        // The game's pauses in percent: whole parties at test speed.
+        const int percent = words.value(1).toInt(&ok);
+        if (!ok || percent < 1 || percent > 100)
+            return QStringLiteral("error usage: pace <1..100>");
+        view.m_PacePercent = percent;
+        view.m_Public.m_Pack.ShowAinmationCards(false);
+        return QStringLiteral("ok");
+    }
+    if (command == QLatin1String("stars")) {
+        // Fewer stars a party to 31 points: shorter parties for tests.
+        const int stars = words.value(1).toInt(&ok);
+        if (!ok || stars < 1 || stars > 5)
+            return QStringLiteral("error usage: stars <1..5>");
+        view.m_NumberStars = stars;
+        return QStringLiteral("ok");
+    }
     if (command == QLatin1String("players"))
         return QStringLiteral("players %1").arg(view.NumberPlayers());
     if (command == QLatin1String("idle"))
@@ -142,6 +166,49 @@ QString CTestControl::Execute(const QString& line) {
             return QStringLiteral("error no button");
         view.PressButton();
         return QStringLiteral("ok");
+    }
+    if (command == QLatin1String("state")) {
+        // Whether this table may act, and what it has sent and received, so a
+        // test can tell when nothing is on its way between the programs.
+        return QStringLiteral("state canact %1 idle %2 sent %3 got %4 msg %5")
+            .arg(view.CanAct() ? 1 : 0)
+            .arg(view.IsIdle() && !view.WaitsForPeers() ? 1 : 0)
+            .arg(view.RecordsSent())
+            .arg(view.RecordsReceived())
+            .arg(view.m_Public.m_LabelMessage.GetCaption());
+    }
+    if (command == QLatin1String("legal") || command == QLatin1String("where")) {
+        if (!view.IsIdle())
+            return QStringLiteral("busy");
+        CPublic& t = view.m_Public;
+        std::vector<CCard*> hand;
+        for (CCard* c : t.m_Pack.m_Cards)
+            if (c && c->m_Place == e_Hand && c->m_Player == 1)
+                hand.push_back(c);
+        std::sort(hand.begin(), hand.end(),
+                  [](CCard* a, CCard* b) { return a->GetCardPos().x() < b->GetCardPos().x(); });
+        if (command == QLatin1String("where")) {
+            // Where on the screen a user would click: a card of the hand, or the button.
+            if (words.value(1) == QLatin1String("button")) {
+                const QPoint at = view.mapToGlobal(t.m_ButtonRect.center());
+                return QStringLiteral("where %1 %2").arg(at.x()).arg(at.y());
+            }
+            const int n = words.value(1).toInt(&ok);
+            if (!ok || n < 1 || n > static_cast<int>(hand.size()))
+                return QStringLiteral("error no card");
+            const QPoint at = hand[static_cast<size_t>(n - 1)]->mapToGlobal(QPoint(30, 40));
+            return QStringLiteral("where %1 %2").arg(at.x()).arg(at.y());
+        }
+        // The cards the user may play now: any when answering, the led suit
+        // (or any suit on an empty table) when leading.
+        QString answer = QStringLiteral("legal");
+        if (t.m_CurrentPlayer != 1 || t.m_MoveBlocked || !view.CanAct())
+            return answer;
+        const bool leading = t.GetNumberCardsOnTable() == t.GetNumberCardsPlayerOnTable(1);
+        for (size_t k = 0; k < hand.size(); ++k)
+            if (!leading || t.IsMastOnTable(hand[k]->m_Mast))
+                answer += QStringLiteral(" %1").arg(k + 1);
+        return answer;
     }
     if (command == QLatin1String("card")) {
         const int n = words.value(1).toInt(&ok);

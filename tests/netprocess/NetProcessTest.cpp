@@ -1,0 +1,55 @@
+// Whole parties between real processes of the shipped network program.
+
+#include "ProgramPeer.h"
+
+#include <gtest/gtest.h>
+
+TEST(NetProgram, ThreeProgramsPlayAPartyOfEachKind) {
+    ProgramTable table(3);
+    ASSERT_TRUE(table.Ready());
+    for (auto& p : table.Peers())
+        ASSERT_EQ(p->Ask("stars 2").toStdString(), "ok");
+    EXPECT_EQ(table.PlayParty().toStdString(), "");
+    // The winner switches the kind for the next party: to 12 balls.
+    ASSERT_TRUE(table.WaitSettled());
+    // Whoever leads the party now switches the kind for the next one: to 12 balls.
+    bool switched = false;
+    for (auto& p : table.Peers())
+        if (!switched && p->Ask("enabled 32783") == "enabled 1")
+            switched = p->Ask("menu 32783") == "ok";
+    EXPECT_TRUE(switched);
+    ASSERT_TRUE(table.WaitSettled());
+    EXPECT_EQ(table.PlayParty().toStdString(), "");
+}
+
+TEST(NetProgram, SurvivorsOfKilledProgramsPlayOnAndANewcomerJoinsTheNewHost) {
+    ProgramTable table(3, 7);
+    ASSERT_TRUE(table.Ready());
+    ASSERT_TRUE(table.WaitSettled());
+    // Deal, then a few moves so that a circle is under way.
+    for (int n = 0; n < 6; ++n) {
+        ASSERT_TRUE(table.WaitSettled());
+        ASSERT_TRUE(table.Act());
+    }
+    ASSERT_TRUE(table.WaitSettled());
+    ProgramPeer* client = table.Peers()[2].get();
+    client->Kill();
+    table.Remove(client);
+    ASSERT_TRUE(table.WaitSeated(2)) << table.Describe().toStdString();
+    EXPECT_EQ(table.Disagreement().toStdString(), "");
+    // The host goes mid-game too; the one left is alone, then a newcomer joins him.
+    ASSERT_TRUE(table.WaitSettled());
+    ASSERT_TRUE(table.Act());
+    ProgramPeer* host = table.Peers()[0].get();
+    host->Kill();
+    table.Remove(host);
+    ASSERT_TRUE(table.WaitSeated(1));
+    ProgramPeer& survivor = *table.Peers()[0];
+    EXPECT_EQ(survivor.GetState().message.toStdString(), "Ждем подключения игроков!");
+    ASSERT_TRUE(table.Join(survivor));
+    ASSERT_TRUE(table.WaitSettled());
+    EXPECT_EQ(table.Disagreement().toStdString(), "");
+    for (auto& p : table.Peers())
+        ASSERT_EQ(p->Ask("stars 1").toStdString(), "ok");
+    EXPECT_EQ(table.PlayParty().toStdString(), "");
+}
