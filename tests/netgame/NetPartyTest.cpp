@@ -58,6 +58,7 @@ TEST(NetParty, TheFirstTurnWaitsForTheSlowestTable) {
         turns += peers.Message(i) == QStringLiteral("Ваш ход!");
     EXPECT_EQ(turns, 1);
     EXPECT_EQ(peers.Disagreement().toStdString(), "");
+}
 
 TEST(NetParty, AClientLeavingMidGameInterruptsItAndTheDealIsOfferedAgain) {
     NetPeers peers(3, true, 7);
