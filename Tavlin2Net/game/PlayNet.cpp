@@ -971,7 +971,8 @@ CPlayNet::SeatIds CPlayNet::KeepSeatIds() const {
 
 void CPlayNet::RestoreSeatIds(const SeatIds& ids) {
     // Seat numbers change with the seats; the players they stood for do not.
-    m_Public.m_CurrentPlayer = std::max(LocalSeatOf(ids.current), 1);
+    // Before the first deal nobody is current, and nobody becomes so here.
+    m_Public.m_CurrentPlayer = ids.current != 0 ? std::max(LocalSeatOf(ids.current), 1) : 0;
     m_DealStartSeat = LocalSeatOf(ids.dealStart);
 }
 
