@@ -100,6 +100,7 @@ TEST(NetJoin, TwoJoinsWhileTheHostWaitsAreSeatedInTheirOrder) {
 
 TEST(NetJoin, TheDealAskedOnEveryTableAtOnceIsDealtOnce) {
     NetPeers peers(3);
+    CPack::m_Shuffle = NetPeers::ShuffleSeed(peers.Count(), false);
     for (int i = 0; i < peers.Count(); ++i)
         QTest::keyClick(&peers.Peer(i), Qt::Key_F2);
     ASSERT_TRUE(peers.WaitSettled());

@@ -41,6 +41,7 @@ TEST(NetParty, TheFirstTurnWaitsForTheSlowestTable) {
     NetPeers peers(3);
     // The third table will not report the end of its deal until told.
     peers.Peer(2).m_PacePercent = 100000;
+    CPack::m_Shuffle = NetPeers::ShuffleSeed(peers.Count(), false);
     peers.Peer(0).PressButton();
     ASSERT_TRUE(testutil::WaitFor([&] { return peers.Peer(0).WaitsForPeers(); }));
     // A while later nobody has the turn yet.
@@ -69,10 +70,11 @@ TEST(NetParty, AClientLeavingMidGameInterruptsItAndTheDealIsOfferedAgain) {
     }
     ASSERT_TRUE(peers.WaitSettled());
     peers.Drop(2);
-    ASSERT_TRUE(peers.WaitSettled()) << peers.Peer(0).m_Public.m_LabelMessage.GetCaption().toStdString() << " / "
-                                     << peers.Peer(1).m_Public.m_LabelMessage.GetCaption().toStdString() << " idle "
-                                     << peers.Peer(0).IsIdle() << peers.Peer(1).IsIdle() << " waits "
-                                     << peers.Peer(0).WaitsForPeers() << peers.Peer(1).WaitsForPeers();
+    ASSERT_TRUE(peers.WaitSettled())
+        << peers.Peer(0).m_Public.m_LabelMessage.GetCaption().toStdString() << " / "
+        << peers.Peer(1).m_Public.m_LabelMessage.GetCaption().toStdString() << " idle "
+        << peers.Peer(0).IsIdle() << peers.Peer(1).IsIdle() << " waits "
+        << peers.Peer(0).WaitsForPeers() << peers.Peer(1).WaitsForPeers();
     EXPECT_EQ(peers.Disagreement().toStdString(), "");
     int dealers = 0;
     for (int i = 0; i < 2; ++i)

@@ -65,6 +65,11 @@ public:
     // Plays until done() holds at a still moment (checked before each
     // action); returns what went wrong, empty when nothing did.
     QString PlayUntil(const std::function<bool()>& done, int maxActions = 3000);
+    // The first shuffle seed (for CPack::m_Shuffle) under which a fresh
+    // pack dealt by the host among the given number of players gives the
+    // first player a zanta, or gives nobody one; 0 if a bounded search finds
+    // none.
+    static std::uint32_t ShuffleSeed(int players, bool zanta);
     // What a window's labels say.
     QString Message(int i) { return Table(i).m_LabelMessage.GetCaption(); }
     QString Name(int i) { return Table(i).m_Players[0].m_LabelName.GetCaption(); }

@@ -8,35 +8,9 @@
 #include <gtest/gtest.h>
 
 namespace {
-// The first shuffle seed under which a fresh pack, dealt by seat 1 among
-// the given number of players, gives the first player a zanta; 0 if none
-// is found in a bounded search.
-std::uint32_t ZantaSeed(int players) {
-    CWnd window;
-    window.resize(800, 600);
-    CPublic t;
-    t.SetParent(&window);
-    t.m_NumberPlayers = players;
-    t.m_Pack.InitPack36(&window);
-    t.m_Pack.SetValueZanta();
-    t.m_Pack.ShowAinmationCards(false);
-    const std::vector<CCard*> fresh = t.m_Pack.m_Cards;
-    CTableMoves moves(t);
-    for (std::uint32_t seed = 1; seed < 4000; ++seed) {
-        t.m_Pack.m_Cards = fresh;
-        CPack::m_Shuffle = seed;
-        moves.StartGame();
-        t.m_CurrentPlayer = 1;
-        t.NextPlayer(&t.m_CurrentPlayer, nullptr);
-        if (moves.DistrCards(t.m_CurrentPlayer) != 0)
-            return seed;
-    }
-    return 0;
-}
-
 // Deals the first game of two tables under a seed that makes a zanta.
 void DealZanta(NetPeers& peers) {
-    const std::uint32_t seed = ZantaSeed(peers.Count());
+    const std::uint32_t seed = NetPeers::ShuffleSeed(peers.Count(), true);
     ASSERT_NE(seed, 0u);
     CPack::m_Shuffle = seed;
     peers.Peer(0).PressButton();
