@@ -164,21 +164,19 @@ void CNetSeats::TakeCards(const netrec::PlayerOrderRecord& order) {
 
 int CNetSeats::Compact() {
     const std::vector<DPNID> holders = CardHolders();
-    std::vector<CPlayer> kept;
-    for (const CPlayer& p : m_Table.m_Players)
-        if (p.m_PlayerID != 0)
-            kept.push_back(p);
-    const int n = static_cast<int>(kept.size());
+    // Seats move up in place: a copy of a CPlayer would make widgets, and
+    // this runs on the game's strand, not the window's thread.
+    int n = 0;
     for (int s = 0; s < CPublic::kMaxPlayers; ++s) {
-        CPlayer& p = m_Table.m_Players[s];
-        if (s < n) {
-            if (p.m_LabelName.GetCaption() != kept[static_cast<size_t>(s)].m_LabelName.GetCaption() ||
-                p.m_PlayerID != kept[static_cast<size_t>(s)].m_PlayerID)
-                p = kept[static_cast<size_t>(s)];
-        } else {
-            p.m_PlayerID = 0;
-            p.m_Waiting = false;
-        }
+        if (m_Table.m_Players[s].m_PlayerID == 0)
+            continue;
+        if (s != n)
+            m_Table.m_Players[n] = m_Table.m_Players[s];
+        ++n;
+    }
+    for (int s = n; s < CPublic::kMaxPlayers; ++s) {
+        m_Table.m_Players[s].m_PlayerID = 0;
+        m_Table.m_Players[s].m_Waiting = false;
     }
     m_Table.m_NumberPlayers = std::max(n, 1);
     RestoreHolders(holders);

@@ -492,8 +492,9 @@ void CPlayNet::PressButton() {
 
 void CPlayNet::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_F2) {
-        // Only the peer whose turn it is to deal deals, whatever asks.
-        if (m_MayDeal)
+        // Only the peer whose turn it is to deal deals, whatever asks; a lone
+        // host is told why nothing is dealt.
+        if (m_MayDeal || m_Players.load() < 2)
             Step(kErrStartDeal, [this] { StartDeal(m_NextIsNewParty); });
         return;
     }
@@ -503,7 +504,7 @@ void CPlayNet::keyPressEvent(QKeyEvent* event) {
 bool CPlayNet::OnCommand(UINT id) {
     switch (id) {
     case ID_NEW_PARTY:
-        if (m_MayDeal)
+        if (m_MayDeal || m_Players.load() < 2)
             Step(kErrStartDeal, [this] { StartDeal(true); });
         return true;
     case ID_NEXT_GAME:
@@ -650,8 +651,11 @@ void CPlayNet::ApplySettings(DPNID sender, const netrec::SettingRecord& r) {
             m_SetCheck(IDC_LOCK_ADD_PLAYERS, lock);
         });
     }
+    // A table just seated takes the kind of the party it joined as it is;
+    // resetting would wipe the scores the seat order has just brought.
+    const bool joined = std::exchange(m_JustSeated, false);
     if ((r.game31 != 0) != t.m_Game31)
-        ApplyGameKind(r.game31 != 0, sender);
+        ApplyGameKind(r.game31 != 0, sender, joined);
     if (!m_GameForStars && r.gameForStars != 0) {
         m_GameForStars = true;
         m_NumberStars = kStarsGame;
@@ -662,11 +666,14 @@ void CPlayNet::ApplySettings(DPNID sender, const netrec::SettingRecord& r) {
     }
 }
 
-void CPlayNet::ApplyGameKind(bool game31, DPNID by) {
+void CPlayNet::ApplyGameKind(bool game31, DPNID by, bool keepParty) {
     CPublic& t = m_Public;
     const bool changed = t.m_Game31 != game31;
     t.m_Game31 = game31;
-    if (changed || !m_KindShown) {
+    if (keepParty) {
+        for (auto& seat : t.m_Players)
+            seat.m_Tablo.SwapView(game31);
+    } else if (changed || !m_KindShown) {
         StopGame();
         ResetParty();
         for (auto& seat : t.m_Players)
@@ -679,7 +686,8 @@ void CPlayNet::ApplyGameKind(bool game31, DPNID by) {
         }
     }
     m_KindShown = true;
-    t.ResetStars(game31 ? m_NumberStars.load() : 0);
+    if (!keepParty)
+        t.ResetStars(game31 ? m_NumberStars.load() : 0);
     const QString title = QStringLiteral("Сетевая карточная игра Занта") +
                           (game31 ? QStringLiteral(" - до 31 очка") : QStringLiteral(" - до 12 баллов"));
     if (m_SetTitle)
@@ -969,16 +977,19 @@ CPlayNet::SeatIds CPlayNet::KeepSeatIds() const {
 
 void CPlayNet::RestoreSeatIds(const SeatIds& ids) {
     // Seat numbers change with the seats; the players they stood for do not.
-    m_Public.m_CurrentPlayer = std::max(LocalSeatOf(ids.current), 1);
+    // Before the first deal nobody is current, and nobody becomes so here.
+    m_Public.m_CurrentPlayer = ids.current != 0 ? std::max(LocalSeatOf(ids.current), 1) : 0;
     m_DealStartSeat = LocalSeatOf(ids.dealStart);
 }
 
 void CPlayNet::AfterDeparture(DPNID nextDealer) {
+    // Between games the next dealer is the one whose turn it is, as after a game.
+    if (m_Interrupted || !m_GameOn)
+        m_Public.m_CurrentPlayer = std::max(LocalSeatOf(nextDealer), 1);
     if (m_Interrupted) {
         StopGame();
         GatherCards();
         m_NextDealerId = nextDealer;
-        m_Public.m_CurrentPlayer = std::max(LocalSeatOf(nextDealer), 1);
         m_NextIsNewParty = true;
         for (int s = 1; s <= CPublic::kMaxPlayers; ++s)
             if (IdOf(s) != 0) {
@@ -1053,6 +1064,12 @@ void CPlayNet::Dispatch(DPNID sender, const QByteArray& bytes) {
     if (id != e_PlayerOrder && id != e_DestroyPlayer && id != e_Chat && id != e_SettingGame &&
         LocalSeatOf(sender) == 0)
         return Refuse(sender, "a record from a player without a seat");
+    // A table that joined during the game learns whose turn it is from the
+    // first move it sees.
+    if (m_GameOn && m_Public.m_Players[0].m_Waiting && IdOf(m_Public.m_CurrentPlayer) == 0 &&
+        (id == e_GoCard || id == e_BitaCards || id == e_ResetCards || id == e_NextPlayerGo ||
+         id == e_TakeCards))
+        m_Public.m_CurrentPlayer = LocalSeatOf(sender);
     switch (id) {
     case e_PlayerOrder:
         if (auto r = netrec::ReadPlayerOrder(bytes))
@@ -1156,6 +1173,7 @@ void CPlayNet::ApplyPlayerOrder(DPNID sender, const netrec::PlayerOrderRecord& o
     }
     m_Seated = true;
     SetPlayerCount(m_Seats.Count());
+    m_JustSeated = full;
     if (full) {
         const bool dealt = !m_Public.m_Pack.IsPackFull();
         m_GameOn = dealt && own->waitsNextParty != 0;
@@ -1164,6 +1182,9 @@ void CPlayNet::ApplyPlayerOrder(DPNID sender, const netrec::PlayerOrderRecord& o
             m_NextDealerId = order.dealStart != 0 ? order.dealStart : order.seats[0].player;
         m_NextIsNewParty = m_GameOn || m_Public.m_NumberGame == 0;
         m_Public.m_MoveBlocked = true;
+        // Whose turn it is the record does not say: the first move seen tells.
+        if (m_GameOn)
+            m_Public.m_CurrentPlayer = 0;
     } else if (!m_GameOn && order.dealStart != 0) {
         m_NextDealerId = order.dealStart;
     }

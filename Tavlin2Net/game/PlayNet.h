@@ -196,7 +196,7 @@ private:
     void EndGame(int winner);
     void StopGame();
     void GatherCards();
-    void ApplyGameKind(bool game31, DPNID by);
+    void ApplyGameKind(bool game31, DPNID by, bool keepParty = false);
     void SendSettingsNow();
     void Send(const QByteArray& record);
     void SendTurnRecord(NetMessageId id, DPNID player, bool zanta);
@@ -236,6 +236,7 @@ private:
 
     // Strand state.
     bool m_Seated = false;      // this table has its seats from the host
+    bool m_JustSeated = false;  // the whole table came; the party's settings follow
     int m_TelegraphSeats = 0;   // the chat panel's player count (GUI thread)
     bool m_Dealer = false;      // this peer dealt the current deal
     bool m_GameOn = false;      // cards are dealt and the game is not over

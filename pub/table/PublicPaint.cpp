@@ -72,8 +72,15 @@ void CPublic::DrawBackGround(QPainter* dc) {
     }
     dc->drawPixmap(0, 0, art.background);
 
-    if (ShownKozir())
-        DrawMastIcon(dc, QPoint(m_KozirIconX, m_KozirIconY));
+    if (ShownKozir()) {
+        // A resize on the game's thread moves the icon while the window paints.
+        QPoint icon;
+        {
+            std::lock_guard lock(art.lock);
+            icon = QPoint(m_KozirIconX, m_KozirIconY);
+        }
+        DrawMastIcon(dc, icon);
+    }
 }
 
 int CPublic::ShownKozir() {

@@ -29,8 +29,8 @@ bool PartyOver(CPublic& t) {
 }
 } // namespace
 
-NetPeers::NetPeers(int players, bool game31, unsigned seed) : m_Random(seed) {
-    CPlayNet* host = NewPeer();
+NetPeers::NetPeers(int players, bool game31, unsigned seed, int animated) : m_Random(seed) {
+    CPlayNet* host = NewPeer(animated == 0);
     if (!game31)
         host->SetGameKind(false, false);
     host->m_DirectPlay.m_MaxPlayers = 4;
@@ -40,8 +40,10 @@ NetPeers::NetPeers(int players, bool game31, unsigned seed) : m_Random(seed) {
     DWORD port = 0;
     host->m_DirectPlay.GetLocalAddress(name, port);
     m_Port = static_cast<quint16>(port);
-    for (int i = 1; i < players; ++i)
-        Join();
+    for (int i = 1; i < players; ++i) {
+        NewPeer(animated == i)->m_DirectPlay.Connect("127.0.0.1", m_Port);
+        WaitSeated(i + 1);
+    }
 }
 
 NetPeers::~NetPeers() {
@@ -50,11 +52,14 @@ NetPeers::~NetPeers() {
     m_Peers.clear();
 }
 
-CPlayNet* NetPeers::NewPeer() {
+CPlayNet* NetPeers::NewPeer(bool animated) {
     auto peer = std::make_unique<CPlayNet>();
     peer->m_DirectPlay.m_BindAddress = QHostAddress::LocalHost;
-    peer->m_Notice = [this](const QString& text, const QString&) { m_Notices << text; };
-    peer->m_Public.m_Pack.ShowAinmationCards(false);
+    peer->m_Notice = [this](const QString& text, const QString&) {
+        std::lock_guard lock(m_NoticeMutex);
+        m_Notices << text;
+    };
+    peer->m_Public.m_Pack.ShowAinmationCards(animated);
     peer->m_PacePercent = 2;
     peer->ChangeName(QStringLiteral("Игрок%1").arg(m_Peers.size() + 1));
     peer->resize(800, 600);
@@ -72,32 +77,103 @@ void NetPeers::Rebase() {
     }
 }
 
-bool NetPeers::Join() {
-    const int before = Count();
+bool NetPeers::Join(int timeoutMs) {
+    Connect();
+    return WaitSeated(Count(), timeoutMs);
+}
+
+CPlayNet& NetPeers::Connect() {
+    // The host may have changed since the session began.
+    for (auto& q : m_Peers)
+        if (q->m_DirectPlay.m_SessionState == 1) {
+            QByteArray name;
+            DWORD port = 0;
+            if (q->m_DirectPlay.GetLocalAddress(name, port) == S_OK)
+                m_Port = static_cast<quint16>(port);
+        }
     CPlayNet* p = NewPeer();
+    m_Late.insert(p);
     p->m_DirectPlay.Connect("127.0.0.1", m_Port);
+    return *p;
+}
+
+bool NetPeers::WaitSeated(int players, int timeoutMs) {
     const bool seated = WaitFor(
         [&] {
             for (auto& q : m_Peers)
-                if (q->NumberPlayers() < before + 1 || !q->IsIdle())
+                if (q->NumberPlayers() < players || !q->IsIdle())
                     return false;
             return true;
         },
-        20000);
+        timeoutMs);
     Rebase();
     return seated;
 }
 
+void NetPeers::SetStars(int stars) {
+    for (auto& p : m_Peers)
+        p->m_NumberStars = stars;
+}
+
+void NetPeers::SetLockAddPlayers(bool on) {
+    for (auto& p : m_Peers)
+        p->m_LockAddPlayers = on;
+}
+
+void NetPeers::Inject(int i, const QByteArray& bytes) {
+    Peer(i).m_DirectPlay.SendTo(bytes.constData(), static_cast<DWORD>(bytes.size()));
+    // The session keeps a sender's order: the windows have it once they
+    // have what was sent after it.
+    Rebase();
+}
+
+std::uint32_t NetPeers::ShuffleSeed(int players, bool zanta) {
+    CWnd window;
+    window.resize(800, 600);
+    CPublic t;
+    t.SetParent(&window);
+    t.m_NumberPlayers = players;
+    t.m_Pack.InitPack36(&window);
+    t.m_Pack.SetValueZanta();
+    t.m_Pack.ShowAinmationCards(false);
+    const std::vector<CCard*> fresh = t.m_Pack.m_Cards;
+    CTableMoves moves(t);
+    for (std::uint32_t seed = 1; seed < 4000; ++seed) {
+        t.m_Pack.m_Cards = fresh;
+        CPack::m_Shuffle = seed;
+        moves.StartGame();
+        t.m_CurrentPlayer = 1;
+        t.NextPlayer(&t.m_CurrentPlayer, nullptr);
+        if ((moves.DistrCards(t.m_CurrentPlayer) != 0) == zanta)
+            return seed;
+    }
+    return 0;
+}
+
+bool NetPeers::WaitIdle(int timeoutMs) {
+    return WaitFor(
+        [&] {
+            for (auto& p : m_Peers)
+                if (!p->IsIdle())
+                    return false;
+            return true;
+        },
+        timeoutMs);
+}
+
 void NetPeers::Drop(int i) {
     m_Peers[static_cast<size_t>(i)]->StopPlay();
+    m_Late.erase(m_Peers[static_cast<size_t>(i)].get());
     m_Peers.erase(m_Peers.begin() + i);
     // The others learn of it in their own time; count afresh once they have.
-    WaitFor([&] {
-        for (auto& q : m_Peers)
-            if (q->NumberPlayers() != Count() || !q->IsIdle())
-                return false;
-        return true;
-    }, 20000);
+    WaitFor(
+        [&] {
+            for (auto& q : m_Peers)
+                if (q->NumberPlayers() != Count() || !q->IsIdle())
+                    return false;
+            return true;
+        },
+        20000);
     Rebase();
 }
 
@@ -117,8 +193,9 @@ bool NetPeers::WaitSettled(int timeoutMs) {
             for (auto& p : m_Peers) {
                 if (!p->IsIdle() || p->WaitsForPeers())
                     return false;
-                for (UINT id : {CPlayNet::TIMER_AUTO_TAKE, CPlayNet::TIMER_ZANTA, CPlayNet::TIMER_CONTINUE,
-                                CPlayNet::TIMER_END_DISTR, CPlayNet::TIMER_END_TAKE, CPlayNet::TIMER_SEAT})
+                for (UINT id :
+                     {CPlayNet::TIMER_AUTO_TAKE, CPlayNet::TIMER_ZANTA, CPlayNet::TIMER_CONTINUE,
+                      CPlayNet::TIMER_END_DISTR, CPlayNet::TIMER_END_TAKE, CPlayNet::TIMER_SEAT})
                     if (p->IsTimerSet(id))
                         return false;
                 someone = someone || p->CanAct();
@@ -135,23 +212,40 @@ bool NetPeers::WaitSettled(int timeoutMs) {
 }
 
 QString NetPeers::Disagreement() {
-    if (m_Peers.empty())
+    if (Count() < 2)
         return {};
-    const QString first = Peer(0).DumpTable();
+    // A table that joined during a party knows neither the game's number
+    // nor whose turn it is until it sees them: everything else must agree,
+    // and once they are the same they stay so.
+    for (int i = 0; i < Count(); ++i)
+        if (Peer(i).DumpTable().section('\n', 0, 0) ==
+            Peer(i == 0 ? 1 : 0).DumpTable().section('\n', 0, 0))
+            m_Late.erase(&Peer(i));
+    const bool late = !m_Late.empty();
+    const auto dump = [&](int i) {
+        const QString d = Peer(i).DumpTable();
+        return late ? d.section('\n', 1) : d;
+    };
+    const QString first = dump(0);
     for (int i = 1; i < Count(); ++i) {
-        const QString other = Peer(i).DumpTable();
+        const QString other = dump(i);
         if (other == first)
             continue;
         const QStringList a = first.split('\n'), b = other.split('\n');
         for (int k = 0; k < std::max(a.size(), b.size()); ++k)
             if (a.value(k) != b.value(k))
-                return QStringLiteral("peer 0 and %1 differ: '%2' / '%3'").arg(i).arg(a.value(k), b.value(k));
+                return QStringLiteral("peer 0 and %1 differ: '%2' / '%3'")
+                    .arg(i)
+                    .arg(a.value(k), b.value(k));
     }
     return {};
 }
 
 bool NetPeers::Act() {
-    for (auto& p : m_Peers) {
+    for (int i = 0; i < Count(); ++i) {
+        CPlayNet* p = m_Peers[static_cast<size_t>(i)].get();
+        m_LastActor = i;
+        m_LastWasCard = false;
         if (!p->CanAct())
             continue;
         const QString caption = p->ButtonCaption();
@@ -161,7 +255,8 @@ bool NetPeers::Act() {
             if (c->m_Place == e_Hand && c->m_Player == 1)
                 hand.push_back(c);
         const bool myTurn = t.m_CurrentPlayer == 1 && !t.m_MoveBlocked;
-        if (!caption.isEmpty() && (caption != ButtonText::Further || !myTurn || m_Random() % 2 == 0 || hand.empty())) {
+        if (!caption.isEmpty() &&
+            (caption != ButtonText::Further || !myTurn || m_Random() % 2 == 0 || hand.empty())) {
             p->PressButton();
             return true;
         }
@@ -174,42 +269,56 @@ bool NetPeers::Act() {
                 legal.push_back(c);
         if (legal.empty())
             continue;
+        m_LastWasCard = true;
         ClickCard(*p, legal[m_Random() % legal.size()]);
         return true;
     }
+    m_LastActor = -1;
     return false;
 }
 
 QString NetPeers::PlayParty(int maxActions) {
+    return PlayUntil(
+        [this] {
+            for (auto& p : m_Peers)
+                if (!PartyOver(p->m_Public))
+                    return false;
+            return true;
+        },
+        maxActions);
+}
+
+QString NetPeers::Stuck(int n) {
+    QString state;
+    for (auto& p : m_Peers)
+        state +=
+            QStringLiteral("[sent %6 got %7 players %1 idle %2 waits %3 button '%4' msg '%5'] ")
+                .arg(p->NumberPlayers())
+                .arg(p->IsIdle())
+                .arg(p->WaitsForPeers())
+                .arg(p->ButtonCaption(), p->m_Public.m_LabelMessage.GetCaption())
+                .arg(p->RecordsSent() - m_SentBase[p.get()])
+                .arg(p->RecordsReceived() - m_ReceivedBase[p.get()]) +
+            p->DumpTable().section('\n', 0, 0) +
+            QStringLiteral(" cur %1 blocked %2 ")
+                .arg(p->m_Public.m_CurrentPlayer)
+                .arg(p->m_Public.m_MoveBlocked);
+    return QStringLiteral("no table can act after %1 actions: %2").arg(n).arg(state);
+}
+
+QString NetPeers::PlayUntil(const std::function<bool()>& done, int maxActions) {
     for (int n = 0; n < maxActions; ++n) {
-        const bool settled = WaitSettled();
-        if (!settled) {
-            bool over = true;
-            for (auto& p : m_Peers)
-                over = over && PartyOver(p->m_Public);
-            if (over)
+        if (!WaitSettled()) {
+            // A party's end leaves the tables still with nobody to act.
+            if (WaitIdle() && done())
                 return {};
-            QString state;
-            for (auto& p : m_Peers)
-                state += QStringLiteral("[sent %6 got %7 players %1 idle %2 waits %3 button '%4' msg '%5'] ")
-                             .arg(p->NumberPlayers())
-                             .arg(p->IsIdle())
-                             .arg(p->WaitsForPeers())
-                             .arg(p->ButtonCaption(), p->m_Public.m_LabelMessage.GetCaption())
-                             .arg(p->RecordsSent() - m_SentBase[p.get()])
-                             .arg(p->RecordsReceived() - m_ReceivedBase[p.get()]) +
-                         p->DumpTable().section('\n', 0, 0) +
-                         QStringLiteral(" cur %1 blocked %2 ").arg(p->m_Public.m_CurrentPlayer).arg(p->m_Public.m_MoveBlocked);
-            return QStringLiteral("no table can act after %1 actions: %2").arg(n).arg(state);
+            return Stuck(n);
         }
         if (const QString d = Disagreement(); !d.isEmpty())
             return QStringLiteral("after %1 actions: %2").arg(n).arg(d);
-        bool over = true;
-        for (auto& p : m_Peers)
-            over = over && PartyOver(p->m_Public);
-        if (over && n > 0) {
+        if (n > 0 && done()) {
             if (qEnvironmentVariableIsSet("ZANTA_NETGAME_TRACE"))
-                qInfo() << "party over after" << n << "actions";
+                qInfo() << "done after" << n << "actions";
             return {};
         }
         if (!Act())

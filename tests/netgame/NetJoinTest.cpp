@@ -1,0 +1,112 @@
+// Players coming to a table: the first deal offered, joins refused or
+// seated to sit out, several joins at once, the deal asked for twice.
+
+#include "NetPeers.h"
+
+#include "NetCommands.h"
+
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+int HandOf(CPublic& t) {
+    int n = 0;
+    for (CCard* c : t.m_Pack.m_Cards)
+        n += c->m_Place == e_Hand && c->m_Player == 1;
+    return n;
+}
+} // namespace
+
+TEST(NetJoin, ALoneHostCannotDeal) {
+    NetPeers peers(1);
+    ASSERT_TRUE(peers.WaitIdle());
+    EXPECT_EQ(peers.Message(0), QStringLiteral("Ждем подключения игроков!"));
+    peers.Peer(0).OnCommand(netcmd::ID_NEW_PARTY);
+    QTest::keyClick(&peers.Peer(0), Qt::Key_F2);
+    EXPECT_TRUE(testutil::WaitFor([&] {
+        return peers.Notices().contains(
+            QStringLiteral("Игру начать нельзя! В игре только один игрок!"));
+    }));
+    ASSERT_TRUE(peers.WaitIdle());
+    EXPECT_EQ(peers.Table(0).m_NumberGame, 0);
+    EXPECT_EQ(HandOf(peers.Table(0)), 0);
+}
+
+TEST(NetJoin, LockAddPlayersRefusesAJoinAfterTheFirstDeal) {
+    NetPeers peers(2);
+    peers.SetStars(1);
+    peers.Peer(0).PressButton();
+    ASSERT_TRUE(peers.WaitSettled());
+    EXPECT_FALSE(peers.Join(3000));
+    EXPECT_EQ(peers.Peer(2).NumberPlayers(), 1);
+    peers.Drop(2);
+    EXPECT_EQ(peers.Peer(0).NumberPlayers(), 2);
+    EXPECT_EQ(peers.PlayParty().toStdString(), "");
+}
+
+TEST(NetJoin, AJoinDuringAGameSitsOutWithTheWholeTableAndPlaysTheNextParty) {
+    NetPeers peers(2, true, 3);
+    peers.SetStars(1);
+    peers.SetLockAddPlayers(false);
+    ASSERT_EQ(
+        peers.PlayUntil([&] { return peers.Table(0).GetNumberCardsOnTable() > 0; }).toStdString(),
+        "");
+    ASSERT_TRUE(peers.Join());
+    peers.SetStars(1);
+    ASSERT_TRUE(peers.WaitSettled());
+    EXPECT_EQ(peers.Message(2), QStringLiteral("Ждите начала новой партии!"));
+    EXPECT_EQ(HandOf(peers.Table(2)), 0);
+    // Cards, seats and scores as the others have them.
+    EXPECT_EQ(peers.Peer(2).DumpTable().section('\n', 1).toStdString(),
+              peers.Peer(0).DumpTable().section('\n', 1).toStdString());
+    EXPECT_EQ(peers.PlayParty().toStdString(), "");
+    // Dealt in from the next party.
+    ASSERT_EQ(
+        peers
+            .PlayUntil(
+                [&] { return peers.Table(0).m_NumberGame == 1 && !peers.Peer(0).WaitsForPeers(); },
+                3)
+            .toStdString(),
+        "");
+    EXPECT_GT(HandOf(peers.Table(2)), 0);
+    EXPECT_EQ(peers.Disagreement().toStdString(), "");
+}
+
+TEST(NetJoin, TwoJoinsWhileTheHostWaitsAreSeatedInTheirOrder) {
+    NetPeers peers(2);
+    peers.SetLockAddPlayers(false);
+    // The second table holds the deal's barrier open.
+    peers.Peer(1).m_PacePercent = 100000;
+    peers.Peer(0).PressButton();
+    ASSERT_TRUE(testutil::WaitFor([&] { return peers.Peer(0).WaitsForPeers(); }));
+    CPlayNet& first = peers.Connect();
+    ASSERT_TRUE(
+        testutil::WaitFor([&] { return first.m_DirectPlay.m_ConnectionStatus == 2; }, 10000));
+    CPlayNet& second = peers.Connect();
+    ASSERT_TRUE(
+        testutil::WaitFor([&] { return second.m_DirectPlay.m_ConnectionStatus == 2; }, 10000));
+    EXPECT_EQ(peers.Peer(0).NumberPlayers(), 2);
+    peers.Peer(1).m_PacePercent = 2;
+    peers.Peer(1).SetTimer(CPlayNet::TIMER_END_DISTR, 0);
+    ASSERT_TRUE(peers.WaitSeated(4));
+    ASSERT_TRUE(peers.WaitSettled());
+    EXPECT_EQ(peers.Table(0).m_Players[2].m_PlayerID, first.m_DirectPlay.m_LocalPlayer.load());
+    EXPECT_EQ(peers.Table(0).m_Players[3].m_PlayerID, second.m_DirectPlay.m_LocalPlayer.load());
+    EXPECT_EQ(peers.Message(2), QStringLiteral("Ждите начала новой партии!"));
+    EXPECT_EQ(peers.Message(3), QStringLiteral("Ждите начала новой партии!"));
+    EXPECT_EQ(peers.Disagreement().toStdString(), "");
+}
+
+TEST(NetJoin, TheDealAskedOnEveryTableAtOnceIsDealtOnce) {
+    NetPeers peers(3);
+    CPack::m_Shuffle = NetPeers::ShuffleSeed(peers.Count(), false);
+    for (int i = 0; i < peers.Count(); ++i)
+        QTest::keyClick(&peers.Peer(i), Qt::Key_F2);
+    ASSERT_TRUE(peers.WaitSettled());
+    for (int i = 0; i < peers.Count(); ++i) {
+        EXPECT_EQ(peers.Table(i).m_NumberGame, 1) << i;
+        EXPECT_GT(HandOf(peers.Table(i)), 0) << i;
+    }
+    EXPECT_EQ(peers.Disagreement().toStdString(), "");
+}

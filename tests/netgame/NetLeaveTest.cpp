@@ -1,0 +1,130 @@
+// Players leaving a table: in the middle of a circle, the host mid-game and
+// mid-deal, a sitting-out player at a barrier, a table still animating.
+
+#include "NetPeers.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+// After an interrupted game exactly one table offers the new party and the
+// others name its player as the dealer.
+void ExpectDealOffered(NetPeers& peers) {
+    ASSERT_TRUE(peers.WaitSettled());
+    int dealer = -1;
+    for (int i = 0; i < peers.Count(); ++i)
+        if (peers.Message(i) == QStringLiteral("Вам сдавать!")) {
+            EXPECT_EQ(dealer, -1) << "two dealers";
+            dealer = i;
+            EXPECT_EQ(peers.Peer(i).ButtonCaption(), QStringLiteral("Новая партия!"));
+        }
+    ASSERT_NE(dealer, -1) << peers.Message(0).toStdString();
+    for (int i = 0; i < peers.Count(); ++i) {
+        EXPECT_EQ(peers.Peer(i).NumberPlayers(), peers.Count()) << i;
+        if (i == dealer)
+            continue;
+        EXPECT_EQ(peers.Message(i),
+                  QStringLiteral("Сдает ") + peers.Name(dealer) + QStringLiteral("!"))
+            << i;
+        EXPECT_EQ(peers.Peer(i).ButtonCaption(), QString()) << i;
+    }
+    EXPECT_EQ(peers.Disagreement().toStdString(), "");
+}
+
+bool CardsOnTable(NetPeers& peers, int n) {
+    return peers.Table(0).GetNumberCardsOnTable() >= n;
+}
+} // namespace
+
+TEST(NetLeave, AClientLeavingMidCircleInterruptsTheGame) {
+    NetPeers peers(3, true, 5);
+    peers.SetStars(1);
+    ASSERT_EQ(peers.PlayUntil([&] { return CardsOnTable(peers, 2); }).toStdString(), "");
+    const QString name = peers.Name(2);
+    peers.Drop(2);
+    ExpectDealOffered(peers);
+    EXPECT_TRUE(peers.Notices().contains(QStringLiteral("Игрок ") + name +
+                                         QStringLiteral(" вышел из игры!")));
+    EXPECT_EQ(peers.PlayParty().toStdString(), "");
+}
+
+TEST(NetLeave, TheHostLeavingMidGameLeavesANewHostWhoOffersTheDeal) {
+    NetPeers peers(3, false, 9);
+    ASSERT_EQ(peers.PlayUntil([&] { return CardsOnTable(peers, 1); }).toStdString(), "");
+    peers.Drop(0);
+    ExpectDealOffered(peers);
+    EXPECT_EQ(peers.Peer(0).m_DirectPlay.m_SessionState + peers.Peer(1).m_DirectPlay.m_SessionState,
+              3);
+    EXPECT_EQ(peers.PlayParty().toStdString(), "");
+}
+
+TEST(NetLeave, TheHostLeavingMidDeal) {
+    NetPeers peers(3, true, 13);
+    peers.SetStars(1);
+    peers.Peer(0).PressButton();
+    peers.Drop(0);
+    ExpectDealOffered(peers);
+    EXPECT_EQ(peers.PlayParty().toStdString(), "");
+}
+
+namespace {
+// Two play, a third joins during the game and sits out; then the tables
+// stop at a deal's barrier held open by one of them and the sitting-out
+// player leaves.
+void SitterLeavesAtABarrier(bool acknowledged) {
+    NetPeers peers(2, true, acknowledged ? 17 : 19);
+    peers.SetStars(1);
+    peers.SetLockAddPlayers(false);
+    ASSERT_EQ(peers.PlayUntil([&] { return CardsOnTable(peers, 1); }).toStdString(), "");
+    ASSERT_TRUE(peers.Join());
+    const int holder = acknowledged ? 1 : 2;
+    peers.Peer(holder).m_PacePercent = 100000;
+    bool held = false;
+    for (int n = 0; n < 500 && !held; ++n) {
+        if (!peers.WaitSettled(1500)) {
+            held = peers.Peer(0).WaitsForPeers();
+            break;
+        }
+        ASSERT_EQ(peers.Disagreement().toStdString(), "");
+        ASSERT_TRUE(peers.Act());
+    }
+    ASSERT_TRUE(held);
+    peers.Drop(2);
+    if (acknowledged) {
+        // The table that held the barrier acknowledges now.
+        peers.Peer(1).m_PacePercent = 2;
+        for (UINT id :
+             {CPlayNet::TIMER_END_DISTR, CPlayNet::TIMER_END_TAKE, CPlayNet::TIMER_CONTINUE})
+            if (peers.Peer(1).IsTimerSet(id))
+                peers.Peer(1).SetTimer(id, 0);
+    }
+    ASSERT_TRUE(peers.WaitSettled());
+    EXPECT_EQ(peers.Disagreement().toStdString(), "");
+    EXPECT_EQ(peers.PlayParty().toStdString(), "");
+}
+} // namespace
+
+TEST(NetLeave, ASittingOutPlayerLeavingAtABarrierBeforeItsAcknowledgement) {
+    SitterLeavesAtABarrier(false);
+}
+
+TEST(NetLeave, ASittingOutPlayerLeavingAtABarrierAfterItsAcknowledgement) {
+    SitterLeavesAtABarrier(true);
+}
+
+TEST(NetLeave, ADepartureWhileATableAnimatesItsCards) {
+    // The second table shows its cards moving; the third leaves while they do.
+    NetPeers peers(3, true, 23, 1);
+    peers.SetStars(1);
+    ASSERT_EQ(
+        peers.PlayUntil([&] { return peers.Table(0).GetNumberCardsOnTable() >= 3; }).toStdString(),
+        "");
+    bool moving = false;
+    for (int n = 0; n < 200 && !moving; ++n) {
+        ASSERT_TRUE(peers.WaitSettled());
+        ASSERT_TRUE(peers.Act());
+        moving = testutil::WaitFor([&] { return !peers.Peer(1).IsIdle(); }, 100);
+    }
+    ASSERT_TRUE(moving);
+    peers.Drop(2);
+    ExpectDealOffered(peers);
+}
