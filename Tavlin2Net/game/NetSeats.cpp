@@ -2,6 +2,7 @@
 
 #include "Card.h"
 #include "Cp1251.h"
+#include "GuiThread.h"
 
 #include <QStringList>
 #include <algorithm>
@@ -121,7 +122,7 @@ int CNetSeats::Apply(const netrec::PlayerOrderRecord& order, DPNID local, bool w
         p.m_Out = r.sitOut != 0;
         p.m_Waiting = r.waitsNextParty != 0;
     }
-    m_Table.m_NumberPlayers = std::max(n, 1);
+    SetNumberPlayers(std::max(n, 1));
     if (withCards)
         TakeCards(order);
     else
@@ -178,9 +179,14 @@ int CNetSeats::Compact() {
         m_Table.m_Players[s].m_PlayerID = 0;
         m_Table.m_Players[s].m_Waiting = false;
     }
-    m_Table.m_NumberPlayers = std::max(n, 1);
+    SetNumberPlayers(std::max(n, 1));
     RestoreHolders(holders);
     return n;
+}
+
+void CNetSeats::SetNumberPlayers(int n) {
+    // The window's thread lays the table out and paints it from the count.
+    platform::RunOnGuiThread([&] { m_Table.m_NumberPlayers = n; });
 }
 
 int CNetSeats::SeatOfDealStart(const netrec::PlayerOrderRecord& order) const {

@@ -37,6 +37,8 @@ public:
     int SeatOfDealStart(const netrec::PlayerOrderRecord& order) const;
 
     QString Dump(int gameNumber) const;
+    // The number of seats in play, set on the window's thread.
+    void SetNumberPlayers(int n);
 
 private:
     // Holders of the cards as player ids, and back to seats.

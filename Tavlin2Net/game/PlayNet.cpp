@@ -207,7 +207,9 @@ void CPlayNet::Relayout() {
     const QSize size = m_ClientSize.load();
     {
         CPublic::MoveScope scope(t);
-        t.OnSize(size.width(), size.height());
+        // The layout's numbers and regions belong to the window's thread,
+        // which paints from them; the cards follow here.
+        platform::RunOnGuiThread([&] { t.OnSize(size.width(), size.height()); });
         t.CorrectLocationCardsUser();
         for (int s = 2; s <= CPublic::kMaxPlayers; ++s)
             t.CorrectLocationCardsPlayer(s);
@@ -228,7 +230,7 @@ void CPlayNet::ShowVictory(int seat) {
 }
 
 void CPlayNet::SetPlayerCount(int n) {
-    m_Public.m_NumberPlayers = std::max(n, 1);
+    m_Seats.SetNumberPlayers(std::max(n, 1));
     m_Players = std::max(n, 1);
     SetTelegraphSeats();
 }
