@@ -9,7 +9,7 @@ namespace {
 // After an interrupted game exactly one table offers the new party and the
 // others name its player as the dealer.
 void ExpectDealOffered(NetPeers& peers) {
-    ASSERT_TRUE(peers.WaitSettled());
+    ASSERT_TRUE(peers.WaitSettled()) << peers.State().toStdString();
     int dealer = -1;
     for (int i = 0; i < peers.Count(); ++i)
         if (peers.Message(i) == QStringLiteral("Вам сдавать!")) {
