@@ -52,6 +52,8 @@ public:
     // The tables in the session's terms; empty when all agree, otherwise
     // the first difference.
     QString Disagreement();
+    // What each window shows and waits for, to explain a failure.
+    QString State() { return Stuck(-1); }
     // One action by whichever window may act: a card, "Далее", "Взятка" or
     // a deal. False when nobody can act.
     bool Act();
