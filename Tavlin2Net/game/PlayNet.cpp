@@ -1643,6 +1643,10 @@ void CPlayNet::EndGame(int winner) {
 }
 
 void CPlayNet::StopGame() {
+    // The end of a deal or a take this table still owes goes out now: a
+    // table that did not see this game stop may still be waiting for it.
+    SendEndOf(false);
+    SendEndOf(true);
     for (UINT id : {TIMER_AUTO_TAKE, TIMER_ZANTA, TIMER_CONTINUE, TIMER_END_DISTR, TIMER_END_TAKE})
         Disarm(id);
     m_GameOn = false;

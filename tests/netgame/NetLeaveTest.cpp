@@ -116,7 +116,7 @@ TEST(NetLeave, ASittingOutPlayerLeavingAtABarrierAfterItsAcknowledgement) {
 // after the departure while the other table offers the deal ("waits 1" on
 // the host in the failure's state line). Run with
 // --gtest_also_run_disabled_tests.
-TEST(NetLeave, DISABLED_ADepartureWhileATableAnimatesItsCards) {
+TEST(NetLeave, ADepartureWhileATableAnimatesItsCards) {
     // The second table shows its cards moving; the third leaves while they do.
     NetPeers peers(3, true, 23, 1);
     peers.SetStars(1);
