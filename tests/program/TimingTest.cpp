@@ -176,7 +176,7 @@ TEST(ProgramTiming, ZantaIsScoredWhateverIsPressedDuringItsPause) {
     EXPECT_TRUE(v.IsCommandEnabled(ID_NEXT_GAME));
     // Now F2 deals the next game.
     QTest::keyClick(&v, Qt::Key_F2);
-    EXPECT_TRUE(testutil::WaitFor([&] { return t.m_NumberGame == 2; }));
+    EXPECT_TRUE(testutil::WaitFor([&] { return !CPlayWithComputer::IsBusy() && t.m_NumberGame == 2; }));
 }
 
 // Closing wins over a new party waiting for the table to be still.
