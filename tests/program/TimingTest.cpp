@@ -262,7 +262,13 @@ TEST(ProgramTiming, ResizesWhileCardsMoveLeaveEveryCardInItsPlace) {
                 }
                 return false;
             },
-            30000));
+            30000))
+            << "button " << (t.m_ShowButton ? t.m_ButtonText.toStdString() : "hidden") << ", seat "
+            << t.m_CurrentPlayer << " to move, user moved " << p.View().m_UserMoved << ", step timer "
+            << p.View().IsTimerSet(CPlayWithComputer::TIMER_STEP) << ", zanta timer "
+            << p.View().IsTimerSet(CPlayWithComputer::TIMER_ZANTA) << ", idle work "
+            << p.View().HasIdleWork() << ", circle " << t.m_CircleCompletion << ", message "
+            << t.m_LabelMessage.GetCaption().toStdString();
         seen = table();
         for (CCard* c : t.m_Pack.m_Cards) {
             const QPoint at = c->GetCardPos();

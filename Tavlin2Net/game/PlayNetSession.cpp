@@ -1,0 +1,516 @@
+// The network game window and its session: names, players coming and
+// going, seats and the records the peers send.
+
+#include "PlayNet.h"
+#include "PlayNetSteps.h"
+
+#include "Cp1251.h"
+#include "GuiThread.h"
+
+#include <QDeadlineTimer>
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+using namespace playnet;
+
+// ---- Names and the session ----
+
+void CPlayNet::ChangeName(const QString& name) {
+    m_DirectPlay.SetName(Cp1251Field(name, netrec::kNameBytes).constData());
+    Step(nullptr, [this, name] {
+        m_Public.m_Players[0].SetName(name);
+        ShowVictory(1);
+    });
+}
+
+bool CPlayNet::RestartPeer() {
+    if (m_Stopped)
+        return false;
+    ++m_Generation;
+    // The session object is replaced: the strand, which may be talking to
+    // it, does it between two steps, and the window waits for the answer
+    // while serving what the strand asks of it meanwhile.
+    auto result = std::make_shared<std::atomic<int>>(-1);
+    const QByteArray name = Cp1251FromUnicode(SeatName(1));
+    const bool posted = m_Strand.Post([this, result, name] {
+        const HRESULT hr = m_DirectPlay.Restart(name.constData());
+        LeaveSession();
+        Publish();
+        *result = hr == S_OK ? 1 : 0;
+    });
+    if (!posted)
+        return false;
+    QDeadlineTimer deadline(10000);
+    while (*result < 0 && !deadline.hasExpired()) {
+        platform::DrainGuiQueue();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return *result == 1;
+}
+
+void CPlayNet::LeaveSession() {
+    CPublic& t = m_Public;
+    StopGame();
+    m_Joiners.clear();
+    for (int s = 1; s <= CPublic::kMaxPlayers; ++s) {
+        t.m_Players[s - 1].m_PlayerID = 0;
+        t.m_Players[s - 1].m_Waiting = false;
+        t.m_Players[s - 1].m_Out = false;
+    }
+    m_Seated = false;
+    m_NextDealerId = 0;
+    ShowButton(QString(), false);
+    SetPlayerCount(1);
+    Relayout();
+    Message(QStringLiteral("Нет игры!"));
+    m_Public.m_LabelAnnounce.SetShade(true);
+    m_Public.m_LabelAnnounce.SetCaption(QStringLiteral("Ждем игроков!"), 0);
+}
+
+void CPlayNet::Send(const QByteArray& record) {
+    if (m_DirectPlay.m_SessionState != 0 &&
+        m_DirectPlay.SendTo(record.constData(), static_cast<DWORD>(record.size())) == S_OK)
+        ++m_Sent;
+}
+
+void CPlayNet::SendTurnRecord(NetMessageId id, DPNID player, bool zanta) {
+    netrec::TurnRecord r;
+    r.id = id;
+    r.player = player;
+    r.afterZanta = zanta ? 1 : 0;
+    Send(netrec::Build(r));
+}
+
+QString CPlayNet::DumpTable() { return m_Seats.Dump(m_Public.m_NumberGame); }
+
+// ---- Session events (strand) ----
+
+void CPlayNet::OnCreatePlayer(DPNID player) {
+    const DPNID local = LocalId();
+    if (player == local) {
+        m_Public.m_Players[0].m_PlayerID = local;
+        m_Seated = IsHost();
+        if (IsHost()) {
+            // Hosting alone: the host's own seat is the first record.
+            m_NextDealerId = local;
+            m_NextIsNewParty = true;
+            SetPlayerCount(1);
+            Message(QStringLiteral("Ждем подключения игроков!"));
+        }
+        AnnounceWaiting();
+        return;
+    }
+    AnnounceWaiting();
+    if (!IsHost())
+        return;
+    if (std::find(m_Joiners.begin(), m_Joiners.end(), player) == m_Joiners.end())
+        m_Joiners.push_back(player);
+    Arm(TIMER_SEAT, 0);
+}
+
+void CPlayNet::SeatNewPlayers() {
+    if (!IsHost() || m_Joiners.empty())
+        return;
+    // Nobody is seated while a deal or a take waits for the tables.
+    if (m_DealPending || m_TakePending) {
+        Arm(TIMER_SEAT, kBarrierPollMs);
+        return;
+    }
+    CPublic& t = m_Public;
+    bool seated = false;
+    while (!m_Joiners.empty()) {
+        const DPNID id = m_Joiners.front();
+        m_Joiners.pop_front();
+        PeerInfo info;
+        if (m_DirectPlay.GetPeerInfo(id, info) != S_OK || LocalSeatOf(id) != 0)
+            continue; // gone before he was seated, or seated already
+        const int seat = m_Seats.Count() + 1;
+        if (seat > CPublic::kMaxPlayers)
+            break;
+        CPlayer& p = t.m_Players[seat - 1];
+        p.m_PlayerID = id;
+        p.SetName(info.name);
+        p.m_Tablo.SetScoreValue(0);
+        p.m_Tablo.SetBallsValue(0);
+        p.ResetTabloColor();
+        p.m_Victory = 0;
+        p.m_Out = m_GameOn;
+        p.m_Waiting = m_GameOn;
+        p.m_Star.ResetStars(!m_GameOn && t.m_Game31 ? m_NumberStars.load() : 0);
+        SetPlayerCount(seat);
+        seated = true;
+    }
+    if (!seated)
+        return;
+    // While a game runs the record ends with the deal start seat; between
+    // games it names the next dealer.
+    const DPNID tail = m_GameOn ? IdOf(m_DealStartSeat) : m_NextDealerId;
+    Send(netrec::Build(m_Seats.Build(tail)));
+    SendSettingsNow();
+    Relayout();
+    if (!m_GameOn && m_Seats.Count() >= 2)
+        AnnounceDealer();
+}
+
+void CPlayNet::OnPeerInfo(DPNID player) {
+    PeerInfo info;
+    if (m_DirectPlay.GetPeerInfo(player, info) != S_OK)
+        return;
+    const int seat = LocalSeatOf(player);
+    if (seat <= 1)
+        return;
+    m_Public.m_Players[seat - 1].SetName(info.name);
+    ShowVictory(seat);
+    const QString name = info.name;
+    platform::RunOnGuiThread([&] { m_Telegraph.SetName(seat, name); });
+}
+
+void CPlayNet::OnDestroyPlayer(DPNID player, const QByteArray& name, bool hostLeft) {
+    m_Joiners.erase(std::remove(m_Joiners.begin(), m_Joiners.end(), player), m_Joiners.end());
+    if (m_DirectPlay.m_SessionState == 0) {
+        LeaveSession();
+        return;
+    }
+    AnnounceWaiting();
+    if (LocalSeatOf(player) == 0) {
+        // Not seated here (or removed already by the host's record).
+        CheckBarriers();
+        return;
+    }
+    if (hostLeft) {
+        // The new host removes the seat once the session has chosen him.
+        m_HostLeftId = player;
+        m_HostLeftName = name;
+        CheckBarriers();
+        return;
+    }
+    if (IsHost())
+        RemoveSeat(player, name);
+    else
+        CheckBarriers();
+}
+
+void CPlayNet::OnHostMigrate(DPNID newHost) {
+    if (m_HostLeftId == 0)
+        return;
+    const DPNID departed = m_HostLeftId;
+    const QByteArray name = m_HostLeftName;
+    m_HostLeftId = 0;
+    m_HostLeftName.clear();
+    if (newHost == LocalId() && LocalSeatOf(departed) != 0)
+        RemoveSeat(departed, name);
+}
+
+void CPlayNet::RemoveSeat(DPNID departed, const QByteArray& nameBytes) {
+    const QString name = nameBytes.isEmpty() ? SeatName(LocalSeatOf(departed)) : Cp1251ToUnicode(nameBytes);
+    const DPNID nextDealer = DropSeat(departed);
+    const SeatIds kept = KeepSeatIds();
+    m_Seats.Compact();
+    RestoreSeatIds(kept);
+    SetPlayerCount(m_Seats.Count());
+    const int present = m_Seats.Count();
+    netrec::PlayerOrderRecord order = m_Seats.Build(m_GameOn ? IdOf(m_DealStartSeat) : nextDealer);
+    order.id = e_DestroyPlayer;
+    Send(netrec::Build(order));
+    if (present >= 2) {
+        if (m_LockAddPlayers && m_Public.m_NumberGame > 0)
+            m_DirectPlay.SetMaxPlayers(present);
+        m_Notice(QStringLiteral("Игрок ") + name + QStringLiteral(" вышел из игры!"), kAttention);
+    } else {
+        m_DirectPlay.SetMaxPlayers(CPublic::kMaxPlayers);
+        StopGame();
+        GatherCards();
+        m_NextDealerId = LocalId();
+        m_NextIsNewParty = true;
+        ShowButton(QString(), false);
+        Message(QStringLiteral("Ждем подключения игроков!"));
+    }
+    AfterDeparture(nextDealer);
+}
+
+DPNID CPlayNet::DropSeat(DPNID departed) {
+    CPublic& t = m_Public;
+    const int seat = LocalSeatOf(departed);
+    const bool wasPlaying = seat != 0 && !t.m_Players[seat - 1].m_Out;
+    if (seat != 0) {
+        CPublic::MoveScope scope(t);
+        for (CCard* c : t.m_Pack.m_Cards) {
+            if (c->m_Place != e_Pack && c->m_Player == seat) {
+                c->m_Place = e_Pack;
+                c->m_Player = 0;
+                c->m_IndexX = c->m_IndexY = -1;
+                c->CardOpen(false);
+            }
+        }
+        t.m_Players[seat - 1].m_PlayerID = 0;
+        t.m_Players[seat - 1].m_Waiting = false;
+    }
+    int playing = 0, sitting = 0, onlyPlaying = 0;
+    for (int s = 1; s <= CPublic::kMaxPlayers; ++s) {
+        if (IdOf(s) == 0)
+            continue;
+        if (t.m_Players[s - 1].m_Out) {
+            ++sitting;
+        } else {
+            ++playing;
+            onlyPlaying = s;
+        }
+    }
+    m_Interrupted = m_GameOn && (wasPlaying || playing <= 1);
+    if (playing == 0 && sitting >= 2) {
+        // Everyone left sits out: they all play again.
+        for (int s = 1; s <= CPublic::kMaxPlayers; ++s)
+            if (IdOf(s) != 0) {
+                t.m_Players[s - 1].m_Out = false;
+                t.m_Players[s - 1].m_Waiting = false;
+            }
+        m_Interrupted = true;
+    }
+    // The next dealer: the seat where the deal began, or the one after it.
+    if (!m_GameOn && m_NextDealerId != 0 && LocalSeatOf(m_NextDealerId) != 0)
+        return m_NextDealerId;
+    if (playing == 1)
+        return IdOf(onlyPlaying);
+    int start = m_DealStartSeat;
+    if (start >= 1 && IdOf(start) != 0 && start != seat)
+        return IdOf(start);
+    if (start < 1) {
+        for (int s = 1; s <= CPublic::kMaxPlayers; ++s)
+            if (IdOf(s) != 0)
+                return IdOf(s);
+        return LocalId();
+    }
+    for (int k = 1; k <= CPublic::kMaxPlayers; ++k) {
+        const int s = (start - 1 + k) % CPublic::kMaxPlayers + 1;
+        if (IdOf(s) != 0 && !t.m_Players[s - 1].m_Out)
+            return IdOf(s);
+    }
+    return LocalId();
+}
+
+CPlayNet::SeatIds CPlayNet::KeepSeatIds() const {
+    return {IdOf(m_Public.m_CurrentPlayer), IdOf(m_DealStartSeat)};
+}
+
+void CPlayNet::RestoreSeatIds(const SeatIds& ids) {
+    // Seat numbers change with the seats; the players they stood for do not.
+    // Before the first deal nobody is current, and nobody becomes so here.
+    m_Public.m_CurrentPlayer = ids.current != 0 ? std::max(LocalSeatOf(ids.current), 1) : 0;
+    m_DealStartSeat = LocalSeatOf(ids.dealStart);
+}
+
+void CPlayNet::AfterDeparture(DPNID nextDealer) {
+    // Between games the next dealer is the one whose turn it is, as after a game.
+    if (m_Interrupted || !m_GameOn)
+        m_Public.m_CurrentPlayer = std::max(LocalSeatOf(nextDealer), 1);
+    if (m_Interrupted) {
+        StopGame();
+        GatherCards();
+        m_NextDealerId = nextDealer;
+        m_NextIsNewParty = true;
+        for (int s = 1; s <= CPublic::kMaxPlayers; ++s)
+            if (IdOf(s) != 0) {
+                m_Public.m_Players[s - 1].m_Out = false;
+                m_Public.m_Players[s - 1].m_Waiting = false;
+            }
+        AnnounceDealer();
+    } else if (!m_GameOn) {
+        m_NextDealerId = nextDealer;
+        AnnounceDealer();
+    }
+    m_Interrupted = false;
+    Relayout();
+    CheckBarriers();
+}
+
+bool CPlayNet::FromHost(DPNID sender, const netrec::PlayerOrderRecord& order) const {
+    if (IsHost())
+        return false;
+    if (sender == m_DirectPlay.HostPlayer())
+        return true;
+    // A host that took over may speak before this peer learned of it: the
+    // session makes the earliest member left the host.
+    DPNID lowest = 0;
+    for (const auto& seat : order.seats)
+        if (seat.player != 0 && (lowest == 0 || seat.player < lowest))
+            lowest = seat.player;
+    return sender == lowest;
+}
+
+void CPlayNet::ApplyDeparture(DPNID sender, const netrec::PlayerOrderRecord& order) {
+    if (!FromHost(sender, order))
+        return Refuse(sender, "seat order from a peer that is not the host");
+    // The departed: every seated player the record no longer has.
+    std::vector<DPNID> gone;
+    for (int s = 2; s <= CPublic::kMaxPlayers; ++s) {
+        const DPNID id = IdOf(s);
+        if (id != 0 && std::none_of(order.seats.begin(), order.seats.end(),
+                                    [&](const netrec::SeatRecord& r) { return r.player == id; }))
+            gone.push_back(id);
+    }
+    DPNID nextDealer = 0;
+    QString name;
+    for (DPNID id : gone) {
+        name = SeatName(LocalSeatOf(id));
+        nextDealer = DropSeat(id);
+    }
+    if (order.dealStart != 0 && !m_GameOn)
+        nextDealer = order.dealStart;
+    const SeatIds kept = KeepSeatIds();
+    if (m_Seats.Apply(order, LocalId(), false) == 0)
+        return;
+    RestoreSeatIds(kept);
+    SetPlayerCount(m_Seats.Count());
+    if (!gone.empty())
+        m_Notice(QStringLiteral("Игрок ") + name + QStringLiteral(" вышел из игры!"), kAttention);
+    if (gone.empty()) {
+        Relayout();
+        CheckBarriers();
+        return;
+    }
+    AfterDeparture(nextDealer);
+}
+
+// ---- Records (strand) ----
+
+void CPlayNet::Dispatch(DPNID sender, const QByteArray& bytes) {
+    if (bytes.isEmpty())
+        return;
+    const int id = static_cast<BYTE>(bytes[0]);
+    // Only the seat order may come from a player the table has not seated.
+    if (id != e_PlayerOrder && id != e_DestroyPlayer && id != e_Chat && id != e_SettingGame &&
+        LocalSeatOf(sender) == 0)
+        return Refuse(sender, "a record from a player without a seat");
+    // A table that joined during the game learns whose turn it is from the
+    // first move it sees.
+    if (m_GameOn && m_Public.m_Players[0].m_Waiting && IdOf(m_Public.m_CurrentPlayer) == 0 &&
+        (id == e_GoCard || id == e_BitaCards || id == e_ResetCards || id == e_NextPlayerGo ||
+         id == e_TakeCards))
+        m_Public.m_CurrentPlayer = LocalSeatOf(sender);
+    switch (id) {
+    case e_PlayerOrder:
+        if (auto r = netrec::ReadPlayerOrder(bytes))
+            ApplyPlayerOrder(sender, *r);
+        break;
+    case e_DestroyPlayer:
+        if (auto r = netrec::ReadPlayerOrder(bytes))
+            ApplyDeparture(sender, *r);
+        break;
+    case e_NewParty:
+    case e_NextGame:
+        if (auto r = netrec::ReadParty(bytes)) {
+            try {
+                ApplyParty(sender, *r);
+            } catch (...) {
+                Log(kErrApplyParty);
+            }
+        }
+        break;
+    case e_GoCard:
+        if (auto r = netrec::ReadGoCard(bytes)) {
+            try {
+                ApplyGoCard(sender, *r);
+            } catch (...) {
+                Log(kErrApplyGoCard);
+            }
+        }
+        break;
+    case e_BitaCards:
+    case e_ResetCards:
+        if (auto r = netrec::ReadTable(bytes)) {
+            try {
+                ApplyAnswer(sender, *r);
+            } catch (...) {
+                Log(id == e_BitaCards ? kErrApplyBita : kErrApplyReset);
+            }
+        }
+        break;
+    case e_NextPlayerGo:
+        if (auto r = netrec::ReadTurn(bytes))
+            ApplyTurn(sender, *r);
+        break;
+    case e_TakeCards:
+        try {
+            TakeTable(sender, false);
+        } catch (...) {
+            Log(kErrApplyTake);
+        }
+        break;
+    case e_ContinueGame:
+        if (auto r = netrec::ReadTurn(bytes))
+            ApplyContinue(sender, *r);
+        break;
+    case e_Zanta:
+        if (auto r = netrec::ReadTurn(bytes))
+            ApplyZanta(sender, *r);
+        break;
+    case e_EndDistr:
+        CountAck(sender, false);
+        break;
+    case e_EndTake:
+        CountAck(sender, true);
+        break;
+    case e_Chat:
+        if (auto r = netrec::ReadChat(bytes)) {
+            const int seat = LocalSeatOf(r->player != 0 ? r->player : sender);
+            const QString text = Cp1251ToUnicode(r->text);
+            if (seat >= 2)
+                platform::RunOnGuiThread([&] { m_Telegraph.SetLine(seat, text); });
+        }
+        break;
+    case e_SettingGame:
+        if (auto r = netrec::ReadSetting(bytes))
+            ApplySettings(sender, *r);
+        break;
+    default:
+        Refuse(sender, "a record of no kind");
+        break;
+    }
+}
+
+void CPlayNet::ApplyPlayerOrder(DPNID sender, const netrec::PlayerOrderRecord& order) {
+    if (!FromHost(sender, order))
+        return Refuse(sender, "seat order from a peer that is not the host");
+    const DPNID local = LocalId();
+    const auto own = std::find_if(order.seats.begin(), order.seats.end(),
+                                  [&](const netrec::SeatRecord& s) { return s.player == local; });
+    if (own == order.seats.end())
+        return; // not seated yet
+    // A newcomer takes the whole table; the others only the seats.
+    const bool full = own->waitsNextParty != 0 || !m_Seated;
+    try {
+        const SeatIds kept = KeepSeatIds();
+        if (m_Seats.Apply(order, local, full) == 0)
+            return;
+        if (!full)
+            RestoreSeatIds(kept);
+    } catch (...) {
+        Log(full ? kErrPlayerOrderLate : kErrPlayerOrder);
+        return;
+    }
+    m_Seated = true;
+    SetPlayerCount(m_Seats.Count());
+    m_JustSeated = full;
+    if (full) {
+        const bool dealt = !m_Public.m_Pack.IsPackFull();
+        m_GameOn = dealt && own->waitsNextParty != 0;
+        m_DealStartSeat = m_GameOn ? m_Seats.SeatOfDealStart(order) : 0;
+        if (!m_GameOn)
+            m_NextDealerId = order.dealStart != 0 ? order.dealStart : order.seats[0].player;
+        m_NextIsNewParty = m_GameOn || m_Public.m_NumberGame == 0;
+        m_Public.m_MoveBlocked = true;
+        // Whose turn it is the record does not say: the first move seen tells.
+        if (m_GameOn)
+            m_Public.m_CurrentPlayer = 0;
+    } else if (!m_GameOn && order.dealStart != 0) {
+        m_NextDealerId = order.dealStart;
+    }
+    Relayout();
+    if (m_GameOn && m_Public.m_Players[0].m_Waiting)
+        Message(QStringLiteral("Ждите начала новой партии!"));
+    else if (!m_GameOn)
+        AnnounceDealer();
+    CheckBarriers();
+}
