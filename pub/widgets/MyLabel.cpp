@@ -157,7 +157,7 @@ void CMyLabel::SetMyLabelPos(const int& x, const int& y, char align) {
         case 2:
             m_nFormat = DT_CENTER;
             m_bCentred = true;
-            left = x - m_rcText.width() / 2;
+            left = std::max(0, x - m_rcText.width() / 2);
             break;
         default:
             break;
@@ -369,7 +369,9 @@ void CMyLabel::Relayout(const QRect& previous) {
                 cy *= static_cast<int>(m_strCaption.count(QLatin1Char('\n'))) + 1;
             const int w = fm.horizontalAdvance(QLatin1Char('W'));
 
-            const int left = m_bCentred ? m_ptAnchor.x() - cx / 2 : m_ptAnchor.x();
+            // A centred text wider than twice its anchor's distance from the
+            // window's left edge starts at the edge rather than outside it.
+            const int left = m_bCentred ? std::max(0, m_ptAnchor.x() - cx / 2) : m_ptAnchor.x();
             const int top = m_ptAnchor.y();
             const int grow = m_bShade ? kShade : 0;
             m_rcText = QRect(left, top, cx + grow, cy + grow);

@@ -134,3 +134,17 @@ TEST_F(MyLabelTest, EffectsOnAWorkerArePaintedStepByStepAndEndInTheFullFont) {
     platform::SetPauseHook(previous);
     EXPECT_EQ(CMyLabel::m_staticCountThreads, 0);
 }
+
+// The announcement's corner anchor: a short text is centred on it, a long one
+// starts at the window's edge instead of being cut off there.
+TEST_F(MyLabelTest, ACentredTextTooWideForItsAnchorStartsAtTheWindowsEdge) {
+    label.SetMyLabelPos(135, 20, 2);
+    label.SetCaption("Пас", 0);
+    const QRect shortText = label.GetTextRect();
+    EXPECT_NEAR(shortText.center().x(), 135, 1);
+    label.SetCaption("Начало новой партии!", 0);
+    ASSERT_GT(label.GetTextRect().width(), 270);
+    EXPECT_EQ(label.GetTextRect().left(), 0);
+    label.SetMyLabelPos(135, 20, 2);
+    EXPECT_EQ(label.GetTextRect().left(), 0);
+}
