@@ -111,11 +111,8 @@ TEST(NetLeave, ASittingOutPlayerLeavingAtABarrierAfterItsAcknowledgement) {
     SitterLeavesAtABarrier(true);
 }
 
-// Disabled until the fault it finds is fixed: now and then (a few runs in a
-// hundred, more under load) the host keeps waiting for an acknowledgement
-// after the departure while the other table offers the deal ("waits 1" on
-// the host in the failure's state line). Run with
-// --gtest_also_run_disabled_tests.
+// A game stopped by the departure still owes the end of its deal or take to
+// the tables that saw it go on; none of them may be left waiting for it.
 TEST(NetLeave, ADepartureWhileATableAnimatesItsCards) {
     // The second table shows its cards moving; the third leaves while they do.
     NetPeers peers(3, true, 23, 1);
