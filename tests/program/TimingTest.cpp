@@ -240,9 +240,11 @@ TEST(ProgramTiming, ResizesWhileCardsMoveLeaveEveryCardInItsPlace) {
     // Sizes the offscreen screen holds whole, so the user's clicks land.
     const QSize sizes[] = {QSize(800, 650), QSize(720, 620), QSize(760, 600)};
     int resizes = 0;
-    // Where every card lies and whose turn it is: changes with every move.
+    // Where every card lies, whose turn it is and what the button offers:
+    // changes with every move.
     auto table = [&] {
-        QString state = t.m_ButtonText + QString::number(t.m_CurrentPlayer);
+        QString state = t.m_ButtonText + QString::number(t.m_ShowButton) +
+                        QString::number(t.m_CurrentPlayer);
         for (const CCard* c : t.m_Pack.m_Cards)
             state += QString::asprintf("%d%d%d%d,", c->m_Place, c->m_Player, c->m_IndexX, c->m_IndexY);
         return state;
