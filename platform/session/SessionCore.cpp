@@ -303,7 +303,12 @@ SessionCore::Link* SessionCore::AddLink(QTcpSocket* socket, Link::Kind kind) {
     link->age.start();
     socket->setParent(m_context);
     socket->setReadBufferSize(kReadBuffer);
+    // Records are small and wait for their answer: no holding them back to
+    // fill a segment. A socket still connecting forgets the option, so a
+    // link of ours sets it again once it is connected.
     socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    QObject::connect(socket, &QTcpSocket::connected, m_context,
+                     [socket] { socket->setSocketOption(QAbstractSocket::LowDelayOption, 1); });
     m_links.push_back(std::move(owned));
     QObject::connect(socket, &QTcpSocket::readyRead, m_context,
                      [this, link] { OnReadyRead(link); });
