@@ -340,6 +340,15 @@ void CPlayNet::StartDeal(bool newParty) {
 
 void CPlayNet::ApplyParty(DPNID sender, const netrec::PartyRecord& r) {
     CPublic& t = m_Public;
+    // A deal that crossed a departure: its dealer saw the departure after
+    // dealing and stopped it, this table saw the departure first and dealt
+    // without the departed. The dealer's new party replaces the void deal
+    // as long as nobody has played in it.
+    if (r.id == e_NewParty && m_GameOn && m_FirstTurnDue && !m_Dealer && sender == m_DealerId) {
+        StopGame();
+        GatherCards();
+        m_NextDealerId = sender;
+    }
     if (sender != m_NextDealerId || m_DealPending) {
         Refuse(sender, "a deal out of turn");
         // Nobody waits for this table because of a deal it refused.

@@ -305,6 +305,11 @@ void CPlayNet::AfterDeparture(DPNID nextDealer) {
     // Between games the next dealer is the one whose turn it is, as after a game.
     if (m_Interrupted || !m_GameOn)
         m_Public.m_CurrentPlayer = std::max(LocalSeatOf(nextDealer), 1);
+    // This table's own deal, stopped before anybody played: a table that
+    // learnt of the departure before the deal dealt it without the departed
+    // and waits for a first turn. The same dealer deals again at once, and
+    // every table takes that deal in place of the void one.
+    const bool ownDealStopped = m_Interrupted && m_Dealer && m_FirstTurnDue;
     if (m_Interrupted) {
         StopGame();
         GatherCards();
@@ -323,6 +328,8 @@ void CPlayNet::AfterDeparture(DPNID nextDealer) {
     m_Interrupted = false;
     Relayout();
     CheckBarriers();
+    if (ownDealStopped && m_NextDealerId == LocalId() && m_Seats.Count() >= 2)
+        StartDeal(true);
 }
 
 bool CPlayNet::FromHost(DPNID sender, const netrec::PlayerOrderRecord& order) const {
