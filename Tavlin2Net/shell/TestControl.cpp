@@ -152,8 +152,19 @@ QString CTestControl::Execute(const QString& line) {
     }
     if (command == QLatin1String("players"))
         return QStringLiteral("players %1").arg(view.NumberPlayers());
+    // Nothing runs, nothing is awaited and no step of the game is armed to
+    // start by itself.
+    const auto settled = [&view] {
+        if (!view.IsIdle() || view.WaitsForPeers())
+            return false;
+        for (UINT id : {CPlayNet::TIMER_AUTO_TAKE, CPlayNet::TIMER_ZANTA, CPlayNet::TIMER_CONTINUE,
+                        CPlayNet::TIMER_END_DISTR, CPlayNet::TIMER_END_TAKE, CPlayNet::TIMER_SEAT})
+            if (view.IsTimerSet(id))
+                return false;
+        return true;
+    };
     if (command == QLatin1String("idle"))
-        return QStringLiteral("idle %1").arg(view.IsIdle() && !view.WaitsForPeers() ? 1 : 0);
+        return QStringLiteral("idle %1").arg(settled() ? 1 : 0);
     if (command == QLatin1String("dump")) {
         if (!view.IsIdle())
             return QStringLiteral("busy");
@@ -172,7 +183,7 @@ QString CTestControl::Execute(const QString& line) {
         // test can tell when nothing is on its way between the programs.
         return QStringLiteral("state canact %1 idle %2 sent %3 got %4 msg %5")
             .arg(view.CanAct() ? 1 : 0)
-            .arg(view.IsIdle() && !view.WaitsForPeers() ? 1 : 0)
+            .arg(settled() ? 1 : 0)
             .arg(view.RecordsSent())
             .arg(view.RecordsReceived())
             .arg(view.m_Public.m_LabelMessage.GetCaption());
