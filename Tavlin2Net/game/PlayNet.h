@@ -66,6 +66,9 @@ public:
     bool IsIdle() const;
     // The table still waits for the other peers to finish a deal or a take.
     bool WaitsForPeers() const;
+    // A step of the game is armed to start by itself: a take, a zanta, a
+    // refill, a barrier's check or the seating of a newcomer.
+    bool HasArmedStep() const;
     // A running party is to be left: the frame's idle processing starts the
     // new party once the table is still.
     std::atomic<bool> m_BreakRequested{false};

@@ -83,6 +83,14 @@ void CPlayNet::OnSessionPost(LPARAM ticket) {
     }
 }
 
+bool CPlayNet::HasArmedStep() const {
+    for (UINT id : {TIMER_AUTO_TAKE, TIMER_ZANTA, TIMER_CONTINUE, TIMER_END_DISTR, TIMER_END_TAKE,
+                    TIMER_SEAT})
+        if (IsTimerSet(id))
+            return true;
+    return false;
+}
+
 void CPlayNet::OnTimer(UINT id) {
     switch (id) {
     case TIMER_LABEL:

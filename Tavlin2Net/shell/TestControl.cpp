@@ -155,13 +155,7 @@ QString CTestControl::Execute(const QString& line) {
     // Nothing runs, nothing is awaited and no step of the game is armed to
     // start by itself.
     const auto settled = [&view] {
-        if (!view.IsIdle() || view.WaitsForPeers())
-            return false;
-        for (UINT id : {CPlayNet::TIMER_AUTO_TAKE, CPlayNet::TIMER_ZANTA, CPlayNet::TIMER_CONTINUE,
-                        CPlayNet::TIMER_END_DISTR, CPlayNet::TIMER_END_TAKE, CPlayNet::TIMER_SEAT})
-            if (view.IsTimerSet(id))
-                return false;
-        return true;
+        return view.IsIdle() && !view.WaitsForPeers() && !view.HasArmedStep();
     };
     if (command == QLatin1String("idle"))
         return QStringLiteral("idle %1").arg(settled() ? 1 : 0);

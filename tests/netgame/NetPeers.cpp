@@ -191,13 +191,8 @@ bool NetPeers::WaitSettled(int timeoutMs) {
         [&] {
             bool someone = false;
             for (auto& p : m_Peers) {
-                if (!p->IsIdle() || p->WaitsForPeers())
+                if (!p->IsIdle() || p->WaitsForPeers() || p->HasArmedStep())
                     return false;
-                for (UINT id :
-                     {CPlayNet::TIMER_AUTO_TAKE, CPlayNet::TIMER_ZANTA, CPlayNet::TIMER_CONTINUE,
-                      CPlayNet::TIMER_END_DISTR, CPlayNet::TIMER_END_TAKE, CPlayNet::TIMER_SEAT})
-                    if (p->IsTimerSet(id))
-                        return false;
                 someone = someone || p->CanAct();
             }
             // Nothing on its way between the windows (a record of a window
