@@ -10,11 +10,24 @@
 #include <gtest/gtest.h>
 
 namespace {
+// The cards dealt to the table's own seat and not yet played: in the hand, or
+// laid out face up by a zanta.
 int HandOf(CPublic& t) {
     int n = 0;
     for (CCard* c : t.m_Pack.m_Cards)
-        n += c->m_Place == e_Hand && c->m_Player == 1;
+        n += (c->m_Place == e_Hand || c->m_Place == e_Going) && c->m_Player == 1;
     return n;
+}
+
+// A game is under way: cards lie on the table and nobody is offered the next
+// deal (a zanta lays its cards out too, and ends a game to 31 at once).
+bool MidGame(NetPeers& peers) {
+    if (peers.Table(0).GetNumberCardsOnTable() == 0)
+        return false;
+    for (int i = 0; i < peers.Count(); ++i)
+        if (peers.Message(i) == QStringLiteral("Вам сдавать!"))
+            return false;
+    return true;
 }
 } // namespace
 
@@ -49,9 +62,7 @@ TEST(NetJoin, AJoinDuringAGameSitsOutWithTheWholeTableAndPlaysTheNextParty) {
     NetPeers peers(2, true, 3);
     peers.SetStars(1);
     peers.SetLockAddPlayers(false);
-    ASSERT_EQ(
-        peers.PlayUntil([&] { return peers.Table(0).GetNumberCardsOnTable() > 0; }).toStdString(),
-        "");
+    ASSERT_EQ(peers.PlayUntil([&] { return MidGame(peers); }).toStdString(), "");
     ASSERT_TRUE(peers.Join());
     peers.SetStars(1);
     ASSERT_TRUE(peers.WaitSettled());
@@ -76,6 +87,8 @@ TEST(NetJoin, AJoinDuringAGameSitsOutWithTheWholeTableAndPlaysTheNextParty) {
 TEST(NetJoin, TwoJoinsWhileTheHostWaitsAreSeatedInTheirOrder) {
     NetPeers peers(2);
     peers.SetLockAddPlayers(false);
+    // A deal without a zanta, so that the game is still on when they come.
+    CPack::m_Shuffle = NetPeers::ShuffleSeed(peers.Count(), false);
     // The second table holds the deal's barrier open.
     peers.Peer(1).m_PacePercent = 100000;
     peers.Peer(0).PressButton();
