@@ -70,7 +70,7 @@ void CPlayNet::StopPlay() {
         return;
     m_Stopped = true;
     for (UINT id : {TIMER_LABEL, TIMER_AUTO_TAKE, TIMER_ZANTA, TIMER_CONTINUE, TIMER_END_DISTR,
-                    TIMER_END_TAKE, TIMER_SEAT})
+                    TIMER_END_TAKE, TIMER_SEAT, TIMER_BARRIER_WATCH})
         KillTimer(id);
     m_Strand.Stop();
 }
@@ -157,6 +157,11 @@ std::set<DPNID> CPlayNet::OtherSeated() const {
         if (IdOf(s) != 0)
             ids.insert(IdOf(s));
     return ids;
+}
+
+bool CPlayNet::PlaysHere(DPNID player) const {
+    const int seat = LocalSeatOf(player);
+    return seat != 0 && !m_Public.m_Players[seat - 1].m_Out;
 }
 
 bool CPlayNet::InSession(DPNID player) const {
@@ -297,6 +302,7 @@ void CPlayNet::Publish() {
         }
     }
     m_PartyLeader = leader || n <= 1;
+    m_MaySetShared = n <= 1 || PlaysHere(local) || IsHost();
     const CPublic& t = m_Public;
     m_CanAct = (m_GameOn && !m_DealPending && !m_FirstTurnDue && t.m_CurrentPlayer == 1 &&
                 !t.m_MoveBlocked) ||
@@ -414,6 +420,7 @@ void CPlayNet::SendEndOf(bool take) {
         return;
     sent = true;
     Send(netrec::BuildSignal(take ? e_EndTake : e_EndDistr));
+    WatchBarrier();
 }
 
 void CPlayNet::CountAck(DPNID sender, bool take) {
@@ -444,6 +451,44 @@ void CPlayNet::CheckBarriers() {
     }
     if (IsHost() && !m_Joiners.empty() && !m_DealPending && !m_TakePending)
         Arm(TIMER_SEAT, 0);
+    WatchBarrier();
+}
+
+// A table that never reports the end of its deal or take would hold up all
+// the others for good: when it alone is missing for longer than any honest
+// table takes, the host (or, for the host, its successor) declares it departed.
+void CPlayNet::WatchBarrier() {
+    DPNID laggard = 0;
+    const bool take = m_TakePending;
+    if (m_DealPending || m_TakePending) {
+        std::set<DPNID> awaited = take ? m_TakeAwaited : m_DistrAwaited;
+        // The dealer reports last, once every other table has: while
+        // another is missing, the dealer is not.
+        if (!take && awaited.size() > 1)
+            awaited.erase(m_DealerId);
+        const bool ownSent = take ? m_EndTakeSent : (m_EndDistrSent || m_Dealer);
+        if (awaited.size() == 1 && ownSent)
+            laggard = *awaited.begin();
+    }
+    if (laggard == 0 || laggard != m_Laggard) {
+        m_Laggard = laggard;
+        m_LaggardSince.start();
+    }
+    if (laggard == 0) {
+        Disarm(TIMER_BARRIER_WATCH);
+        return;
+    }
+    if (m_LaggardSince.elapsed() < BarrierBoundMs()) {
+        Arm(TIMER_BARRIER_WATCH, kBarrierWatchMs);
+        return;
+    }
+    m_Laggard = 0;
+    m_DirectPlay.Expel(laggard);
+}
+
+int CPlayNet::BarrierBoundMs() const {
+    const int bound = m_BarrierBoundMs.load();
+    return bound > 0 ? bound : kBarrierBoundMs;
 }
 
 void CPlayNet::AfterDeal() {
@@ -762,7 +807,8 @@ void CPlayNet::StopGame() {
     // table that did not see this game stop may still be waiting for it.
     SendEndOf(false);
     SendEndOf(true);
-    for (UINT id : {TIMER_AUTO_TAKE, TIMER_ZANTA, TIMER_CONTINUE, TIMER_END_DISTR, TIMER_END_TAKE})
+    for (UINT id : {TIMER_AUTO_TAKE, TIMER_ZANTA, TIMER_CONTINUE, TIMER_END_DISTR, TIMER_END_TAKE,
+                    TIMER_BARRIER_WATCH})
         Disarm(id);
     m_GameOn = false;
     m_DealPending = false;

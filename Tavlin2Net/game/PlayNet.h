@@ -20,6 +20,7 @@
 #include "Telegraph.h"
 #include "Wnd.h"
 
+#include <QElapsedTimer>
 #include <atomic>
 #include <functional>
 #include <mutex>
@@ -36,6 +37,7 @@ public:
     static constexpr UINT TIMER_END_DISTR = 113;
     static constexpr UINT TIMER_END_TAKE = 114;
     static constexpr UINT TIMER_SEAT = 117;
+    static constexpr UINT TIMER_BARRIER_WATCH = 118;
     static constexpr int kStarsGame = 5;
     static constexpr int kStarsNoGame = 1000;
 
@@ -100,6 +102,9 @@ public:
     // The game's pauses (the take, the refill, the zanta, the polls for the
     // other tables) in percent of their length; tests play fast.
     std::atomic<int> m_PacePercent{100};
+    // How long one table alone may hold up the end of a deal or a take
+    // before it is declared departed; 0 for the usual bound.
+    std::atomic<int> m_BarrierBoundMs{0};
 
     // Shell hooks, called on the window's thread.
     std::function<void(const QString&)> m_SetTitle;
@@ -187,6 +192,8 @@ private:
     void Deal(bool dealer);
     void SendEndOf(bool take);
     void CheckBarriers();
+    void WatchBarrier();
+    int BarrierBoundMs() const;
     void AfterDeal();
     void PassTurn(int seat, bool zanta);
     void AnnounceTurn(bool zanta);
@@ -224,6 +231,8 @@ private:
     int PlayingSeats() const;
     std::set<DPNID> OtherSeated() const;
     bool InSession(DPNID player) const;
+    // Seated here and playing the party (not sitting out).
+    bool PlaysHere(DPNID player) const;
     bool IsHost() const { return m_DirectPlay.m_SessionState == 1; }
     bool IsTurnOf(DPNID sender) const;
     bool FromHost(DPNID sender, const netrec::PlayerOrderRecord& order) const;
@@ -258,6 +267,8 @@ private:
     QByteArray m_HostLeftName;
     std::set<DPNID> m_DistrAwaited; // peers whose end of deal is still to come
     std::set<DPNID> m_TakeAwaited;
+    DPNID m_Laggard = 0; // the one table the barrier still waits for
+    QElapsedTimer m_LaggardSince;
     std::deque<DPNID> m_Joiners; // players to seat, in the order they came
     QString m_LabelBefore;
 
@@ -268,6 +279,7 @@ private:
     std::atomic<bool> m_MayDeal{false};
     std::atomic<bool> m_MayNextGame{false};
     std::atomic<bool> m_PartyLeader{true};
+    std::atomic<bool> m_MaySetShared{true};
     std::atomic<bool> m_GameRuns{false};
     std::atomic<bool> m_Game31{true};
     std::atomic<bool> m_CanAct{false};

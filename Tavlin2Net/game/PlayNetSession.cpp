@@ -468,6 +468,10 @@ void CPlayNet::Dispatch(DPNID sender, const QByteArray& bytes) {
         }
         break;
     case e_SettingGame:
+        // The shared settings come from the players of the party (and the
+        // host, who sends them to a newcomer), not from one who sits out.
+        if (!PlaysHere(sender) && sender != m_DirectPlay.HostPlayer())
+            return Refuse(sender, "settings from a player who does not play");
         if (auto r = netrec::ReadSetting(bytes))
             ApplySettings(sender, *r);
         break;

@@ -15,6 +15,9 @@ inline constexpr UINT kIcon = pubres::IDI_PROGRAM;
 inline constexpr int kQuestionFlags = 0x18;
 inline constexpr int kNoticeFlags = 0x14;
 inline constexpr UINT kBarrierPollMs = 200;
+// Several times the slowest honest deal or take animation.
+inline constexpr int kBarrierBoundMs = 15000;
+inline constexpr UINT kBarrierWatchMs = 500;
 inline const QString kAttention = QStringLiteral("Внимание!");
 inline const QString kTake = QStringLiteral("Взятка");
 inline const QString kRedeal = QStringLiteral("Пересдать!");

@@ -117,6 +117,10 @@ void CPlayNet::OnTimer(UINT id) {
         KillTimer(id);
         Step(kErrDeal, [this] { ContinueAfterTake(); });
         break;
+    case TIMER_BARRIER_WATCH:
+        KillTimer(id);
+        Step(nullptr, [this] { WatchBarrier(); });
+        break;
     case TIMER_END_DISTR:
     case TIMER_END_TAKE:
     case TIMER_SEAT:
@@ -275,6 +279,18 @@ void CPlayNet::SetGameForStars(bool on, bool send) {
 
 void CPlayNet::OnPublicSetting(UINT control, int state) {
     const bool on = state == 1;
+    const bool shared = control == IDC_LOCK_ADD_PLAYERS || control == IDC_CLOSED_CARD_RESET ||
+                        control == IDC_GAME_FOR_STARS || control == IDC_AUTOMATIC_GAME;
+    if (shared && !m_MaySetShared) {
+        // The other tables would not take it from one who sits out: the box
+        // goes back as it was.
+        if (m_SetCheck)
+            m_SetCheck(control, !on);
+        if (m_Notice)
+            m_Notice(QStringLiteral("Общие настройки меняют игроки текущей партии."),
+                     QStringLiteral("Внимание"));
+        return;
+    }
     switch (control) {
     case IDC_SHOW_NAME_WND:
         m_ShowNameWnd = on;
@@ -365,9 +381,11 @@ void CPlayNet::ApplyGameKind(bool game31, DPNID by, bool keepParty) {
         ResetParty();
         for (auto& seat : t.m_Players)
             seat.m_Tablo.SwapView(game31);
-        // Whoever changed the kind deals the new party.
-        if (m_Seats.Count() >= 2 && LocalSeatOf(by) != 0) {
-            m_NextDealerId = by;
+        // Whoever changed the kind deals the new party: a seated player,
+        // and the host when the word came from nobody at this table.
+        const DPNID dealer = LocalSeatOf(by) != 0 ? by : m_DirectPlay.HostPlayer();
+        if (m_Seats.Count() >= 2 && LocalSeatOf(dealer) != 0) {
+            m_NextDealerId = dealer;
             m_NextIsNewParty = true;
             AnnounceDealer();
         }

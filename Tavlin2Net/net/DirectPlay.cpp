@@ -35,15 +35,17 @@ const char* TraceLine(int id) {
 } // namespace
 
 CDirectPlay::CDirectPlay(CWnd* gameWnd) : m_pGameWnd(gameWnd) {
-    // Called on the window's own thread, so the window outlives the box; the
-    // mutex is not held meanwhile, or the session thread would stall behind it.
+    // Called on the window's own thread. The box does not hold up its
+    // caller: the host command answers at once, whoever closes the box.
     m_Warn = [this](const QString& text, const QString& caption) {
         CWnd* wnd = nullptr;
         {
             std::lock_guard lock(m_WndMutex);
             wnd = m_pGameWnd;
         }
-        QMessageBox::warning(wnd, caption, text);
+        auto* box = new QMessageBox(QMessageBox::Warning, caption, text, QMessageBox::Ok, wnd);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->open();
     };
     NewSession();
 }
@@ -131,7 +133,20 @@ HRESULT CDirectPlay::GetPeerInfo(DPNID player, PeerInfo& info) const {
     if (!found)
         return DPNERR_INVALIDPLAYER;
     info = *found;
+    // Every table shows a name as the seat record carries it: a joiner's
+    // own program cuts it so, and the host does the same for one that did not.
+    info.name = Cp1251ToUnicode(Cp1251Field(info.name, netrec::kNameBytes));
     return S_OK;
+}
+
+bool CDirectPlay::Expel(DPNID player) {
+    if (!m_pDP || !m_pDP->Expel(player))
+        return false;
+    m_Log.Append(QStringLiteral("Player %1 holds up the game: declared departed\r\n")
+                     .arg(player)
+                     .toLatin1()
+                     .constData());
+    return true;
 }
 
 HRESULT CDirectPlay::GetMaxPlayers(signed char& count) const {
@@ -286,6 +301,9 @@ void CDirectPlay::MessageHandler(const PeerEvent& e) {
         Post(WM_DP_RECEIVE, static_cast<WPARAM>(static_cast<signed char>(id)), std::move(post));
         break;
     }
+    case PeerEvent::Warning:
+        m_Log.Append((e.data + "\r\n").constData());
+        break;
     case PeerEvent::TerminateSession: {
         std::lock_guard lock(m_ReceiveLock);
         m_SessionState = 0;

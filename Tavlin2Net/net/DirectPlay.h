@@ -55,7 +55,11 @@ public:
     HRESULT Host(const char* sessionName, DWORD port);
     HRESULT Connect(const char* hostName, DWORD port);
     HRESULT SendTo(const void* record, DWORD length);
+    // The name cut to the seat record's 11 Windows-1251 bytes.
     HRESULT GetPeerInfo(DPNID player, PeerInfo& info) const;
+    // Declares a player departed who holds up every other table (the host,
+    // or the host's successor about the host); false when not entitled.
+    bool Expel(DPNID player);
     HRESULT GetMaxPlayers(signed char& count) const;
     HRESULT SetMaxPlayers(int count);
     HRESULT GetPeerAddress(DPNID player, QByteArray& hostName, DWORD& port) const;

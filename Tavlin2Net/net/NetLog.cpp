@@ -5,9 +5,17 @@
 #include <QDir>
 #include <QFileInfo>
 
+namespace {
+// A flood of one line still says it goes on, now and then.
+constexpr qint64 kRepeatsPerNote = 1000;
+} // namespace
+
 CNetLog::CNetLog() = default;
 
-CNetLog::~CNetLog() = default;
+CNetLog::~CNetLog() {
+    std::lock_guard lock(m_mutex);
+    FlushRepeats();
+}
 
 QString CNetLog::FilePath() {
     QString base = qEnvironmentVariable("XDG_STATE_HOME");
@@ -32,15 +40,48 @@ void CNetLog::Open() {
         qCWarning(lcNet) << "cannot write the log" << path << m_file.errorString();
 }
 
-void CNetLog::Append(const char* line) {
-    std::lock_guard lock(m_mutex);
-    m_text += line;
-    if (!m_tried)
-        Open();
+void CNetLog::Write(const QByteArray& text) {
+    if (m_file.isOpen() && m_file.size() + text.size() > kLimit) {
+        // Turned, not emptied: the lines before the limit stay one file back.
+        const QString path = m_file.fileName();
+        const QString previous = path + QStringLiteral(".1");
+        m_file.close();
+        QFile::remove(previous);
+        if (!QFile::rename(path, previous))
+            QFile::remove(path);
+        m_text.clear();
+        if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            qCWarning(lcNet) << "cannot write the log" << path << m_file.errorString();
+    } else if (!m_file.isOpen() && m_text.size() + text.size() > kLimit) {
+        m_text.clear(); // no file: the copy in memory is bounded alike
+    }
+    m_text += text;
     if (m_file.isOpen()) {
-        m_file.write(line);
+        m_file.write(text);
         m_file.flush();
     }
+}
+
+void CNetLog::FlushRepeats() {
+    if (m_repeats == 0)
+        return;
+    Write("  (the line above " + QByteArray::number(m_repeats) + " more times)\r\n");
+    m_repeats = 0;
+}
+
+void CNetLog::Append(const char* line) {
+    std::lock_guard lock(m_mutex);
+    if (!m_tried)
+        Open();
+    const QByteArray text(line);
+    if (!m_last.isEmpty() && text == m_last) {
+        if (++m_repeats >= kRepeatsPerNote)
+            FlushRepeats();
+        return;
+    }
+    FlushRepeats();
+    m_last = text;
+    Write(text);
 }
 
 QByteArray CNetLog::Text() const {

@@ -2,7 +2,9 @@
 // The network program's log "error.log": every session and trace line as it
 // happens, so a crash keeps what came before. Under $XDG_STATE_HOME/Tavlin2.0/
 // (default ~/.local/state). A file of 102400 bytes or more is emptied when
-// the log opens it; a smaller one grows.
+// the log opens it; a smaller one grows. While the program runs the log stays
+// bounded: at the limit it becomes error.log.1 (the one before is gone) and a
+// new one begins, and a line repeated at once is written once with its count.
 
 #include <QByteArray>
 #include <QFile>
@@ -20,13 +22,18 @@ public:
 
     // Appends a line as given (with its "\r\n"); callable from any thread.
     void Append(const char* line);
+    // What this run wrote to the current file (since the start or the last turn).
     QByteArray Text() const;
     static QString FilePath();
 
 private:
     void Open();
+    void Write(const QByteArray& text);
+    void FlushRepeats();
     mutable std::mutex m_mutex;
     QByteArray m_text;
     QFile m_file;
     bool m_tried = false;
+    QByteArray m_last;  // the last line written
+    qint64 m_repeats = 0; // times it came again since, not yet written
 };

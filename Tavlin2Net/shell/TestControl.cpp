@@ -7,6 +7,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLocalSocket>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -252,6 +253,15 @@ QString CTestControl::Execute(const QString& line) {
         return QStringLiteral("modal ") + (modal ? modal->windowTitle() : QStringLiteral("none"));
     }
     if (command == QLatin1String("accept")) {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            QAbstractButton* button = box->button(QMessageBox::Ok);
+            if (!button && !box->buttons().isEmpty())
+                button = box->buttons().first();
+            if (button) {
+                QTimer::singleShot(0, button, &QAbstractButton::click);
+                return QStringLiteral("ok");
+            }
+        }
         auto* dialog = qobject_cast<CDialog*>(QApplication::activeModalWidget());
         auto* okButton =
             dialog ? qobject_cast<QAbstractButton*>(dialog->GetDlgItem(IDOK)) : nullptr;

@@ -46,6 +46,12 @@ void CPeerSession::SetMaxPlayers(int count) {
     m_core->RunSync([&] { m_core->SetMaxPlayers(count); });
 }
 
+bool CPeerSession::Expel(DPNID player) {
+    bool done = false;
+    m_core->RunSync([&] { done = m_core->Expel(player); });
+    return done;
+}
+
 int CPeerSession::MaxPlayers() const {
     int n = 0;
     m_core->RunSync([&] { n = m_core->m_maxPlayers; });

@@ -33,6 +33,8 @@ struct PeerEvent {
         PeerInfo,
         Receive,
         TerminateSession,
+        // Something a peer sent was refused (data: a line of text for the log).
+        Warning,
     };
     Type type = Receive;
     DPNID player = 0;      // the player concerned; the sender of a record; the new host
@@ -72,6 +74,9 @@ public:
     void SetName(const QString& name);
     void SetMaxPlayers(int count);
     int MaxPlayers() const;
+    // Declares a member departed that holds up every other table: taken from
+    // the host, and from the host's successor about the host; false otherwise.
+    bool Expel(DPNID player);
     std::optional<PeerInfo> GetPeerInfo(DPNID player) const;
     std::optional<std::pair<QString, std::uint16_t>> GetPeerAddress(DPNID player) const;
     // The address and port this peer listens on.

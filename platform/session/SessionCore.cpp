@@ -21,6 +21,10 @@ constexpr int kSilenceMs = 2500;       // a peer this quiet is gone
 constexpr int kHandshakeMs = 5000;     // connect, join or hello answered within this
 constexpr int kDepartureWaitMs = 1000; // for the others' word on a departed peer
 constexpr int kMaxPendingLinks = 16;
+constexpr int kMaxPendingPerAddress = 4; // so one address cannot hold every handshake
+constexpr int kProbeMs = 1500;           // a member another said is gone must be heard from
+constexpr int kMaxEarlyFrames = 256;
+constexpr std::size_t kDigestsKept = 1024;
 constexpr int kMaxHeld = 4096;
 constexpr int kStaleHeldMs = 15000;
 constexpr qint64 kMaxWriteBacklog = 4 << 20;
@@ -136,6 +140,12 @@ void SessionCore::Emit(PeerEvent::Type type, DPNID player, HRESULT result, QByte
         m_callback(e);
 }
 
+void SessionCore::Warn(DPNID about, const QByteArray& what) {
+    qCInfo(lcSession) << "refused from" << about << ":" << what.constData();
+    Emit(PeerEvent::Warning, about, S_OK,
+         "Refused from " + QByteArray::number(about) + ": " + what);
+}
+
 void SessionCore::StartTimer() {
     if (!m_timer->isActive())
         m_timer->start();
@@ -164,6 +174,9 @@ void SessionCore::Reset() {
     m_departing.clear();
     m_goneReports.clear();
     m_departed.clear();
+    m_formerHosts.clear();
+    m_digests.clear();
+    m_probes.clear();
     m_nextId = 1;
     m_ownSeq = 0;
 }
@@ -193,6 +206,7 @@ HRESULT SessionCore::Host(std::uint16_t port, int maxPlayers, const QHostAddress
     self.name = m_name;
     self.address = AddressText(m_server->serverAddress());
     self.port = m_server->serverPort();
+    self.since.start();
     m_members[m_local] = self;
     StartTimer();
     qCInfo(lcSession) << "hosting on port" << self.port;
@@ -231,7 +245,7 @@ void SessionCore::Connect(const QString& hostName, std::uint16_t port) {
 }
 
 void SessionCore::FailConnect(HRESULT result) {
-    qCInfo(lcSession) << "connect failed" << Qt::hex << result;
+    qCInfo(lcSession) << "connect failed" << Qt::hex << static_cast<std::uint32_t>(result);
     Reset();
     Emit(PeerEvent::ConnectComplete, 0, result);
 }
@@ -259,6 +273,15 @@ void SessionCore::SetName(const QString& name) {
     BroadcastOwn(NameChanged, m_name);
 }
 
+bool SessionCore::Expel(DPNID id) {
+    if (m_state != State::InSession || id == m_local || !IsLive(id))
+        return false;
+    if (m_local != m_host && !(id == m_host && Successor() == m_local))
+        return false;
+    StartDeparture(id, "holds up the others");
+    return true;
+}
+
 void SessionCore::SetMaxPlayers(int count) {
     m_maxPlayers = std::clamp(count, 1, kMaxMembers - 1);
     if (m_state == State::InSession)
@@ -284,15 +307,33 @@ bool SessionCore::Send(const QByteArray& record, const std::vector<DPNID>* only)
 
 SessionCore::Link* SessionCore::AddLink(QTcpSocket* socket, Link::Kind kind) {
     if (kind == Link::Incoming) {
-        const auto pending = std::count_if(m_links.begin(), m_links.end(), [](const auto& l) {
-            return !l->dead && l->kind == Link::Incoming;
-        });
-        if (m_state != State::InSession || pending >= kMaxPendingLinks) {
-            qCInfo(lcSession) << "refusing a connection: too many handshakes or no session";
+        // Handshakes are limited per address and in all; when all are taken,
+        // the oldest of the address that holds the most gives way.
+        const QHostAddress from = socket->peerAddress();
+        std::map<QString, std::vector<Link*>> pending;
+        int total = 0;
+        for (auto& l : m_links) {
+            if (!l->dead && l->kind == Link::Incoming) {
+                pending[l->socket->peerAddress().toString()].push_back(l.get());
+                ++total;
+            }
+        }
+        const auto& own = pending[from.toString()];
+        const std::vector<Link*>* most = &own;
+        for (const auto& [address, links] : pending) {
+            if (links.size() > most->size())
+                most = &links;
+        }
+        const bool full = total >= kMaxPendingLinks && (most == &own || most->size() <= own.size());
+        if (m_state != State::InSession || own.size() >= kMaxPendingPerAddress || full) {
+            qCInfo(lcSession) << "refusing a connection from" << from.toString()
+                              << ": too many handshakes or no session";
             socket->abort();
             socket->deleteLater();
             return nullptr;
         }
+        if (total >= kMaxPendingLinks)
+            CloseLink(most->front(), "handshake given way to another address");
     }
     auto owned = std::make_unique<Link>();
     Link* link = owned.get();
@@ -419,17 +460,18 @@ void SessionCore::OnFrame(Link* link, const QByteArray& body) {
     const auto type = static_cast<std::uint8_t>(body[0]);
     switch (link->kind) {
     case Link::Incoming:
-        if (link->peer != 0 && type == Data) {
-            // A newcomer that greeted us before the host's word on it arrived.
-            if (auto data = DecodeData(body)) {
-                QByteArray raw(kHeaderSize, '\0');
-                qToLittleEndian<std::uint32_t>(static_cast<std::uint32_t>(body.size()), raw.data());
-                OnData(link, std::move(*data), raw + body);
+        if (link->peer != 0) {
+            // A newcomer that greeted us before the host's word on it
+            // arrived: nothing it sends counts until that word comes.
+            if (type == Heartbeat && body.size() == 1)
+                return;
+            if (type == Data && link->early.size() < kMaxEarlyFrames) {
+                link->early.push_back(body);
                 return;
             }
-        }
-        if (link->peer != 0 && type == Heartbeat && body.size() == 1)
+            CloseLink(link, "unannounced peer sends too much");
             return;
+        }
         if (type == Join && link->peer == 0) {
             if (auto join = DecodeJoin(body)) {
                 OnJoin(link, *join);
@@ -461,6 +503,15 @@ void SessionCore::OnFrame(Link* link, const QByteArray& body) {
     case Link::Member:
         if (type == Heartbeat && body.size() == 1)
             return;
+        if (type == Hello && link->kind == Link::Member && link->directFrom == 0) {
+            // The answer to our greeting: from which record on it speaks here.
+            if (auto hello = DecodeHello(body);
+                hello && hello->fromId == link->peer && hello->toId == m_local) {
+                link->directFrom = hello->nextSeq;
+                DeliverHeld();
+                return;
+            }
+        }
         if (type == Data) {
             if (auto data = DecodeData(body)) {
                 QByteArray raw(kHeaderSize, '\0');
@@ -517,6 +568,7 @@ void SessionCore::OnJoin(Link* link, const JoinFrame& join) {
     w.delivered = Stamp();
     link->kind = Link::Member;
     link->peer = entry.id;
+    link->directFrom = 1;
     Write(link, EncodeWelcome(w));
 }
 
@@ -525,18 +577,48 @@ void SessionCore::OnHello(Link* link, const HelloFrame& hello) {
         CloseLink(link, "hello for someone else");
         return;
     }
-    if (!IsLive(hello.fromId) || LinkOf(hello.fromId) != nullptr) {
+    if (!IsLive(hello.fromId) || AnyLinkOf(hello.fromId) != nullptr) {
         // A newcomer's hello may overtake the host's word on it: wait for that.
         if (hello.fromId >= m_nextId && m_members.count(hello.fromId) == 0 &&
-            m_departed.count(hello.fromId) == 0) {
+            m_departed.count(hello.fromId) == 0 && AnyLinkOf(hello.fromId) == nullptr) {
             link->peer = hello.fromId;
+            link->directFrom = hello.nextSeq;
             return;
         }
         CloseLink(link, "hello from a stranger");
         return;
     }
-    link->kind = Link::Member;
     link->peer = hello.fromId;
+    link->directFrom = hello.nextSeq;
+    Admit(link);
+}
+
+// A member's greeting link now counts: we answer with our own greeting and
+// take what it sent while it waited.
+void SessionCore::Admit(Link* link) {
+    link->kind = Link::Member;
+    link->sinceRecv.restart();
+    SendHello(link);
+    std::vector<QByteArray> early;
+    early.swap(link->early);
+    for (const QByteArray& body : early) {
+        if (link->dead)
+            break;
+        OnFrame(link, body);
+    }
+    DeliverHeld();
+}
+
+void SessionCore::SendHello(Link* link) {
+    Write(link, EncodeHello(HelloFrame{m_local, link->peer, m_ownSeq + 1}));
+}
+
+SessionCore::Link* SessionCore::AnyLinkOf(DPNID id) const {
+    for (const auto& link : m_links) {
+        if (!link->dead && link->peer == id && link->kind != Link::Joining)
+            return link.get();
+    }
+    return nullptr;
 }
 
 void SessionCore::OnWelcome(Link* link, const WelcomeFrame& w) {
@@ -567,6 +649,7 @@ void SessionCore::OnWelcome(Link* link, const WelcomeFrame& w) {
             m.address = AddressText(m_server->serverAddress());
             m.port = m_server->serverPort();
         }
+        m.since.start();
         m_members[e.id] = m;
     }
     for (const StampEntry& s : w.delivered) {
@@ -576,6 +659,8 @@ void SessionCore::OnWelcome(Link* link, const WelcomeFrame& w) {
     link->kind = Link::Member;
     link->peer = m_host;
     link->sinceRecv.restart();
+    // The host's records after the ones we count as delivered come over this link.
+    link->directFrom = m_delivered[m_host] + 1;
 
     m_joining = true;
     for (const auto& [id, m] : m_members) {
@@ -590,7 +675,7 @@ void SessionCore::OnWelcome(Link* link, const WelcomeFrame& w) {
         QObject::connect(socket, &QTcpSocket::connected, m_context, [this, out, self] {
             if (out->dead)
                 return;
-            Write(out, EncodeHello(HelloFrame{self, out->peer}));
+            Write(out, EncodeHello(HelloFrame{self, out->peer, m_ownSeq + 1}));
             out->kind = Link::Member;
             MeshLinkSettled(out);
         });
@@ -644,6 +729,10 @@ void SessionCore::BroadcastOwn(DataKind kind, const QByteArray& payload,
     f.kind = kind;
     f.stamp = Stamp();
     f.payload = payload;
+    auto& digests = m_digests[m_local];
+    digests[f.seq] = Digest(f);
+    if (digests.size() > kDigestsKept)
+        digests.erase(digests.begin());
     const QByteArray raw = EncodeData(f);
     for (auto& link : m_links) {
         if (link->dead || link->kind != Link::Member)
@@ -661,30 +750,92 @@ bool SessionCore::IsLive(DPNID id) const {
 
 void SessionCore::OnData(Link* link, DataFrame frame, const QByteArray& raw) {
     // A departed sender's records are still taken: a survivor may have them.
-    if (frame.origin == m_local)
+    const DPNID via = link->peer;
+    if (frame.origin == m_local) {
+        CheckSame(frame.origin, frame.seq, Digest(frame), via);
         return;
+    }
     if (const auto d = m_delivered.find(frame.origin);
-        d != m_delivered.end() && frame.seq <= d->second)
+        d != m_delivered.end() && frame.seq <= d->second) {
+        CheckSame(frame.origin, frame.seq, Digest(frame), via);
         return;
-    for (const Held& h : m_held) {
-        if (h.frame.origin == frame.origin && h.frame.seq == frame.seq)
+    }
+    for (Held& h : m_held) {
+        if (h.frame.origin != frame.origin || h.frame.seq != frame.seq)
+            continue;
+        if (Digest(h.frame) == Digest(frame)) {
+            // The same record; the origin's own copy is the one to keep.
+            if (via == frame.origin && h.via != frame.origin) {
+                h.from = link;
+                h.via = via;
+                DeliverHeld();
+            }
             return;
+        }
+        if (via != frame.origin && h.via == frame.origin) {
+            CheckSame(frame.origin, frame.seq, Digest(frame), via);
+            return;
+        }
+        if (via == frame.origin && h.via != frame.origin) {
+            // The origin's own record arrives after another member's forgery of it.
+            const DPNID liar = h.via;
+            h = Held{std::move(frame), raw, link, via, {}};
+            h.age.start();
+            Warn(liar, "a record passed on that differs from its sender's own");
+            StartDeparture(liar, "forged a record");
+            DeliverHeld();
+            return;
+        }
+        Warn(via, "a second copy that differs from the first");
+        return;
     }
     if (static_cast<int>(m_held.size()) >= kMaxHeld) {
-        const DPNID peer = link->peer;
         CloseLink(link, "too many records waiting for their causes");
-        StartDeparture(peer, "flood");
+        StartDeparture(via, "flood");
         return;
     }
-    Held h{std::move(frame), raw, link, {}};
+    Held h{std::move(frame), raw, link, via, {}};
     h.age.start();
     m_held.push_back(std::move(h));
     DeliverHeld();
 }
 
-bool SessionCore::Deliverable(const DataFrame& f) const {
+std::size_t SessionCore::Digest(const DataFrame& f) {
+    return qHash(f.payload) ^ (static_cast<std::size_t>(f.kind) * 0x9e3779b97f4a7c15ULL);
+}
+
+void SessionCore::CheckSame(DPNID origin, std::uint32_t seq, std::size_t digest, DPNID via) {
+    const auto o = m_digests.find(origin);
+    if (o == m_digests.end())
+        return;
+    const auto d = o->second.find(seq);
+    if (d == o->second.end() || d->second == digest)
+        return;
+    // An honest member passes on records untouched, and a sender numbers
+    // each record once: a different copy is a lie of the one that brought it.
+    Warn(via, via == origin ? "a record number used twice" : "a record passed on that differs "
+                                                              "from its sender's own");
+    StartDeparture(via, "forged a record");
+}
+
+bool SessionCore::RelayTaken(DPNID origin, std::uint32_t seq) const {
+    if (!IsLive(origin))
+        return true; // what its own link did not bring before it closed
+    if (const Link* own = AnyLinkOf(origin))
+        return own->directFrom != 0 && seq < own->directFrom;
+    // A member we have no link to is heard through the others, once the
+    // time for its greeting has passed.
+    const auto m = m_members.find(origin);
+    return m != m_members.end() && m->second.since.isValid() &&
+           m->second.since.elapsed() >= kHandshakeMs;
+}
+
+bool SessionCore::Deliverable(const Held& h) const {
+    const DataFrame& f = h.frame;
     if (m_members.count(f.origin) == 0 && m_departed.count(f.origin) == 0)
         return false; // a newcomer the host has not announced here yet
+    if (h.via != f.origin && !RelayTaken(f.origin, f.seq))
+        return false;
     const auto own = m_delivered.find(f.origin);
     const std::uint32_t have = own == m_delivered.end() ? 0 : own->second;
     if (f.seq != have + 1)
@@ -707,7 +858,7 @@ void SessionCore::DeliverHeld() {
     while (progress && m_state == State::InSession && !m_joining) {
         progress = false;
         for (auto it = m_held.begin(); it != m_held.end(); ++it) {
-            if (!Deliverable(it->frame))
+            if (!Deliverable(*it))
                 continue;
             const Held h = std::move(*it);
             m_held.erase(it);
@@ -721,6 +872,20 @@ void SessionCore::DeliverHeld() {
 void SessionCore::Deliver(const Held& h) {
     const DataFrame& f = h.frame;
     m_delivered[f.origin] = f.seq;
+    auto& digests = m_digests[f.origin];
+    digests[f.seq] = Digest(f);
+    if (digests.size() > kDigestsKept)
+        digests.erase(digests.begin());
+    // Other copies of it that waited are checked against it and go.
+    std::vector<std::pair<DPNID, std::size_t>> copies;
+    m_held.remove_if([&](const Held& other) {
+        if (other.frame.origin != f.origin || other.frame.seq != f.seq)
+            return false;
+        copies.emplace_back(other.via, Digest(other.frame));
+        return true;
+    });
+    for (const auto& [via, digest] : copies)
+        CheckSame(f.origin, f.seq, digest, via);
     // Pass it on before acting on it: if we have it, every survivor will.
     for (auto& link : m_links) {
         if (link->dead || link->kind != Link::Member || link.get() == h.from ||
@@ -733,18 +898,23 @@ void SessionCore::Deliver(const Held& h) {
         Emit(PeerEvent::Receive, f.origin, S_OK, f.payload);
         break;
     case MemberAdded:
+        // Only the host admits; a host that died may have admitted one just before.
+        if (f.origin != m_host && m_formerHosts.count(f.origin) == 0) {
+            Warn(f.origin, "a member added by a member that is not the host");
+            break;
+        }
         if (auto entry = DecodeMember(f.payload))
             AddMember(*entry);
         break;
     case MemberGone:
-        if (auto id = DecodeU32(f.payload); id && *id != m_local) {
-            m_goneReports[*id].insert(f.origin);
-            if (IsLive(*id))
-                StartDeparture(*id, "reported gone");
-            CheckDepartures(false);
-        }
+        if (auto id = DecodeU32(f.payload); id && *id != m_local)
+            OnMemberGone(f.origin, *id);
         break;
     case MaxPlayers:
+        if (f.origin != m_host) {
+            Warn(f.origin, "a player limit from a member that is not the host");
+            break;
+        }
         if (auto n = DecodeU32(f.payload))
             m_maxPlayers = static_cast<int>(std::clamp<std::uint32_t>(*n, 1, kMaxMembers - 1));
         break;
@@ -766,14 +936,61 @@ void SessionCore::AddMember(const MemberEntry& entry) {
     m.name = entry.name;
     m.address = entry.address;
     m.port = entry.port;
+    m.since.start();
     m_members[entry.id] = m;
     m_nextId = std::max(m_nextId, entry.id + 1);
+    Emit(PeerEvent::CreatePlayer, entry.id);
     // A hello that overtook this word is now known.
+    std::vector<Link*> waiting;
     for (auto& link : m_links) {
         if (!link->dead && link->kind == Link::Incoming && link->peer == entry.id)
-            link->kind = Link::Member;
+            waiting.push_back(link.get());
     }
-    Emit(PeerEvent::CreatePlayer, entry.id);
+    for (Link* link : waiting)
+        Admit(link);
+}
+
+// The host's word on a departure stands, and so does its successor's on the
+// host; anyone else's is a hint, checked on our own link.
+void SessionCore::OnMemberGone(DPNID origin, DPNID id) {
+    m_goneReports[id].insert(origin);
+    if (IsLive(id)) {
+        if (origin == m_host || (id == m_host && origin == Successor()))
+            StartDeparture(id, "declared gone by the host");
+        else if (AnyLinkOf(id) == nullptr)
+            StartDeparture(id, "reported gone, and no link of ours");
+        else if (m_probes.count(id) == 0)
+            m_probes[id].start();
+    }
+    CheckDepartures(false);
+}
+
+// A member reported gone stays while its link to us still carries anything.
+void SessionCore::CheckProbes() {
+    for (auto it = m_probes.begin(); it != m_probes.end();) {
+        const DPNID id = it->first;
+        const Link* link = LinkOf(id);
+        if (!IsLive(id) || (link && link->sinceRecv.elapsed() < it->second.elapsed())) {
+            if (IsLive(id))
+                Warn(id, "reported gone by another member, but still here");
+            it = m_probes.erase(it);
+            continue;
+        }
+        if (link == nullptr || it->second.elapsed() >= kProbeMs) {
+            it = m_probes.erase(it);
+            StartDeparture(id, "reported gone, and silent here too");
+            continue;
+        }
+        ++it;
+    }
+}
+
+DPNID SessionCore::Successor() const {
+    for (const auto& [id, m] : m_members) {
+        if (id != m_host && !m.removed && !m.leaving)
+            return id;
+    }
+    return 0;
 }
 
 void SessionCore::StartDeparture(DPNID id, const char* why) {
@@ -836,6 +1053,7 @@ void SessionCore::Finalize(DPNID id) {
         }
     }
     if (next != 0 && (m_host == id || !IsLive(m_host)) && next != m_host) {
+        m_formerHosts.insert(m_host);
         m_host = next;
         qCInfo(lcSession) << "host is now" << next;
         Emit(PeerEvent::HostMigrate, next);
@@ -855,7 +1073,11 @@ void SessionCore::Tick() {
         if (link->dead)
             continue;
         if (link->kind == Link::Member) {
-            if (link->sinceRecv.elapsed() >= kSilenceMs) {
+            if (link->directFrom == 0 && link->age.elapsed() >= kHandshakeMs) {
+                // It never said from which record on it speaks here: the
+                // others' copies of its records serve instead.
+                CloseLink(link, "no answer to our greeting");
+            } else if (link->sinceRecv.elapsed() >= kSilenceMs) {
                 const DPNID peer = link->peer;
                 CloseLink(link, "silent");
                 StartDeparture(peer, "silent");
@@ -866,8 +1088,11 @@ void SessionCore::Tick() {
             CloseLink(link, "handshake not finished in time");
         }
     }
+    CheckProbes();
     CheckDepartures(true);
     // What still waits for its causes this long never gets them: a sender's
     // lie or a departed peer's loose end.
     m_held.remove_if([](const Held& h) { return h.age.elapsed() >= kStaleHeldMs; });
+    // Copies passed on for a member without a link of ours may now stand for its own.
+    DeliverHeld();
 }

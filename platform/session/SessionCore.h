@@ -35,6 +35,9 @@ public:
     void Close();
     void SetName(const QString& name);
     void SetMaxPlayers(int count);
+    // The host, or the host's successor for the host itself, declares a
+    // member departed; false from anyone else.
+    bool Expel(DPNID id);
 
     struct Member {
         DPNID id = 0;
@@ -43,6 +46,7 @@ public:
         std::uint16_t port = 0;
         bool leaving = false;
         bool removed = false;
+        QElapsedTimer since; // known here since
     };
     enum class State { None, Connecting, InSession };
 
@@ -68,11 +72,17 @@ private:
         QElapsedTimer age;
         bool dead = false;
         bool awaitingMesh = false; // a joiner's link to a member, not yet up
+        // The peer's own records from this sequence on come over this link
+        // (0: not yet told).
+        std::uint32_t directFrom = 0;
+        // What a newcomer sent before the host's word on it arrived here.
+        std::vector<QByteArray> early;
     };
     struct Held {
         sessionwire::DataFrame frame;
         QByteArray raw;
         Link* from = nullptr;
+        DPNID via = 0; // the member whose link brought it
         QElapsedTimer age;
     };
     struct Departure {
@@ -82,6 +92,9 @@ private:
 
     void Drain();
     void Emit(PeerEvent::Type type, DPNID player, HRESULT result = S_OK, QByteArray data = {});
+    // A frame or a word of a peer that is not taken: reported once per kind
+    // of refusal and member, then only counted.
+    void Warn(DPNID about, const QByteArray& what);
     void StartTimer();
     void Tick();
     void Reset();
@@ -105,7 +118,20 @@ private:
                       const std::vector<DPNID>* only = nullptr);
     std::vector<sessionwire::StampEntry> Stamp() const;
     void OnData(Link* link, sessionwire::DataFrame frame, const QByteArray& raw);
-    bool Deliverable(const sessionwire::DataFrame& f) const;
+    bool Deliverable(const Held& h) const;
+    // Whether a copy of origin's record seq that another member passed on
+    // may stand for origin's own: only for what origin's link will not bring.
+    bool RelayTaken(DPNID origin, std::uint32_t seq) const;
+    Link* AnyLinkOf(DPNID id) const;
+    void Admit(Link* link);
+    void SendHello(Link* link);
+    // Two different records under one origin and sequence: the one that
+    // brought the copy that is not the origin's own lied.
+    void CheckSame(DPNID origin, std::uint32_t seq, std::size_t digest, DPNID via);
+    static std::size_t Digest(const sessionwire::DataFrame& f);
+    DPNID Successor() const;
+    void OnMemberGone(DPNID origin, DPNID id);
+    void CheckProbes();
     void DeliverHeld();
     void Deliver(const Held& h);
     void AddMember(const sessionwire::MemberEntry& entry);
@@ -137,4 +163,10 @@ private:
     std::map<DPNID, Departure> m_departing;
     std::map<DPNID, std::set<DPNID>> m_goneReports; // departing id -> who reported it
     std::set<DPNID> m_departed;
+    std::set<DPNID> m_formerHosts;
+    // What each origin's recent records were, to catch a copy that differs.
+    std::map<DPNID, std::map<std::uint32_t, std::size_t>> m_digests;
+    // Members another member said are gone, with when we began to listen for them.
+    std::map<DPNID, QElapsedTimer> m_probes;
+    std::map<QByteArray, int> m_warned;
 };

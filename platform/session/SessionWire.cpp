@@ -167,6 +167,7 @@ QByteArray EncodeHello(const HelloFrame& f) {
     WritePreamble(w);
     w.U32(f.fromId);
     w.U32(f.toId);
+    w.U32(f.nextSeq);
     return w.Done();
 }
 
@@ -239,7 +240,8 @@ std::optional<HelloFrame> DecodeHello(const QByteArray& body) {
     HelloFrame f;
     f.fromId = r.U32();
     f.toId = r.U32();
-    if (!r.AtEnd() || f.fromId == 0 || f.toId == 0)
+    f.nextSeq = r.U32();
+    if (!r.AtEnd() || f.fromId == 0 || f.toId == 0 || f.nextSeq == 0)
         return std::nullopt;
     return f;
 }

@@ -11,7 +11,7 @@
 namespace sessionwire {
 
 constexpr char kMagic[4] = {'Z', 'N', 'T', 'A'};
-constexpr std::uint16_t kVersion = 1;
+constexpr std::uint16_t kVersion = 2;
 // The game's application GUID {1C7816B8-B5A0-40EC-A9A1-3E290F21E6C2} as DirectPlay stores it.
 QByteArray ApplicationGuid();
 
@@ -70,6 +70,9 @@ struct WelcomeFrame {
 struct HelloFrame {
     std::uint32_t fromId = 0;
     std::uint32_t toId = 0;
+    // The sender's records from this sequence on come over this link; those
+    // before it reach the receiver only as other members' copies.
+    std::uint32_t nextSeq = 1;
 };
 
 struct DataFrame {

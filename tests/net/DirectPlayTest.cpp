@@ -186,3 +186,28 @@ TEST_F(DirectPlayTest, LogGrowsAsWrittenAndStartsAfreshPastItsLimit) {
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), QByteArray("three\r\n"));
 }
+
+TEST_F(DirectPlayTest, LogStaysBoundedWhileTheProgramRuns) {
+    const QString path = CNetLog::FilePath();
+    {
+        CNetLog log;
+        // A flood of one line: written once, then its count.
+        for (int i = 0; i < 10000; ++i)
+            log.Append("Ignored - a chat from 3\r\n");
+        log.Append("next\r\n");
+        EXPECT_EQ(log.Text(), "Ignored - a chat from 3\r\n" +
+                                  QByteArray("  (the line above 1000 more times)\r\n").repeated(9) +
+                                  "  (the line above 999 more times)\r\nnext\r\n");
+        // Lines that all differ: the file turns at the limit instead of growing.
+        for (int i = 0; i < 20000; ++i)
+            log.Append(QByteArray("record " + QByteArray::number(i) + "\r\n").constData());
+        EXPECT_TRUE(log.Text().endsWith("record 19999\r\n"));
+    }
+    QFile now(path);
+    QFile before(path + QStringLiteral(".1"));
+    EXPECT_LE(now.size(), CNetLog::kLimit);
+    EXPECT_GT(before.size(), CNetLog::kLimit / 2);
+    EXPECT_LE(before.size(), CNetLog::kLimit);
+    ASSERT_TRUE(now.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(now.readAll().endsWith("record 19999\r\n"));
+}

@@ -2,6 +2,7 @@
 // connects and hosts, names, and leaving in order.
 
 #include "PeerSession.h"
+#include "SessionPeers.h"
 #include "TestUtil.h"
 
 #include <gtest/gtest.h>
@@ -11,66 +12,7 @@
 #include <condition_variable>
 #include <mutex>
 
-namespace {
-
-// Collects a peer's events from the session thread.
-class Recorder {
-public:
-    CPeerSession::Callback Callback() {
-        return [this](const PeerEvent& e) {
-            std::lock_guard lock(m_mutex);
-            m_events.push_back(e);
-            m_changed.notify_all();
-        };
-    }
-    std::vector<PeerEvent> Events() {
-        std::lock_guard lock(m_mutex);
-        return m_events;
-    }
-    // Waits for an event of the type; returns it.
-    std::optional<PeerEvent> Wait(PeerEvent::Type type, int timeoutMs = 8000, DPNID player = 0) {
-        std::unique_lock lock(m_mutex);
-        std::optional<PeerEvent> found;
-        m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
-            for (const PeerEvent& e : m_events) {
-                if (e.type == type && (player == 0 || e.player == player)) {
-                    found = e;
-                    return true;
-                }
-            }
-            return false;
-        });
-        return found;
-    }
-    int Count(PeerEvent::Type type) {
-        std::lock_guard lock(m_mutex);
-        return static_cast<int>(std::count_if(m_events.begin(), m_events.end(),
-                                              [&](const PeerEvent& e) { return e.type == type; }));
-    }
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::vector<PeerEvent> m_events;
-};
-
-struct Peer {
-    Recorder rec;
-    CPeerSession session{rec.Callback()};
-};
-
-quint16 HostOn(Peer& p, int max = 4) {
-    EXPECT_EQ(p.session.Host(0, max, QHostAddress::LocalHost), S_OK);
-    return p.session.GetLocalHostAddresses().at(0).second;
-}
-
-HRESULT ConnectResult(Peer& p, const QString& host, quint16 port, int timeoutMs = 8000) {
-    EXPECT_EQ(p.session.Connect(host, port), DPNSUCCESS_PENDING);
-    const auto e = p.rec.Wait(PeerEvent::ConnectComplete, timeoutMs);
-    return e ? e->result : E_FAIL;
-}
-
-} // namespace
+using namespace sessiontest;
 
 TEST(PeerSession, JoinReportsLocalPlayerFirstThenOthersThenCompletion) {
     Peer host, a, b;

@@ -19,7 +19,7 @@ TEST(SessionWire, FramesReadBackWholeAcrossAnyCutOfTheStream) {
     w.delivered = {{1, 7}, {4, 0}};
     DataFrame d{3, 9, MemberGone, {{1, 2}, {3, 8}}, EncodeU32(2)};
     QByteArray stream = EncodeJoin({2302, "Иван"}) + EncodeWelcome(w) + EncodeData(d) +
-                        EncodeEmpty(Heartbeat) + EncodeHello({4, 1}) + EncodeRefuse(0x80158610);
+                        EncodeEmpty(Heartbeat) + EncodeHello({4, 1, 7}) + EncodeRefuse(0x80158610);
     for (int cut = 1; cut <= 7; cut += 3) {
         FrameReader r;
         std::vector<QByteArray> bodies;
@@ -40,6 +40,7 @@ TEST(SessionWire, FramesReadBackWholeAcrossAnyCutOfTheStream) {
         EXPECT_EQ(data->stamp.at(1).seq, 8u);
         EXPECT_EQ(DecodeU32(data->payload), 2u);
         EXPECT_EQ(DecodeHello(bodies[4])->toId, 1u);
+        EXPECT_EQ(DecodeHello(bodies[4])->nextSeq, 7u);
         EXPECT_EQ(*DecodeRefuse(bodies[5]), 0x80158610u);
         // A body never reads as another kind.
         EXPECT_FALSE(DecodeData(bodies[0]));
@@ -87,7 +88,7 @@ TEST(SessionWire, RandomBytesNeverCrashOrOverread) {
     QRandomGenerator rng(20261207);
     const QByteArray samples[] = {
         EncodeJoin({1, "abc"}), EncodeWelcome({2, 1, 3, 4, {{1, 2, "a", "b"}}, {{1, 1}}}),
-        EncodeHello({2, 1}),
+        EncodeHello({2, 1, 1}),
         EncodeData({1, 1, MemberAdded, {{1, 1}}, EncodeMember({2, 3, "a", "b"})}), EncodeRefuse(1)};
     for (int i = 0; i < ZANTA_NET_FUZZ; ++i) {
         QByteArray bytes = samples[i % 5];
