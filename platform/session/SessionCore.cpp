@@ -752,7 +752,13 @@ void SessionCore::OnData(Link* link, DataFrame frame, const QByteArray& raw) {
     // A departed sender's records are still taken: a survivor may have them.
     const DPNID via = link->peer;
     if (frame.origin == m_local) {
-        CheckSame(frame.origin, frame.seq, Digest(frame), via);
+        // Nobody has a record of ours that we have not sent.
+        if (frame.seq > m_ownSeq) {
+            Warn(via, "a record passed on that differs from its sender's own");
+            StartDeparture(via, "forged a record");
+        } else {
+            CheckSame(frame.origin, frame.seq, Digest(frame), via);
+        }
         return;
     }
     if (const auto d = m_delivered.find(frame.origin);

@@ -88,23 +88,38 @@ DataFrame Frame(DPNID origin, std::uint32_t seq, DataKind kind, QByteArray paylo
 
 TEST(HostileSession, AForgedRecordOfAnotherMemberIsNeverDeliveredAndCostsTheForger) {
     Table t;
-    ASSERT_TRUE(Eventually([&] { return t.liar.LastSeq(t.Host()) >= 3; }));
-    const std::uint32_t next = t.liar.LastSeq(t.Host()) + 1;
-    // The host's next number, before the host itself uses it.
-    t.liar.SendFrame(Frame(t.Host(), next, UserRecord, "forged chat"));
+    ASSERT_TRUE(Eventually([&] { return t.liar.LastSeq(t.A()) >= 3; }));
+    // a's next number, to b alone, before a itself uses it: b takes a's own.
+    t.liar.SendFrame(Frame(t.A(), t.liar.LastSeq(t.A()) + 1, UserRecord, "forged"), t.B());
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    t.host.session.SendToAll("real");
+    t.a.session.SendToAll("real a");
+    ASSERT_TRUE(t.b.rec.WaitRecords(t.A(), 4));
+    EXPECT_EQ(t.b.rec.From(t.A()).back(), QByteArray("real a"));
+    EXPECT_TRUE(t.b.rec.Wait(PeerEvent::DestroyPlayer, 5000, t.liar.Id())) << "b drops the forger";
+    EXPECT_TRUE(Warned(t.b.rec, "differs from its sender's own"));
+
+    // The host's next number, to everyone: the host knows it never sent it,
+    // and its word removes the forger everywhere.
+    ASSERT_TRUE(Eventually([&] { return t.liar.LastSeq(t.Host()) >= 3; }));
+    t.liar.SendFrame(Frame(t.Host(), t.liar.LastSeq(t.Host()) + 1, UserRecord, "forged"));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    t.host.session.SendToAll("real host");
     for (Peer* p : {&t.a, &t.b}) {
         ASSERT_TRUE(p->rec.WaitRecords(t.Host(), 4));
-        EXPECT_EQ(p->rec.From(t.Host()).back(), QByteArray("real"));
-        EXPECT_TRUE(p->rec.Wait(PeerEvent::DestroyPlayer, 5000, t.liar.Id())) << "the forger goes";
-        EXPECT_TRUE(Warned(p->rec, "differs from its sender's own"));
+        EXPECT_EQ(p->rec.From(t.Host()).back(), QByteArray("real host"));
+        EXPECT_TRUE(p->rec.Wait(PeerEvent::DestroyPlayer, 5000, t.liar.Id()));
     }
-    // The honest ones still hear each other.
+    EXPECT_TRUE(Warned(t.host.rec, "differs from its sender's own"));
+    // The honest ones still hear each other, and nothing forged was taken.
     t.b.session.SendToAll("after");
     ASSERT_TRUE(t.a.rec.WaitRecords(t.B(), 1));
     ASSERT_TRUE(t.host.rec.WaitRecords(t.B(), 1));
-    EXPECT_EQ(t.host.session.Players().size(), 3u);
+    for (Peer* p : {&t.host, &t.a, &t.b}) {
+        EXPECT_EQ(p->session.Players().size(), 3u);
+        for (DPNID from : {t.Host(), t.A()})
+            for (const QByteArray& r : p->rec.From(from))
+                EXPECT_NE(r, QByteArray("forged"));
+    }
 }
 
 TEST(HostileSession, AStrangerOnAClientsPortIsNeverHeard) {

@@ -57,8 +57,9 @@ TEST(SessionWire, MalformedFramesAreRefusedNotRead) {
     guid[1 + 4 + 2 + 15] = 0;
     EXPECT_FALSE(DecodeJoin(guid));
     QByteArray version = join;
-    version[1 + 4] = 2;
+    version[1 + 4] = 1; // the version before greetings said where records start
     EXPECT_FALSE(DecodeJoin(version));
+    EXPECT_FALSE(DecodeHello(EncodeHello({2, 1, 0}).mid(kHeaderSize))) << "no record number 0";
     EXPECT_FALSE(DecodeData(EncodeData({0, 1, UserRecord, {}, "a"}).mid(kHeaderSize)));
     EXPECT_FALSE(DecodeData(EncodeData({1, 0, UserRecord, {}, "a"}).mid(kHeaderSize)));
     QByteArray kind = EncodeData({1, 1, UserRecord, {}, "a"}).mid(kHeaderSize);

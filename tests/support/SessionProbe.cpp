@@ -79,6 +79,9 @@ int main(int argc, char** argv) {
         case PeerEvent::TerminateSession:
             Say("terminate");
             break;
+        case PeerEvent::Warning:
+            Say("warning " + e.data.toStdString());
+            break;
         case PeerEvent::Receive:
             Say("recv " + std::to_string(e.player) + " " + e.data.toHex().toStdString());
             if (!e.data.isEmpty() && e.data[0] == 'Q' && e.data.size() >= 8)
