@@ -104,7 +104,7 @@ void CPlayNet::Log(const char* line) {
 
 void CPlayNet::Refuse(DPNID sender, const char* what) {
     qCWarning(lcNetGame) << "ignored from" << sender << ":" << what;
-    m_DirectPlay.m_Log.Append(QStringLiteral("Ignored - %1 from %2\r\n").arg(what).arg(sender).toLatin1().constData());
+    m_DirectPlay.m_Log.AppendRefusal(QStringLiteral("Ignored - %1 from %2\r\n").arg(what).arg(sender).toLatin1().constData());
 }
 
 UINT CPlayNet::Paced(UINT ms) const {

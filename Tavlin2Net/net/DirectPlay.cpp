@@ -302,7 +302,7 @@ void CDirectPlay::MessageHandler(const PeerEvent& e) {
         break;
     }
     case PeerEvent::Warning:
-        m_Log.Append((e.data + "\r\n").constData());
+        m_Log.AppendRefusal((e.data + "\r\n").constData());
         break;
     case PeerEvent::TerminateSession: {
         std::lock_guard lock(m_ReceiveLock);

@@ -73,6 +73,15 @@ void CNetLog::Append(const char* line) {
     std::lock_guard lock(m_mutex);
     if (!m_tried)
         Open();
+    FlushRepeats();
+    m_last.clear();
+    Write(line);
+}
+
+void CNetLog::AppendRefusal(const char* line) {
+    std::lock_guard lock(m_mutex);
+    if (!m_tried)
+        Open();
     const QByteArray text(line);
     if (!m_last.isEmpty() && text == m_last) {
         if (++m_repeats >= kRepeatsPerNote)

@@ -4,7 +4,7 @@
 // (default ~/.local/state). A file of 102400 bytes or more is emptied when
 // the log opens it; a smaller one grows. While the program runs the log stays
 // bounded: at the limit it becomes error.log.1 (the one before is gone) and a
-// new one begins, and a line repeated at once is written once with its count.
+// new one begins, and a refusal repeated at once is written once with its count.
 
 #include <QByteArray>
 #include <QFile>
@@ -22,6 +22,9 @@ public:
 
     // Appends a line as given (with its "\r\n"); callable from any thread.
     void Append(const char* line);
+    // The same for a refusal of something a peer sent: the same refusal
+    // again at once is only counted, so a flood writes it once.
+    void AppendRefusal(const char* line);
     // What this run wrote to the current file (since the start or the last turn).
     QByteArray Text() const;
     static QString FilePath();
@@ -34,6 +37,6 @@ private:
     QByteArray m_text;
     QFile m_file;
     bool m_tried = false;
-    QByteArray m_last;  // the last line written
+    QByteArray m_last;  // the last refusal written, while nothing else followed
     qint64 m_repeats = 0; // times it came again since, not yet written
 };

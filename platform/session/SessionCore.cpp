@@ -960,8 +960,10 @@ void SessionCore::AddMember(const MemberEntry& entry) {
 // host; anyone else's is a hint, checked on our own link.
 void SessionCore::OnMemberGone(DPNID origin, DPNID id) {
     m_goneReports[id].insert(origin);
+    // Only a member still present speaks for the session: a host on its way
+    // out has lost that right to whoever declared it gone.
     if (IsLive(id)) {
-        if (origin == m_host || (id == m_host && origin == Successor()))
+        if (IsLive(origin) && (origin == m_host || (id == m_host && origin == Successor())))
             StartDeparture(id, "declared gone by the host");
         else if (AnyLinkOf(id) == nullptr)
             StartDeparture(id, "reported gone, and no link of ours");
@@ -1004,12 +1006,15 @@ void SessionCore::StartDeparture(DPNID id, const char* why) {
         return;
     qCInfo(lcSession) << "member" << id << "departs:" << why;
     m_members[id].leaving = true;
-    CloseLink(LinkOf(id), why);
+    // The departing one hears it too while its link stands: whatever it says
+    // after comes after our word, everywhere.
+    BroadcastOwn(MemberGone, EncodeU32(id));
+    if (Link* own = LinkOf(id))
+        own->socket->flush();
     for (auto& link : m_links) {
         if (!link->dead && link->peer == id)
             CloseLink(link.get(), why);
     }
-    BroadcastOwn(MemberGone, EncodeU32(id));
     Departure d;
     d.since.start();
     for (const auto& [other, m] : m_members) {

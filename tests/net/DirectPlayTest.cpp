@@ -191,9 +191,9 @@ TEST_F(DirectPlayTest, LogStaysBoundedWhileTheProgramRuns) {
     const QString path = CNetLog::FilePath();
     {
         CNetLog log;
-        // A flood of one line: written once, then its count.
+        // A flood of one refusal: written once, then its count.
         for (int i = 0; i < 10000; ++i)
-            log.Append("Ignored - a chat from 3\r\n");
+            log.AppendRefusal("Ignored - a chat from 3\r\n");
         log.Append("next\r\n");
         EXPECT_EQ(log.Text(), "Ignored - a chat from 3\r\n" +
                                   QByteArray("  (the line above 1000 more times)\r\n").repeated(9) +

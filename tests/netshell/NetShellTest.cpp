@@ -22,6 +22,7 @@
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTcpServer>
 #include <QTimer>
 
 using namespace netcmd;
@@ -257,6 +258,14 @@ TEST(NetShellControl, AnswersEveryCommandWithOneLine) {
     EXPECT_TRUE(testutil::WaitFor([] { return QApplication::activeModalWidget() == nullptr; }));
     const QString dump = control.Execute("dump");
     EXPECT_TRUE(dump.startsWith("dump ") && !dump.contains('\n')) << dump.toStdString();
+    // Hosting on a port in use answers at once; the warning it shows is
+    // open, and "accept" closes it.
+    QTcpServer busy;
+    ASSERT_TRUE(busy.listen(QHostAddress::LocalHost));
+    EXPECT_EQ(control.Execute(QStringLiteral("host %1").arg(busy.serverPort())), "error 0x80158320");
+    EXPECT_TRUE(testutil::WaitFor([&] { return control.Execute("modal") == "modal Внимание!"; }));
+    EXPECT_EQ(control.Execute("accept"), "ok");
+    EXPECT_TRUE(testutil::WaitFor([] { return QApplication::activeModalWidget() == nullptr; }));
 }
 
 TEST(NetShellFrame, LeavingAGameOfTwoHidesAtOnceAndEndsWithinTenSeconds) {
