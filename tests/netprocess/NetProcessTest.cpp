@@ -1,6 +1,9 @@
 // Whole parties between real processes of the shipped network program.
 
+#include "HostileMember.h"
+#include "NetRecords.h"
 #include "ProgramPeer.h"
+#include "TestUtil.h"
 
 #include <gtest/gtest.h>
 
@@ -52,4 +55,36 @@ TEST(NetProgram, SurvivorsOfKilledProgramsPlayOnAndANewcomerJoinsTheNewHost) {
     for (auto& p : table.Peers())
         ASSERT_EQ(p->Ask("stars 1").toStdString(), "ok");
     EXPECT_EQ(table.PlayParty().toStdString(), "");
+}
+
+TEST(NetProgram, AModifiedProgramCannotSpeakForTheHost) {
+    ProgramTable table(3, 7);
+    ASSERT_TRUE(table.Ready());
+    ASSERT_TRUE(table.WaitSettled());
+    const quint16 port = table.Peers()[0]->Ask("address").section(' ', 1).toUShort();
+    HostileMember liar("Liar");
+    ASSERT_TRUE(liar.Join(port));
+    ASSERT_TRUE(table.WaitSeated(4)) << table.Describe().toStdString();
+    // "From the host", with the host's next number: a switch to 12 balls,
+    // with the liar named as the one who deals the new party.
+    const std::uint32_t host = liar.HostId();
+    netrec::SettingRecord r;
+    r.game31 = 0;
+    sessionwire::DataFrame f;
+    f.origin = host;
+    f.seq = liar.LastSeq(host) + 1;
+    f.payload = netrec::Build(r);
+    liar.SendFrame(f);
+    // The host knows it never said so: the liar goes everywhere, and the
+    // party stays as it was.
+    ASSERT_TRUE(table.WaitSeated(3)) << table.Describe().toStdString();
+    EXPECT_TRUE(testutil::WaitFor([&] { return !liar.Connected(); }, 10000));
+    EXPECT_EQ(table.Disagreement().toStdString(), "");
+    for (auto& p : table.Peers())
+        EXPECT_FALSE(p->GetState().message.contains(QStringLiteral("Liar"))) << p->GetState().message.toStdString();
+    for (int n = 0; n < 6; ++n) {
+        ASSERT_TRUE(table.WaitSettled()) << table.Describe().toStdString();
+        ASSERT_TRUE(table.Act());
+    }
+    EXPECT_EQ(table.Disagreement().toStdString(), "");
 }
