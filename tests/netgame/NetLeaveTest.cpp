@@ -139,3 +139,39 @@ TEST(NetLeave, ADepartureWhileATableAnimatesItsCards) {
     }
     EXPECT_EQ(peers.PlayParty().toStdString(), "");
 }
+
+// Four at the table; the dealer deals at the very moment another player's
+// program goes. Whoever it is, the three left end up in step with someone
+// able to act.
+TEST(NetLeave, ADepartureAtTheMomentOfADealAmongFour) {
+    for (int gone = 1; gone <= 3; ++gone) {
+        for (bool betweenGames : {false, true}) {
+            SCOPED_TRACE(testing::Message() << "gone " << gone << " between games " << betweenGames);
+            NetPeers peers(4, true, 31u + static_cast<unsigned>(gone));
+            if (betweenGames) {
+                // Play the first game out; the next deal is offered.
+                ASSERT_TRUE(peers.Act());
+                ASSERT_EQ(peers.PlayUntil([&] {
+                                   for (int i = 0; i < peers.Count(); ++i)
+                                       if (!peers.Peer(i).ButtonCaption().isEmpty() &&
+                                           peers.Table(i).m_NumberGame >= 1 &&
+                                           peers.Table(i).m_Pack.IsPackFull())
+                                           return true;
+                                   return false;
+                               }).toStdString(),
+                          "");
+            }
+            int dealer = -1;
+            for (int i = 0; i < peers.Count(); ++i)
+                if (!peers.Peer(i).ButtonCaption().isEmpty())
+                    dealer = i;
+            ASSERT_NE(dealer, -1) << peers.State().toStdString();
+            const int leaver = (dealer + gone) % peers.Count();
+            peers.Peer(dealer).PressButton();
+            peers.Drop(leaver);
+            ASSERT_TRUE(peers.WaitSettled()) << peers.State().toStdString();
+            EXPECT_EQ(peers.Disagreement().toStdString(), "");
+            EXPECT_EQ(peers.PlayParty().toStdString(), "");
+        }
+    }
+}
