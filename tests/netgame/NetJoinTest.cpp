@@ -123,3 +123,35 @@ TEST(NetJoin, TheDealAskedOnEveryTableAtOnceIsDealtOnce) {
     }
     EXPECT_EQ(peers.Disagreement().toStdString(), "");
 }
+
+TEST(NetJoin, AJoinDuringAPartyWithoutTheStarsGameBringsEveryonesStars) {
+    // Without the stars game a party starts from 1000 stars each, which a
+    // star row keeps as a signed byte: -24, then -25 or -23 after a game.
+    NetPeers peers(2, true, 5);
+    peers.SetStars(CPlayNet::kStarsNoGame);
+    peers.SetLockAddPlayers(false);
+    ASSERT_EQ(peers.PlayUntil([&] { return peers.Table(0).m_NumberGame == 2 && MidGame(peers); })
+                  .toStdString(),
+              "");
+    const int hostStars = peers.Table(0).m_Players[0].m_Star.GetNumberStars();
+    EXPECT_LT(hostStars, 0);
+    ASSERT_TRUE(peers.Join());
+    peers.SetStars(CPlayNet::kStarsNoGame);
+    ASSERT_TRUE(peers.WaitSettled());
+    for (int i = 1; i < peers.Count(); ++i) {
+        const CPublic& t = peers.Table(i);
+        int seat = 0;
+        for (int s = 1; s <= CPublic::kMaxPlayers; ++s)
+            if (t.m_Players[s - 1].m_PlayerID == peers.Peer(0).m_DirectPlay.m_LocalPlayer)
+                seat = s;
+        ASSERT_NE(seat, 0) << i;
+        EXPECT_EQ(t.m_Players[seat - 1].m_Star.GetNumberStars(), hostStars) << i;
+    }
+    EXPECT_EQ(peers.Disagreement().toStdString(), "");
+    // The party goes on into its next game, nobody dropped.
+    ASSERT_EQ(peers.PlayUntil([&] { return peers.Table(0).m_NumberGame == 3 && MidGame(peers); })
+                  .toStdString(),
+              "");
+    for (int i = 0; i < peers.Count(); ++i)
+        EXPECT_EQ(peers.Peer(i).NumberPlayers(), 3) << i;
+}
