@@ -205,6 +205,33 @@ std::optional<CNetPost> CDirectPlay::TakePost(LPARAM ticket) {
     return post;
 }
 
+QString CDirectPlay::ConnectResultText(HRESULT result) {
+    switch (result) {
+    case S_OK:
+        return {};
+    case DPNERR_NOCONNECTION:
+        return QStringLiteral("Нет подключения!");
+    case DPNERR_ABORTED:
+        return QStringLiteral("Отмена подключения!");
+    case DPNERR_NORESPONSE:
+        return QStringLiteral("Нет ответа на запрос!");
+    case DPNERR_SESSIONFULL:
+        return QStringLiteral("В игре уже максимальное количество игроков!");
+    case DPNERR_USERCANCEL:
+        return QStringLiteral("Вы отменили подключение!");
+    case DPNERR_INVALIDDEVICEADDRESS:
+        return QStringLiteral("DPNERR_INVALIDDEVICEADDRESS");
+    case DPNERR_INVALIDHOSTADDRESS:
+        return QStringLiteral("DPNERR_INVALIDHOSTADDRESS");
+    case DPNERR_ALREADYINITIALIZED:
+        return QStringLiteral("DPNERR_ALREADYINITIALIZED");
+    case DPNERR_NOTHOST:
+        return QStringLiteral("DPNERR_NOTHOST");
+    default:
+        return QString::number(static_cast<quint32>(result), 16);
+    }
+}
+
 void CDirectPlay::MessageHandler(const PeerEvent& e) {
     CNetPost post;
     post.player = e.player;

@@ -68,6 +68,9 @@ public:
     // The window's half of a posted message: its own copy, taken once.
     std::optional<CNetPost> TakePost(LPARAM ticket);
 
+    // What the user is told of a connect that ended with result; empty for S_OK.
+    static QString ConnectResultText(HRESULT result);
+
     // The session's events, as the session thread reports them.
     void MessageHandler(const PeerEvent& e);
 
