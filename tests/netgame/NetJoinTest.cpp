@@ -4,7 +4,10 @@
 #include "NetPeers.h"
 
 #include "NetCommands.h"
+#include "NetSetting.h"
 
+#include <QAbstractButton>
+#include <QTcpServer>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -53,6 +56,9 @@ TEST(NetJoin, LockAddPlayersRefusesAJoinAfterTheFirstDeal) {
     ASSERT_TRUE(peers.WaitSettled());
     EXPECT_FALSE(peers.Join(3000));
     EXPECT_EQ(peers.Peer(2).NumberPlayers(), 1);
+    EXPECT_TRUE(peers.Notices().contains(
+        QStringLiteral("В игре уже максимальное количество игроков!")));
+    EXPECT_EQ(peers.Peer(2).m_DirectPlay.m_ConnectionStatus, 0);
     peers.Drop(2);
     EXPECT_EQ(peers.Peer(0).NumberPlayers(), 2);
     EXPECT_EQ(peers.PlayParty().toStdString(), "");
@@ -154,4 +160,47 @@ TEST(NetJoin, AJoinDuringAPartyWithoutTheStarsGameBringsEveryonesStars) {
               "");
     for (int i = 0; i < peers.Count(); ++i)
         EXPECT_EQ(peers.Peer(i).NumberPlayers(), 3) << i;
+}
+
+TEST(NetJoin, AJoinThatFailsSaysWhyAndTheSearchEnds) {
+    NetPeers peers(2);
+    QTcpServer silent; // takes the connection and never answers
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
+    quint16 closed = 0;
+    {
+        QTcpServer gone;
+        ASSERT_TRUE(gone.listen(QHostAddress::LocalHost));
+        closed = gone.serverPort();
+    }
+    QByteArray address;
+    DWORD client = 0; // a player of the game, not its host
+    ASSERT_EQ(peers.Peer(1).m_DirectPlay.GetLocalAddress(address, client), S_OK);
+
+    CPlayNet p;
+    p.m_DirectPlay.m_BindAddress = QHostAddress::LocalHost;
+    QStringList told;
+    p.m_Notice = [&](const QString& text, const QString&) { told << text; };
+    const std::pair<quint16, QString> cases[] = {
+        {closed, QStringLiteral("Нет подключения!")},
+        {static_cast<quint16>(client), QStringLiteral("DPNERR_NOTHOST")},
+        {silent.serverPort(), QStringLiteral("Нет ответа на запрос!")},
+    };
+    for (const auto& [port, text] : cases) {
+        told.clear();
+        ASSERT_TRUE(p.RestartPeer());
+        ASSERT_EQ(p.m_DirectPlay.Connect("127.0.0.1", port), DPNSUCCESS_PENDING);
+        // The mode dialog opened meanwhile searches until the outcome comes.
+        CNetSetting dialog(p.m_DirectPlay, [] { return QString(); }, [&] { return p.RestartPeer(); });
+        dialog.show();
+        ASSERT_TRUE(testutil::WaitFor([&] { return dialog.IsWaiting(); }, 2000)) << port;
+        EXPECT_TRUE(testutil::WaitFor([&] { return !told.isEmpty() && !dialog.IsWaiting(); }, 10000))
+            << text.toStdString();
+        EXPECT_EQ(told, QStringList{text});
+        auto* join = qobject_cast<QAbstractButton*>(dialog.GetControl(CNetSetting::IDC_BUTTON_CONNECT));
+        EXPECT_EQ(join->text(), QStringLiteral("Подключиться к игре")) << text.toStdString();
+        EXPECT_TRUE(join->isEnabled());
+        EXPECT_EQ(p.m_DirectPlay.m_ConnectionStatus, 0);
+        EXPECT_EQ(p.m_Public.m_LabelMessage.GetCaption(), QStringLiteral("Нет игры!"));
+    }
+    p.StopPlay();
 }

@@ -102,6 +102,14 @@ TEST(TelegraphTest, ALineKeepsTheNewestCharactersUnderTheName) {
     // A longer new name leaves room for fewer characters.
     t.chat.SetName(2, QStringLiteral("Александров"));
     EXPECT_EQ(t.Line(2), QStringLiteral("Александров:345678901234567890"));
+
+    // Each line keeps its own player's words whoever wrote last; a shorter
+    // name shows more of them again.
+    t.chat.SetLine(3, QStringLiteral("x€yzw"));
+    t.chat.SetName(2, QStringLiteral("Валя"));
+    EXPECT_EQ(t.Line(2), QStringLiteral("Валя:6789012345678901234567890"));
+    t.chat.SetName(3, QStringLiteral("Боб"));
+    EXPECT_EQ(t.Line(3), QStringLiteral("Боб:x€yzw"));
 }
 
 TEST(TelegraphTest, ThePanelGrowsDownwardForEachSeatAndShowsItselfForThreeOrFour) {
