@@ -99,6 +99,7 @@ void CTelegraph::SetPlayers(int count) {
 void CTelegraph::SetLine(int seat, const QString& text) {
     if (seat < 2 || seat > 4 || m_Edit == nullptr)
         return;
+    m_Texts[seat - 2] = text;
     const QString& name = m_Names[seat - 2];
     const qsizetype over = text.size() + name.size() - kMaxLine;
     // The newest characters stay in view.
@@ -111,7 +112,7 @@ void CTelegraph::SetName(int seat, const QString& name) {
     if (seat < 2 || seat > 4)
         return;
     m_Names[seat - 2] = name;
-    SetLine(seat, m_LastText);
+    SetLine(seat, m_Texts[seat - 2]);
 }
 
 void CTelegraph::PlaceInCorner(int clientHeight) {
