@@ -84,6 +84,7 @@ HRESULT CDirectPlay::Restart(const char* seatOneName) {
 HRESULT CDirectPlay::SetName(const char* name) {
     if (!m_pDP)
         return E_NOTIMPL;
+    RenameSeat(m_LocalPlayer, Cp1251ToUnicode(name ? name : "", -1));
     m_pDP->SetName(Cp1251ToUnicode(name ? name : "", -1).left(128));
     return S_OK;
 }
@@ -175,6 +176,15 @@ DPNID CDirectPlay::HostPlayer() const { return m_pDP ? m_pDP->HostPlayer() : 0; 
 netrec::PlayerOrderRecord CDirectPlay::SeatOrder() const {
     std::lock_guard lock(m_ReceiveLock);
     return m_Order;
+}
+
+void CDirectPlay::RenameSeat(DPNID player, const QString& name) {
+    if (player == 0)
+        return;
+    std::lock_guard lock(m_ReceiveLock);
+    for (auto& seat : m_Order.seats)
+        if (seat.player == player)
+            seat.name = Cp1251Field(name, netrec::kNameBytes);
 }
 
 LPARAM CDirectPlay::Post(UINT message, WPARAM wParam, CNetPost post) {
