@@ -165,7 +165,10 @@ void CNetSeats::TakeCards(const netrec::PlayerOrderRecord& order) {
             c->m_Place = e_Pack;
         c->m_IndexX = static_cast<std::int8_t>(r.indexX);
         c->m_IndexY = static_cast<std::int8_t>(r.indexY);
-        const bool faceUp = c->m_Place == e_Going || (c->m_Place == e_Reset && !m_Table.m_ClosedCardReset) ||
+        // The trump card lies face up under the pack, as the others dealt it.
+        const bool kozir = trump != 0 && c->m_Place == e_Pack && k + 1 == pack.m_Cards.size();
+        const bool faceUp = kozir || c->m_Place == e_Going ||
+                            (c->m_Place == e_Reset && !m_Table.m_ClosedCardReset) ||
                             (c->m_Place == e_Hand && c->m_Player == 1);
         c->CardOpen(faceUp);
     }

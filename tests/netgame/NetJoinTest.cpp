@@ -74,6 +74,11 @@ TEST(NetJoin, AJoinDuringAGameSitsOutWithTheWholeTableAndPlaysTheNextParty) {
     ASSERT_TRUE(peers.WaitSettled());
     EXPECT_EQ(peers.Message(2), QStringLiteral("Ждите начала новой партии!"));
     EXPECT_EQ(HandOf(peers.Table(2)), 0);
+    // The trump card under the pack shows its face there too.
+    const CCard* trump = peers.Table(2).m_Pack.m_Cards.back();
+    ASSERT_EQ(trump->m_Place, e_Pack);
+    EXPECT_TRUE(trump->IsFaceShown());
+    EXPECT_TRUE(peers.Table(0).m_Pack.m_Cards.back()->IsFaceShown());
     // Cards, seats and scores as the others have them.
     EXPECT_EQ(peers.Peer(2).DumpTable().section('\n', 1).toStdString(),
               peers.Peer(0).DumpTable().section('\n', 1).toStdString());
