@@ -204,6 +204,31 @@ TEST(NetShellFrame, WithOnePlayerTheMenuOffersOnlyWhatOnePlayerCanDo) {
     EXPECT_FALSE(frame.Settings()->m_PagePublicSetting.GetControl(1080)->isEnabled());
 }
 
+// Minimised and restored, the window shows what it showed: the settings
+// sheet the user left open comes back, the one he closed does not.
+TEST(NetShellFrame, RestoreBringsBackOnlyASettingsSheetLeftOpen) {
+    testsettings::Set(CNetSettings::kKey, "ShowNameWnd", REG_DWORD, Dword(0));
+    CNetMainFrame frame;
+    frame.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+    const auto minimiseAndRestore = [&] {
+        frame.showMinimized();
+        QApplication::processEvents();
+        frame.hide(); // what a window manager does on minimising
+        QApplication::processEvents();
+        frame.showNormal();
+        QTest::qWait(200);
+    };
+    frame.OnCommand(ID_SETTINGS);
+    ASSERT_TRUE(frame.Settings()->isVisible());
+    minimiseAndRestore();
+    EXPECT_TRUE(frame.Settings()->isVisible());
+    frame.Settings()->close(); // its close box
+    ASSERT_FALSE(frame.Settings()->isVisible());
+    minimiseAndRestore();
+    EXPECT_FALSE(frame.Settings()->isVisible());
+}
+
 TEST(NetShellFrame, TheNamesDialogAsksOnlyForTheNameAndTheTableTakesIt) {
     testsettings::Set(CNetSettings::kKey, "ShowNameWnd", REG_DWORD, Dword(0));
     CNetMainFrame frame;
