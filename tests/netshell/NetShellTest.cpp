@@ -23,6 +23,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 
 using namespace netcmd;
 using testsettings::Dword;
@@ -239,6 +240,13 @@ TEST(NetShellFrame, TheNamesDialogAsksOnlyForTheNameAndTheTableTakesIt) {
         ASSERT_TRUE(dlg);
         EXPECT_EQ(dlg->GetControl(CNameDlg::IDC_EDIT_NAME2), nullptr);
         auto* combo = qobject_cast<QComboBox*>(dlg->GetControl(CNameDlg::IDC_COMBO_NAME));
+        // A character a name cannot keep is refused, and the user told why.
+        combo->lineEdit()->clear();
+        QTest::sendKeyEvent(QTest::Click, combo->lineEdit(), Qt::Key_unknown,
+                            QStringLiteral("😀"), Qt::NoModifier);
+        EXPECT_EQ(combo->currentText(), QString());
+        EXPECT_TRUE(QToolTip::isVisible());
+        EXPECT_TRUE(QToolTip::text().startsWith(QStringLiteral("Этот знак не поддерживается")));
         combo->lineEdit()->setText(QStringLiteral("Серафима"));
         QTest::mouseClick(dlg->GetDlgItem(IDOK), Qt::LeftButton);
         answered = true;

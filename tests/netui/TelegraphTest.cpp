@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
+#include <QToolTip>
 
 #include <vector>
 
@@ -80,9 +81,17 @@ TEST(TelegraphTest, EveryChangeOfTheFieldGoesOutWholeAndOverwritesTheLine) {
     EXPECT_EQ(me.wnd.sent.size(), 6u);
     ASSERT_EQ(hooked.size(), 48u);
     EXPECT_EQ(hooked.back(), QByteArray("\xC4\xE0") + QByteArray(48, 'z'));
-    // Characters the record cannot carry are refused as typed.
+    // Characters the record cannot carry are refused as typed, and the
+    // user is told why beside the field.
+    me.chat.m_Edit->selectAll();
+    QTest::keyClick(me.chat.m_Edit, Qt::Key_Delete);
+    ASSERT_EQ(hooked.size(), 49u);
+    EXPECT_FALSE(QToolTip::isVisible());
     TypeInto(me.chat.m_Edit, QStringLiteral("中"));
-    EXPECT_EQ(hooked.size(), 48u);
+    EXPECT_EQ(hooked.size(), 49u);
+    EXPECT_TRUE(QToolTip::isVisible());
+    EXPECT_EQ(QToolTip::text(), QStringLiteral("Этот знак не поддерживается: можно русские и "
+                                               "латинские буквы, цифры и знаки препинания."));
 }
 
 TEST(TelegraphTest, ALineKeepsTheNewestCharactersUnderTheName) {
