@@ -2,6 +2,7 @@
 // settings page, the names dialog) and what it keeps between runs.
 
 #include "FramePlacement.h"
+#include "HelpWnd.h"
 #include "NameDlg.h"
 #include "NetAdjustment.h"
 #include "NetCommands.h"
@@ -22,6 +23,7 @@
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QToolTip>
 
@@ -256,6 +258,32 @@ TEST(NetShellFrame, TheNamesDialogAsksOnlyForTheNameAndTheTableTakesIt) {
     CPublic& t = frame.View()->m_Public;
     EXPECT_TRUE(testutil::WaitFor(
         [&] { return t.m_Players[0].m_LabelName.GetCaption() == QStringLiteral("Серафима"); }));
+}
+
+// The help names the menu items as the menus have them and tells the rules
+// the tables play by.
+TEST(NetShellFrame, TheHelpTellsTheRulesAsTheTablesPlayThem) {
+    testsettings::Set(CNetSettings::kKey, "ShowNameWnd", REG_DWORD, Dword(0));
+    CNetMainFrame frame;
+    frame.show();
+    frame.OnCommand(ID_HELP);
+    CHelpWnd* help = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* h = qobject_cast<CHelpWnd*>(w); h && h->isVisible())
+            help = h;
+    ASSERT_TRUE(help);
+    const QString text = help->GetBrowser()->toPlainText().simplified();
+    EXPECT_EQ(text.count(QStringLiteral("Подключиться")),
+              text.count(QStringLiteral("Подключиться к игре")));
+    EXPECT_TRUE(text.contains(QStringLiteral("Подключиться к игре")));
+    // A zanta ends a game to 31 points at once, and only then.
+    EXPECT_TRUE(text.contains(QStringLiteral(
+        "В партии до 31 очка игра сразу заканчивается, если после сдачи или добора карт у "
+        "игрока три козыря")))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("В партии до 12 баллов занта не заканчивает игру")));
+    EXPECT_TRUE(text.contains(QStringLiteral("каждый проигравший теряет одну")));
+    help->close();
 }
 
 TEST(NetShellControl, AnswersEveryCommandWithOneLine) {
