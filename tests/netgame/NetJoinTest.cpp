@@ -4,11 +4,16 @@
 #include "NetPeers.h"
 
 #include "NetCommands.h"
+#include "ConnectGameDlg.h"
+#include "DlgUtil.h"
 #include "NetSetting.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QTcpServer>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -185,6 +190,9 @@ TEST(NetJoin, AJoinThatFailsSaysWhyAndTheSearchEnds) {
     p.m_DirectPlay.m_BindAddress = QHostAddress::LocalHost;
     QStringList told;
     p.m_Notice = [&](const QString& text, const QString&) { told << text; };
+    CNetSetting dialog(p.m_DirectPlay, [] { return QString(); }, [&] { return p.RestartPeer(); });
+    dialog.show();
+    auto button = [&](int id) { return qobject_cast<QAbstractButton*>(dialog.GetControl(id)); };
     const std::pair<quint16, QString> cases[] = {
         {closed, QStringLiteral("Нет подключения!")},
         {static_cast<quint16>(client), QStringLiteral("DPNERR_NOTHOST")},
@@ -192,18 +200,29 @@ TEST(NetJoin, AJoinThatFailsSaysWhyAndTheSearchEnds) {
     };
     for (const auto& [port, text] : cases) {
         told.clear();
-        ASSERT_TRUE(p.RestartPeer());
-        ASSERT_EQ(p.m_DirectPlay.Connect("127.0.0.1", port), DPNSUCCESS_PENDING);
-        // The mode dialog opened meanwhile searches until the outcome comes.
-        CNetSetting dialog(p.m_DirectPlay, [] { return QString(); }, [&] { return p.RestartPeer(); });
-        dialog.show();
-        ASSERT_TRUE(testutil::WaitFor([&] { return dialog.IsWaiting(); }, 2000)) << port;
+        // "Подключиться к игре", the address and the port, as the user types them.
+        QTimer answer;
+        answer.setInterval(5);
+        QObject::connect(&answer, &QTimer::timeout, [&, port = port] {
+            auto* d = qobject_cast<CDialog*>(QApplication::activeModalWidget());
+            if (!d)
+                return;
+            answer.stop();
+            qobject_cast<QComboBox*>(netdlg::FindControl(d, CConnectGameDlg::IDC_COMBO_SERVER))
+                ->setCurrentText(QStringLiteral("127.0.0.1"));
+            qobject_cast<QLineEdit*>(netdlg::FindControl(d, CConnectGameDlg::IDC_EDIT_PORT))
+                ->setText(QString::number(port));
+            qobject_cast<QAbstractButton*>(netdlg::FindControl(d, IDOK))->click();
+        });
+        answer.start();
+        button(CNetSetting::IDC_BUTTON_CONNECT)->click();
+        ASSERT_FALSE(answer.isActive()) << "no connect dialog";
         EXPECT_TRUE(testutil::WaitFor([&] { return !told.isEmpty() && !dialog.IsWaiting(); }, 10000))
             << text.toStdString();
         EXPECT_EQ(told, QStringList{text});
-        auto* join = qobject_cast<QAbstractButton*>(dialog.GetControl(CNetSetting::IDC_BUTTON_CONNECT));
-        EXPECT_EQ(join->text(), QStringLiteral("Подключиться к игре")) << text.toStdString();
-        EXPECT_TRUE(join->isEnabled());
+        EXPECT_EQ(button(CNetSetting::IDC_BUTTON_CONNECT)->text(), QStringLiteral("Подключиться к игре"))
+            << text.toStdString();
+        EXPECT_TRUE(button(CNetSetting::IDC_BUTTON_CONNECT)->isEnabled());
         EXPECT_EQ(p.m_DirectPlay.m_ConnectionStatus, 0);
         EXPECT_EQ(p.m_Public.m_LabelMessage.GetCaption(), QStringLiteral("Нет игры!"));
     }
