@@ -72,6 +72,7 @@ void CTelegraph::Create(QWidget* parent, QPoint position) {
     m_Edit->setGeometry(2, kInputTops[3], kLineRects[0].width(), kInputHeight);
     m_Edit->setMaxLength(kMaxInput);
     m_Edit->setValidator(NewCp1251Validator(m_Edit));
+    HintRefusedCharacters(m_Edit);
     PaintOn(m_Edit, m_FontLines);
     // Only the user's own edits go out, never a text set by the program.
     connect(m_Edit, &QLineEdit::textEdited, this,
