@@ -17,8 +17,12 @@ int BaseValue(int value) { return value > kTrumpBonus ? value - kTrumpBonus : va
 // stars game: 1000, kept as -24). A seat record carries a count's low 8 bits
 // and every reader takes them back as the same signed byte, so each table
 // shows what the host has.
-BYTE LowByte(int n) { return static_cast<BYTE>(n & 0xFF); }
-int SignedByte(BYTE b) { return static_cast<std::int8_t>(b); }
+BYTE LowByte(int n) {
+    return static_cast<BYTE>(n & 0xFF);
+}
+int SignedByte(BYTE b) {
+    return static_cast<std::int8_t>(b);
+}
 } // namespace
 
 int CNetSeats::SeatOf(DPNID player) const {

@@ -3,9 +3,9 @@
 
 #include "NetPeers.h"
 
-#include "NetCommands.h"
 #include "ConnectGameDlg.h"
 #include "DlgUtil.h"
+#include "NetCommands.h"
 #include "NetSetting.h"
 
 #include <QAbstractButton>
@@ -61,8 +61,8 @@ TEST(NetJoin, LockAddPlayersRefusesAJoinAfterTheFirstDeal) {
     ASSERT_TRUE(peers.WaitSettled());
     EXPECT_FALSE(peers.Join(3000));
     EXPECT_EQ(peers.Peer(2).NumberPlayers(), 1);
-    EXPECT_TRUE(peers.Notices().contains(
-        QStringLiteral("В игре уже максимальное количество игроков!")));
+    EXPECT_TRUE(
+        peers.Notices().contains(QStringLiteral("В игре уже максимальное количество игроков!")));
     EXPECT_EQ(peers.Peer(2).m_DirectPlay.m_ConnectionStatus, 0);
     peers.Drop(2);
     EXPECT_EQ(peers.Peer(0).NumberPlayers(), 2);
@@ -190,7 +190,8 @@ TEST(NetJoin, AJoinThatFailsSaysWhyAndTheSearchEnds) {
     p.m_DirectPlay.m_BindAddress = QHostAddress::LocalHost;
     QStringList told;
     p.m_Notice = [&](const QString& text, const QString&) { told << text; };
-    CNetSetting dialog(p.m_DirectPlay, [] { return QString(); }, [&] { return p.RestartPeer(); });
+    CNetSetting dialog(
+        p.m_DirectPlay, [] { return QString(); }, [&] { return p.RestartPeer(); });
     dialog.show();
     auto button = [&](int id) { return qobject_cast<QAbstractButton*>(dialog.GetControl(id)); };
     const std::pair<quint16, QString> cases[] = {
@@ -217,10 +218,12 @@ TEST(NetJoin, AJoinThatFailsSaysWhyAndTheSearchEnds) {
         answer.start();
         button(CNetSetting::IDC_BUTTON_CONNECT)->click();
         ASSERT_FALSE(answer.isActive()) << "no connect dialog";
-        EXPECT_TRUE(testutil::WaitFor([&] { return !told.isEmpty() && !dialog.IsWaiting(); }, 10000))
+        EXPECT_TRUE(
+            testutil::WaitFor([&] { return !told.isEmpty() && !dialog.IsWaiting(); }, 10000))
             << text.toStdString();
         EXPECT_EQ(told, QStringList{text});
-        EXPECT_EQ(button(CNetSetting::IDC_BUTTON_CONNECT)->text(), QStringLiteral("Подключиться к игре"))
+        EXPECT_EQ(button(CNetSetting::IDC_BUTTON_CONNECT)->text(),
+                  QStringLiteral("Подключиться к игре"))
             << text.toStdString();
         EXPECT_TRUE(button(CNetSetting::IDC_BUTTON_CONNECT)->isEnabled());
         EXPECT_EQ(p.m_DirectPlay.m_ConnectionStatus, 0);

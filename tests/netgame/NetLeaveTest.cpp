@@ -147,8 +147,10 @@ TEST(NetLeave, ARenamedPlayerIsCalledByHisNewNameAsDealerAndWhenHeLeaves) {
     peers.Peer(0).ChangeName(QStringLiteral("Вера"));
     peers.Peer(2).ChangeName(QStringLiteral("Валя"));
     for (int i = 1; i < peers.Count(); ++i)
-        EXPECT_TRUE(testutil::WaitFor([&] { return peers.Message(i) == QStringLiteral("Сдает Вера!"); }))
-            << i << " " << peers.Message(i).toStdString();
+        EXPECT_TRUE(testutil::WaitFor([&] {
+            return peers.Message(i) == QStringLiteral("Сдает Вера!");
+        })) << i
+            << " " << peers.Message(i).toStdString();
     // Every other table knows the new name before she goes.
     const DPNID valya = peers.Peer(2).m_DirectPlay.m_LocalPlayer;
     for (int i = 0; i < 2; ++i)

@@ -244,8 +244,8 @@ TEST(NetShellFrame, TheNamesDialogAsksOnlyForTheNameAndTheTableTakesIt) {
         auto* combo = qobject_cast<QComboBox*>(dlg->GetControl(CNameDlg::IDC_COMBO_NAME));
         // A character a name cannot keep is refused, and the user told why.
         combo->lineEdit()->clear();
-        QTest::sendKeyEvent(QTest::Click, combo->lineEdit(), Qt::Key_unknown,
-                            QStringLiteral("😀"), Qt::NoModifier);
+        QTest::sendKeyEvent(QTest::Click, combo->lineEdit(), Qt::Key_unknown, QStringLiteral("😀"),
+                            Qt::NoModifier);
         EXPECT_EQ(combo->currentText(), QString());
         EXPECT_TRUE(QToolTip::isVisible());
         EXPECT_TRUE(QToolTip::text().startsWith(QStringLiteral("Этот знак не поддерживается")));
