@@ -1,5 +1,7 @@
 #include "Cp1251.h"
 
+#include <QLineEdit>
+#include <QToolTip>
 #include <QValidator>
 
 #include <array>
@@ -104,4 +106,19 @@ public:
 
 QValidator* NewCp1251Validator(QObject* parent) {
     return new Cp1251Validator(parent);
+}
+
+void HintRefusedCharacters(QLineEdit* edit) {
+    if (edit == nullptr)
+        return;
+    QObject::connect(edit, &QLineEdit::inputRejected, edit, [edit] {
+        // A full field refuses every key, and that shows by itself.
+        if (edit->maxLength() > 0 && edit->text().size() >= edit->maxLength() &&
+            !edit->hasSelectedText())
+            return;
+        QToolTip::showText(edit->mapToGlobal(QPoint(0, edit->height())),
+                           QStringLiteral("Этот знак не поддерживается: можно русские и "
+                                          "латинские буквы, цифры и знаки препинания."),
+                           edit);
+    });
 }

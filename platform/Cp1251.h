@@ -28,3 +28,8 @@ class QValidator;
 // A validator for text fields whose text is kept in Windows-1251: it refuses
 // characters the code page does not have and control characters.
 QValidator* NewCp1251Validator(QObject* parent);
+
+class QLineEdit;
+// Tells the user, in a tip by the field, why a character he typed did not
+// go in: the field keeps its text in Windows-1251 (see NewCp1251Validator).
+void HintRefusedCharacters(QLineEdit* edit);

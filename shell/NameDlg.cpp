@@ -27,6 +27,7 @@ CNameDlg::CNameDlg(QWidget* parent, Mode mode) : CDialog(parent), m_Mode(mode) {
     m_pComboName->setInsertPolicy(QComboBox::NoInsert);
     m_pComboName->setGeometry(MapDialogRect(QRect(70, 8, 100, 12)));
     m_pComboName->setValidator(validator);
+    HintRefusedCharacters(m_pComboName->lineEdit());
     connect(m_pComboName, &QComboBox::activated, this, [this] { OnCbnSelchangeComboName(); });
 
     if (mode == UserOnly) {
@@ -42,6 +43,7 @@ CNameDlg::CNameDlg(QWidget* parent, Mode mode) : CDialog(parent), m_Mode(mode) {
         m_pEditName[i] = new QLineEdit(this);
         m_pEditName[i]->setGeometry(MapDialogRect(QRect(70, y - 2, 100, 12)));
         m_pEditName[i]->setValidator(validator);
+        HintRefusedCharacters(m_pEditName[i]);
     }
     AddButton(IDOK, QStringLiteral("ОК"), QRect(33, 81, 50, 14));
     AddButton(IDCANCEL, QStringLiteral("Отмена"), QRect(96, 81, 50, 14));

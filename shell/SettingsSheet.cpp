@@ -92,7 +92,9 @@ bool CSettingsSheet::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void CSettingsSheet::closeEvent(QCloseEvent* event) {
-    // The sheet lives as long as the view; closing only hides it.
+    // The sheet lives as long as the view; closing only hides it, and a
+    // sheet the user closed stays closed when the window comes back.
     event->ignore();
+    m_bUserOpen = false;
     hide();
 }

@@ -72,6 +72,7 @@ void CTelegraph::Create(QWidget* parent, QPoint position) {
     m_Edit->setGeometry(2, kInputTops[3], kLineRects[0].width(), kInputHeight);
     m_Edit->setMaxLength(kMaxInput);
     m_Edit->setValidator(NewCp1251Validator(m_Edit));
+    HintRefusedCharacters(m_Edit);
     PaintOn(m_Edit, m_FontLines);
     // Only the user's own edits go out, never a text set by the program.
     connect(m_Edit, &QLineEdit::textEdited, this,
@@ -99,6 +100,7 @@ void CTelegraph::SetPlayers(int count) {
 void CTelegraph::SetLine(int seat, const QString& text) {
     if (seat < 2 || seat > 4 || m_Edit == nullptr)
         return;
+    m_Texts[seat - 2] = text;
     const QString& name = m_Names[seat - 2];
     const qsizetype over = text.size() + name.size() - kMaxLine;
     // The newest characters stay in view.
@@ -111,7 +113,7 @@ void CTelegraph::SetName(int seat, const QString& name) {
     if (seat < 2 || seat > 4)
         return;
     m_Names[seat - 2] = name;
-    SetLine(seat, m_LastText);
+    SetLine(seat, m_Texts[seat - 2]);
 }
 
 void CTelegraph::PlaceInCorner(int clientHeight) {

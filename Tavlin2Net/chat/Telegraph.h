@@ -54,7 +54,7 @@ public:
     // long text only the newest characters that fit stay. Other seats are ignored.
     void SetLine(int seat, const QString& text);
 
-    // A seat's player took a new name: his line is written again under it.
+    // A seat's player took a new name: his own text is written again under it.
     void SetName(int seat, const QString& name);
 
     // Down to the lower left corner of a client area this high; the size stays.
@@ -62,6 +62,7 @@ public:
 
     QString m_Names[3]; // seats 2, 3 and 4
     QString m_LastText; // the text most recently shown on any line
+    QString m_Texts[3]; // the text each seat's player sent last, as received
     // Where the typed text goes: at most 50 Windows-1251 bytes.
     std::function<void(const QByteArray& cp1251Text)> m_Send;
 

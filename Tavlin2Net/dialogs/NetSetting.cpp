@@ -338,7 +338,8 @@ void CNetSetting::BeginWait(bool typed) {
 }
 
 void CNetSetting::WaitStep() {
-    if (m_bStop || m_bClose || m_dp.m_ConnectionStatus == 2) {
+    // Joined, or the connect has failed (the game window has told why).
+    if (m_bStop || m_bClose || m_dp.m_ConnectionStatus != 1) {
         EndWait();
         return;
     }

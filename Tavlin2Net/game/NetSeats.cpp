@@ -6,11 +6,23 @@
 
 #include <QStringList>
 #include <algorithm>
+#include <cstdint>
 
 namespace {
 constexpr int kTrumpBonus = 9;
 
 int BaseValue(int value) { return value > kTrumpBonus ? value - kTrumpBonus : value; }
+
+// The score boards and star rows count in signed bytes (stars without the
+// stars game: 1000, kept as -24). A seat record carries a count's low 8 bits
+// and every reader takes them back as the same signed byte, so each table
+// shows what the host has.
+BYTE LowByte(int n) {
+    return static_cast<BYTE>(n & 0xFF);
+}
+int SignedByte(BYTE b) {
+    return static_cast<std::int8_t>(b);
+}
 } // namespace
 
 int CNetSeats::SeatOf(DPNID player) const {
@@ -41,9 +53,9 @@ netrec::PlayerOrderRecord CNetSeats::Build(DPNID dealStart) const {
             continue;
         netrec::SeatRecord& seat = r.seats[static_cast<size_t>(s)];
         seat.name = Cp1251Field(p.m_LabelName.GetCaption(), netrec::kNameBytes);
-        seat.scores = static_cast<BYTE>(std::clamp(p.m_Tablo.GetScoresValue(), 0, 255));
-        seat.balls = static_cast<BYTE>(std::clamp(p.m_Tablo.GetBallsValue(), 0, 255));
-        seat.stars = static_cast<BYTE>(std::clamp(p.m_Star.GetNumberStars(), 0, 255));
+        seat.scores = LowByte(p.m_Tablo.GetScoresValue());
+        seat.balls = LowByte(p.m_Tablo.GetBallsValue());
+        seat.stars = LowByte(p.m_Star.GetNumberStars());
         seat.victories = p.m_Victory;
         seat.sitOut = p.m_Out ? 1 : 0;
         seat.waitsNextParty = p.m_Waiting ? 1 : 0;
@@ -114,10 +126,10 @@ int CNetSeats::Apply(const netrec::PlayerOrderRecord& order, DPNID local, bool w
         const QString name = Cp1251ToUnicode(r.name);
         if (p.m_LabelName.GetCaption() != name)
             p.SetName(name);
-        p.m_Tablo.SetScoreValue(r.scores);
-        p.m_Tablo.SetBallsValue(r.balls);
-        if (p.m_Star.GetNumberStars() != r.stars)
-            p.m_Star.ResetStars(r.stars);
+        p.m_Tablo.SetScoreValue(SignedByte(r.scores));
+        p.m_Tablo.SetBallsValue(SignedByte(r.balls));
+        if (p.m_Star.GetNumberStars() != SignedByte(r.stars))
+            p.m_Star.ResetStars(SignedByte(r.stars));
         p.m_Victory = r.victories;
         p.m_Out = r.sitOut != 0;
         p.m_Waiting = r.waitsNextParty != 0;
@@ -157,7 +169,10 @@ void CNetSeats::TakeCards(const netrec::PlayerOrderRecord& order) {
             c->m_Place = e_Pack;
         c->m_IndexX = static_cast<std::int8_t>(r.indexX);
         c->m_IndexY = static_cast<std::int8_t>(r.indexY);
-        const bool faceUp = c->m_Place == e_Going || (c->m_Place == e_Reset && !m_Table.m_ClosedCardReset) ||
+        // The trump card lies face up under the pack, as the others dealt it.
+        const bool kozir = trump != 0 && c->m_Place == e_Pack && k + 1 == pack.m_Cards.size();
+        const bool faceUp = kozir || c->m_Place == e_Going ||
+                            (c->m_Place == e_Reset && !m_Table.m_ClosedCardReset) ||
                             (c->m_Place == e_Hand && c->m_Player == 1);
         c->CardOpen(faceUp);
     }

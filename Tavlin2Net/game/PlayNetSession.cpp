@@ -161,9 +161,16 @@ void CPlayNet::OnPeerInfo(DPNID player) {
     const int seat = LocalSeatOf(player);
     if (seat <= 1)
         return;
+    const QString before = SeatName(seat);
     m_Public.m_Players[seat - 1].SetName(info.name);
+    m_DirectPlay.RenameSeat(player, info.name);
     ShowVictory(seat);
     const QString name = info.name;
+    // The message that names him now says his new name.
+    const QString shown = m_Public.m_LabelMessage.GetCaption();
+    for (const QString& form : {QStringLiteral("Сдает %1!"), QStringLiteral("Ходит %1!")})
+        if (shown == form.arg(before))
+            Message(form.arg(name));
     platform::RunOnGuiThread([&] { m_Telegraph.SetName(seat, name); });
 }
 

@@ -12,6 +12,7 @@
 #include "Sound.h"
 #include "Star.h"
 
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QPainter>
 
@@ -75,8 +76,15 @@ void CPlayNet::OnSessionPost(LPARAM ticket) {
         break;
     }
     case WM_DP_CONNECT_COMPLETE:
-        if (post->result == S_OK)
+        if (post->result == S_OK) {
             m_DirectPlay.m_ConnectionStatus = 2;
+        } else {
+            // The search is over: the user learns why, and may try again.
+            m_DirectPlay.m_ConnectionStatus = 0;
+            if (m_Notice)
+                m_Notice(CDirectPlay::ConnectResultText(post->result),
+                         QCoreApplication::applicationName());
+        }
         break;
     default:
         break;

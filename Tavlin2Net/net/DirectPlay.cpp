@@ -86,6 +86,7 @@ HRESULT CDirectPlay::Restart(const char* seatOneName) {
 HRESULT CDirectPlay::SetName(const char* name) {
     if (!m_pDP)
         return E_NOTIMPL;
+    RenameSeat(m_LocalPlayer, Cp1251ToUnicode(name ? name : "", -1));
     m_pDP->SetName(Cp1251ToUnicode(name ? name : "", -1).left(128));
     return S_OK;
 }
@@ -192,6 +193,15 @@ netrec::PlayerOrderRecord CDirectPlay::SeatOrder() const {
     return m_Order;
 }
 
+void CDirectPlay::RenameSeat(DPNID player, const QString& name) {
+    if (player == 0)
+        return;
+    std::lock_guard lock(m_ReceiveLock);
+    for (auto& seat : m_Order.seats)
+        if (seat.player == player)
+            seat.name = Cp1251Field(name, netrec::kNameBytes);
+}
+
 LPARAM CDirectPlay::Post(UINT message, WPARAM wParam, CNetPost post) {
     std::lock_guard wndLock(m_WndMutex);
     if (m_pGameWnd == nullptr)
@@ -218,6 +228,33 @@ std::optional<CNetPost> CDirectPlay::TakePost(LPARAM ticket) {
     CNetPost post = std::move(m_Posts.front());
     m_Posts.pop_front();
     return post;
+}
+
+QString CDirectPlay::ConnectResultText(HRESULT result) {
+    switch (result) {
+    case S_OK:
+        return {};
+    case DPNERR_NOCONNECTION:
+        return QStringLiteral("Нет подключения!");
+    case DPNERR_ABORTED:
+        return QStringLiteral("Отмена подключения!");
+    case DPNERR_NORESPONSE:
+        return QStringLiteral("Нет ответа на запрос!");
+    case DPNERR_SESSIONFULL:
+        return QStringLiteral("В игре уже максимальное количество игроков!");
+    case DPNERR_USERCANCEL:
+        return QStringLiteral("Вы отменили подключение!");
+    case DPNERR_INVALIDDEVICEADDRESS:
+        return QStringLiteral("DPNERR_INVALIDDEVICEADDRESS");
+    case DPNERR_INVALIDHOSTADDRESS:
+        return QStringLiteral("DPNERR_INVALIDHOSTADDRESS");
+    case DPNERR_ALREADYINITIALIZED:
+        return QStringLiteral("DPNERR_ALREADYINITIALIZED");
+    case DPNERR_NOTHOST:
+        return QStringLiteral("DPNERR_NOTHOST");
+    default:
+        return QString::number(static_cast<quint32>(result), 16);
+    }
 }
 
 void CDirectPlay::MessageHandler(const PeerEvent& e) {

@@ -68,9 +68,14 @@ public:
     DPNID HostPlayer() const;
     // The last seat order sent or received: where the dialogs look for the host.
     netrec::PlayerOrderRecord SeatOrder() const;
+    // A player's new name in that seat order, where his departure is looked up.
+    void RenameSeat(DPNID player, const QString& name);
 
     // The window's half of a posted message: its own copy, taken once.
     std::optional<CNetPost> TakePost(LPARAM ticket);
+
+    // What the user is told of a connect that ended with result; empty for S_OK.
+    static QString ConnectResultText(HRESULT result);
 
     // The session's events, as the session thread reports them.
     void MessageHandler(const PeerEvent& e);

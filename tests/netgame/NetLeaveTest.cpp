@@ -174,4 +174,32 @@ TEST(NetLeave, ADepartureAtTheMomentOfADealAmongFour) {
             EXPECT_EQ(peers.PlayParty().toStdString(), "");
         }
     }
+
+TEST(NetLeave, ARenamedPlayerIsCalledByHisNewNameAsDealerAndWhenHeLeaves) {
+    NetPeers peers(3);
+    ASSERT_TRUE(peers.WaitIdle());
+    ASSERT_EQ(peers.Message(1), QStringLiteral("Сдает Игрок1!"));
+    peers.Peer(0).ChangeName(QStringLiteral("Вера"));
+    peers.Peer(2).ChangeName(QStringLiteral("Валя"));
+    for (int i = 1; i < peers.Count(); ++i)
+        EXPECT_TRUE(testutil::WaitFor([&] {
+            return peers.Message(i) == QStringLiteral("Сдает Вера!");
+        })) << i
+            << " " << peers.Message(i).toStdString();
+    // Every other table knows the new name before she goes.
+    const DPNID valya = peers.Peer(2).m_DirectPlay.m_LocalPlayer;
+    for (int i = 0; i < 2; ++i)
+        ASSERT_TRUE(testutil::WaitFor([&] {
+            for (const CPlayer& p : peers.Table(i).m_Players)
+                if (p.m_PlayerID == valya)
+                    return p.m_LabelName.GetCaption() == QStringLiteral("Валя");
+            return false;
+        })) << i;
+    peers.Leave(2);
+    ASSERT_TRUE(peers.WaitIdle());
+    QStringList left;
+    for (const QString& n : peers.Notices())
+        if (n.endsWith(QStringLiteral(" вышел из игры!")))
+            left << n;
+    EXPECT_EQ(left, QStringList(2, QStringLiteral("Игрок Валя вышел из игры!")));
 }

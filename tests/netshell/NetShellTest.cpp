@@ -2,6 +2,7 @@
 // settings page, the names dialog) and what it keeps between runs.
 
 #include "FramePlacement.h"
+#include "HelpWnd.h"
 #include "NameDlg.h"
 #include "NetAdjustment.h"
 #include "NetCommands.h"
@@ -23,7 +24,9 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTcpServer>
+#include <QTextBrowser>
 #include <QTimer>
+#include <QToolTip>
 
 using namespace netcmd;
 using testsettings::Dword;
@@ -205,6 +208,31 @@ TEST(NetShellFrame, WithOnePlayerTheMenuOffersOnlyWhatOnePlayerCanDo) {
     EXPECT_FALSE(frame.Settings()->m_PagePublicSetting.GetControl(1080)->isEnabled());
 }
 
+// Minimised and restored, the window shows what it showed: the settings
+// sheet the user left open comes back, the one he closed does not.
+TEST(NetShellFrame, RestoreBringsBackOnlyASettingsSheetLeftOpen) {
+    testsettings::Set(CNetSettings::kKey, "ShowNameWnd", REG_DWORD, Dword(0));
+    CNetMainFrame frame;
+    frame.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+    const auto minimiseAndRestore = [&] {
+        frame.showMinimized();
+        QApplication::processEvents();
+        frame.hide(); // what a window manager does on minimising
+        QApplication::processEvents();
+        frame.showNormal();
+        QTest::qWait(200);
+    };
+    frame.OnCommand(ID_SETTINGS);
+    ASSERT_TRUE(frame.Settings()->isVisible());
+    minimiseAndRestore();
+    EXPECT_TRUE(frame.Settings()->isVisible());
+    frame.Settings()->close(); // its close box
+    ASSERT_FALSE(frame.Settings()->isVisible());
+    minimiseAndRestore();
+    EXPECT_FALSE(frame.Settings()->isVisible());
+}
+
 TEST(NetShellFrame, TheNamesDialogAsksOnlyForTheNameAndTheTableTakesIt) {
     testsettings::Set(CNetSettings::kKey, "ShowNameWnd", REG_DWORD, Dword(0));
     CNetMainFrame frame;
@@ -215,6 +243,13 @@ TEST(NetShellFrame, TheNamesDialogAsksOnlyForTheNameAndTheTableTakesIt) {
         ASSERT_TRUE(dlg);
         EXPECT_EQ(dlg->GetControl(CNameDlg::IDC_EDIT_NAME2), nullptr);
         auto* combo = qobject_cast<QComboBox*>(dlg->GetControl(CNameDlg::IDC_COMBO_NAME));
+        // A character a name cannot keep is refused, and the user told why.
+        combo->lineEdit()->clear();
+        QTest::sendKeyEvent(QTest::Click, combo->lineEdit(), Qt::Key_unknown, QStringLiteral("😀"),
+                            Qt::NoModifier);
+        EXPECT_EQ(combo->currentText(), QString());
+        EXPECT_TRUE(QToolTip::isVisible());
+        EXPECT_TRUE(QToolTip::text().startsWith(QStringLiteral("Этот знак не поддерживается")));
         combo->lineEdit()->setText(QStringLiteral("Серафима"));
         QTest::mouseClick(dlg->GetDlgItem(IDOK), Qt::LeftButton);
         answered = true;
@@ -224,6 +259,32 @@ TEST(NetShellFrame, TheNamesDialogAsksOnlyForTheNameAndTheTableTakesIt) {
     CPublic& t = frame.View()->m_Public;
     EXPECT_TRUE(testutil::WaitFor(
         [&] { return t.m_Players[0].m_LabelName.GetCaption() == QStringLiteral("Серафима"); }));
+}
+
+// The help names the menu items as the menus have them and tells the rules
+// the tables play by.
+TEST(NetShellFrame, TheHelpTellsTheRulesAsTheTablesPlayThem) {
+    testsettings::Set(CNetSettings::kKey, "ShowNameWnd", REG_DWORD, Dword(0));
+    CNetMainFrame frame;
+    frame.show();
+    frame.OnCommand(ID_HELP);
+    CHelpWnd* help = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* h = qobject_cast<CHelpWnd*>(w); h && h->isVisible())
+            help = h;
+    ASSERT_TRUE(help);
+    const QString text = help->GetBrowser()->toPlainText().simplified();
+    EXPECT_EQ(text.count(QStringLiteral("Подключиться")),
+              text.count(QStringLiteral("Подключиться к игре")));
+    EXPECT_TRUE(text.contains(QStringLiteral("Подключиться к игре")));
+    // A zanta ends a game to 31 points at once, and only then.
+    EXPECT_TRUE(text.contains(QStringLiteral(
+        "В партии до 31 очка игра сразу заканчивается, если после сдачи или добора карт у "
+        "игрока три козыря")))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("В партии до 12 баллов занта не заканчивает игру")));
+    EXPECT_TRUE(text.contains(QStringLiteral("каждый проигравший теряет одну")));
+    help->close();
 }
 
 TEST(NetShellControl, AnswersEveryCommandWithOneLine) {

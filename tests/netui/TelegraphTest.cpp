@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
+#include <QToolTip>
 
 #include <vector>
 
@@ -80,9 +81,17 @@ TEST(TelegraphTest, EveryChangeOfTheFieldGoesOutWholeAndOverwritesTheLine) {
     EXPECT_EQ(me.wnd.sent.size(), 6u);
     ASSERT_EQ(hooked.size(), 48u);
     EXPECT_EQ(hooked.back(), QByteArray("\xC4\xE0") + QByteArray(48, 'z'));
-    // Characters the record cannot carry are refused as typed.
+    // Characters the record cannot carry are refused as typed, and the
+    // user is told why beside the field.
+    me.chat.m_Edit->selectAll();
+    QTest::keyClick(me.chat.m_Edit, Qt::Key_Delete);
+    ASSERT_EQ(hooked.size(), 49u);
+    EXPECT_FALSE(QToolTip::isVisible());
     TypeInto(me.chat.m_Edit, QStringLiteral("中"));
-    EXPECT_EQ(hooked.size(), 48u);
+    EXPECT_EQ(hooked.size(), 49u);
+    EXPECT_TRUE(QToolTip::isVisible());
+    EXPECT_EQ(QToolTip::text(), QStringLiteral("Этот знак не поддерживается: можно русские и "
+                                               "латинские буквы, цифры и знаки препинания."));
 }
 
 TEST(TelegraphTest, ALineKeepsTheNewestCharactersUnderTheName) {
@@ -102,6 +111,14 @@ TEST(TelegraphTest, ALineKeepsTheNewestCharactersUnderTheName) {
     // A longer new name leaves room for fewer characters.
     t.chat.SetName(2, QStringLiteral("Александров"));
     EXPECT_EQ(t.Line(2), QStringLiteral("Александров:345678901234567890"));
+
+    // Each line keeps its own player's words whoever wrote last; a shorter
+    // name shows more of them again.
+    t.chat.SetLine(3, QStringLiteral("x€yzw"));
+    t.chat.SetName(2, QStringLiteral("Валя"));
+    EXPECT_EQ(t.Line(2), QStringLiteral("Валя:6789012345678901234567890"));
+    t.chat.SetName(3, QStringLiteral("Боб"));
+    EXPECT_EQ(t.Line(3), QStringLiteral("Боб:x€yzw"));
 }
 
 TEST(TelegraphTest, ThePanelGrowsDownwardForEachSeatAndShowsItselfForThreeOrFour) {
