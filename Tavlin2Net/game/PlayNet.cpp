@@ -286,6 +286,7 @@ void CPlayNet::Publish() {
     const DPNID local = LocalId();
     m_Players = std::max(m_Public.m_NumberPlayers, 1);
     m_MayDeal = local != 0 && m_NextDealerId == local && !m_GameOn && !m_DealPending &&
+                !m_RedealDue &&
                 m_Seats.Count() >= 2;
     m_MayNextGame = m_MayDeal && !m_NextIsNewParty && m_Public.m_NumberGame > 0;
     m_GameRuns = m_GameOn;
@@ -316,7 +317,8 @@ void CPlayNet::StartDeal(bool newParty) {
     CPublic& t = m_Public;
     const DPNID local = LocalId();
     // One dealer at a time: the peer whose turn it is, between games.
-    if (local == 0 || m_NextDealerId != local || m_GameOn || m_DealPending)
+    if (local == 0 || m_NextDealerId != local || m_GameOn || m_DealPending ||
+        !m_VoidDealEnds.empty())
         return;
     if (m_Seats.Count() < 2) {
         m_Notice(QStringLiteral("Игру начать нельзя! В игре только один игрок!"), kAttention);
@@ -424,6 +426,10 @@ void CPlayNet::SendEndOf(bool take) {
 }
 
 void CPlayNet::CountAck(DPNID sender, bool take) {
+    if (!take && !m_DealPending && m_VoidDealEnds.erase(sender) != 0) {
+        CheckBarriers();
+        return;
+    }
     if (take) {
         if (m_TakePending)
             m_TakeAwaited.erase(sender);
@@ -435,7 +441,7 @@ void CPlayNet::CountAck(DPNID sender, bool take) {
 
 void CPlayNet::CheckBarriers() {
     // A peer that has left is waited for no more, whether it acknowledged or not.
-    for (auto* awaited : {&m_DistrAwaited, &m_TakeAwaited})
+    for (auto* awaited : {&m_DistrAwaited, &m_TakeAwaited, &m_VoidDealEnds})
         for (auto it = awaited->begin(); it != awaited->end();)
             it = LocalSeatOf(*it) == 0 || !InSession(*it) ? awaited->erase(it) : std::next(it);
     if (m_TakePending && m_TakeAwaited.empty())
@@ -448,6 +454,12 @@ void CPlayNet::CheckBarriers() {
             SendEndOf(false);
             AfterDeal();
         }
+    }
+    if (m_RedealDue && m_VoidDealEnds.empty()) {
+        // A deal stopped by a departure is dealt again once every table
+        // has ended the void one.
+        m_RedealDue = false;
+        StartDeal(true);
     }
     if (IsHost() && !m_Joiners.empty() && !m_DealPending && !m_TakePending)
         Arm(TIMER_SEAT, 0);
@@ -469,6 +481,8 @@ void CPlayNet::WatchBarrier() {
         const bool ownSent = take ? m_EndTakeSent : (m_EndDistrSent || m_Dealer);
         if (awaited.size() == 1 && ownSent)
             laggard = *awaited.begin();
+    } else if (m_RedealDue && m_VoidDealEnds.size() == 1) {
+        laggard = *m_VoidDealEnds.begin();
     }
     if (laggard == 0 || laggard != m_Laggard) {
         m_Laggard = laggard;

@@ -267,6 +267,10 @@ private:
     QByteArray m_HostLeftName;
     std::set<DPNID> m_DistrAwaited; // peers whose end of deal is still to come
     std::set<DPNID> m_TakeAwaited;
+    // Tables whose end of this table's deal, stopped by a departure, is
+    // still to come; the deal is dealt again once they are in.
+    std::set<DPNID> m_VoidDealEnds;
+    bool m_RedealDue = false;
     DPNID m_Laggard = 0; // the one table the barrier still waits for
     QElapsedTimer m_LaggardSince;
     std::deque<DPNID> m_Joiners; // players to seat, in the order they came

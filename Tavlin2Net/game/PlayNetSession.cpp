@@ -61,6 +61,8 @@ void CPlayNet::LeaveSession() {
     }
     m_Seated = false;
     m_NextDealerId = 0;
+    m_VoidDealEnds.clear();
+    m_RedealDue = false;
     ShowButton(QString(), false);
     SetPlayerCount(1);
     Relayout();
@@ -317,6 +319,9 @@ void CPlayNet::AfterDeparture(DPNID nextDealer) {
     // and waits for a first turn. The same dealer deals again at once, and
     // every table takes that deal in place of the void one.
     const bool ownDealStopped = m_Interrupted && m_Dealer && m_FirstTurnDue;
+    // The ends of the void deal still on their way must not count for the
+    // new one: it waits for them.
+    const std::set<DPNID> owed = ownDealStopped ? m_DistrAwaited : std::set<DPNID>();
     if (m_Interrupted) {
         StopGame();
         GatherCards();
@@ -333,10 +338,12 @@ void CPlayNet::AfterDeparture(DPNID nextDealer) {
         AnnounceDealer();
     }
     m_Interrupted = false;
+    if (ownDealStopped && m_NextDealerId == LocalId() && m_Seats.Count() >= 2) {
+        m_VoidDealEnds = owed;
+        m_RedealDue = true;
+    }
     Relayout();
     CheckBarriers();
-    if (ownDealStopped && m_NextDealerId == LocalId() && m_Seats.Count() >= 2)
-        StartDeal(true);
 }
 
 bool CPlayNet::FromHost(DPNID sender, const netrec::PlayerOrderRecord& order) const {
