@@ -56,9 +56,10 @@ CCommandLine::Outcome CCommandLine::Parse(const QStringList& arguments,
         return Fail(m_Parser.errorText());
 
     Outcome outcome;
-    if (m_Parser.isSet(QStringLiteral("help"))) {
+    if (m_Parser.isSet(QStringLiteral("help")) || m_Parser.isSet(QStringLiteral("help-all"))) {
         outcome.run = false;
-        outcome.out = m_Parser.helpText();
+        // Without an application object yet, Qt does not know the program's name.
+        outcome.out = m_Parser.helpText().replace(QStringLiteral("<executable_name>"), m_Program);
         return outcome;
     }
     if (m_Parser.isSet(QStringLiteral("version"))) {
