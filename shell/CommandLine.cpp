@@ -21,8 +21,13 @@ CCommandLine::CCommandLine(const QString& program, const QString& description)
     // Qt's own options are single-dash words (-style), not bundles of letters.
     m_Parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     m_Parser.setApplicationDescription(description);
-    m_Parser.addHelpOption();
-    m_Parser.addVersionOption();
+    // Our own help and version options: Qt's would offer --help-all for the
+    // Qt options we keep out of the help.
+    m_Parser.addOption(
+        QCommandLineOption({QStringLiteral("h"), QStringLiteral("help"), QStringLiteral("?")},
+                           QStringLiteral("Показать эту справку и выйти.")));
+    m_Parser.addOption(QCommandLineOption({QStringLiteral("v"), QStringLiteral("version")},
+                                          QStringLiteral("Показать версию программы и выйти.")));
     for (const char* name : kQtValueOptions) {
         QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
         option.setFlags(QCommandLineOption::HiddenFromHelp);
@@ -56,7 +61,7 @@ CCommandLine::Outcome CCommandLine::Parse(const QStringList& arguments,
         return Fail(m_Parser.errorText());
 
     Outcome outcome;
-    if (m_Parser.isSet(QStringLiteral("help")) || m_Parser.isSet(QStringLiteral("help-all"))) {
+    if (m_Parser.isSet(QStringLiteral("help"))) {
         outcome.run = false;
         // Without an application object yet, Qt does not know the program's name.
         outcome.out = m_Parser.helpText().replace(QStringLiteral("<executable_name>"), m_Program);

@@ -2,6 +2,7 @@
 
 #include "CommandLine.h"
 #include "NetMainFrame.h"
+#include "NetSetting.h"
 
 #include <QCommandLineParser>
 

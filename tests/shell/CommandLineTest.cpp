@@ -21,7 +21,7 @@ TEST(CommandLine, HelpAndVersionPrintAndEnd) {
     EXPECT_TRUE(help.out.startsWith(QStringLiteral("Usage: Tavlin2 "))) << help.out.toStdString();
     EXPECT_TRUE(help.out.contains(QStringLiteral("--version")));
     EXPECT_FALSE(help.out.contains(QStringLiteral("platform"))) << "Qt's options stay out of it";
-    EXPECT_FALSE(Parse({QStringLiteral("--help-all")}).run);
+    EXPECT_FALSE(Parse({QStringLiteral("-?")}).run);
 
     const auto version = Parse({QStringLiteral("-v")});
     EXPECT_FALSE(version.run);

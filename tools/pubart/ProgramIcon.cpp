@@ -41,7 +41,7 @@ QImage DrawIcon(int size) {
     return image;
 }
 
-const char kIconSvg[] = R"(<?xml version="1.0" encoding="UTF-8"?>
+const char kIconSvg[] = R"svg(<?xml version="1.0" encoding="UTF-8"?>
 <svg xmlns="http://www.w3.org/2000/svg" width="32" height="32" viewBox="0 0 32 32">
   <g transform="translate(16 28)" stroke="#3c3c3c" stroke-width="1">
     <rect transform="rotate(-16)" x="-8.5" y="-24" width="17" height="23" rx="2" fill="#2846a0"/>
@@ -50,7 +50,7 @@ const char kIconSvg[] = R"(<?xml version="1.0" encoding="UTF-8"?>
           d="M0,-6 C-1,-10 -7,-10 -6,-14 C-5,-18 -1,-17 0,-14.5 C1,-17 5,-18 6,-14 C7,-10 1,-10 0,-6 Z"/>
   </g>
 </svg>
-)";
+)svg";
 
 } // namespace
 
