@@ -23,8 +23,8 @@ icons=""
 for size in 16x16 22x22 24x24 32x32 48x48 64x64 128x128 256x256; do
     icons="$icons /usr/share/icons/hicolor/$size/apps/zanta.png /usr/share/icons/hicolor/$size/apps/zanta-net.png"
 done
-for path in /usr/bin/Tavlin2 /usr/bin/Tavlin2Net /usr/lib/zanta/libpub.so \
-    /usr/lib/zanta/libplatform.so /usr/share/zanta/DeckArt.rcc \
+for path in /usr/games/Tavlin2 /usr/games/Tavlin2Net /usr/lib/games/zanta/libpub.so \
+    /usr/lib/games/zanta/libplatform.so /usr/share/zanta/DeckArt.rcc \
     /usr/share/applications/zanta.desktop /usr/share/applications/zanta-net.desktop \
     /usr/share/metainfo/ru.tavlin.Zanta.metainfo.xml /usr/share/metainfo/ru.tavlin.ZantaNet.metainfo.xml \
     /usr/share/man/man6/Tavlin2.6.gz /usr/share/man/man6/Tavlin2Net.6.gz \
@@ -35,8 +35,8 @@ for path in /usr/bin/Tavlin2 /usr/bin/Tavlin2Net /usr/lib/zanta/libpub.so \
 done
 stray=$(printf '%s\n' "$contents" | grep -v '^/usr/' | grep -vx '/')
 [ -z "$stray" ] || { echo "FAIL: outside /usr: $stray"; fail=1; }
-programs=$(printf '%s\n' "$contents" | grep '^/usr/bin/.' | tr '\n' ' ')
-[ "$programs" = "/usr/bin/Tavlin2 /usr/bin/Tavlin2Net " ] || { echo "FAIL: /usr/bin holds $programs"; fail=1; }
+programs=$(printf '%s\n' "$contents" | grep -E '^/usr/(s?bin|games)/.' | tr '\n' ' ')
+[ "$programs" = "/usr/games/Tavlin2 /usr/games/Tavlin2Net " ] || { echo "FAIL: programs $programs"; fail=1; }
 
 depends=$(dpkg-deb -f "$deb" Depends)
 for lib in libc6 libqt6widgets6 libqt6network6 libqt6multimedia6; do
