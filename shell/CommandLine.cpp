@@ -63,8 +63,13 @@ CCommandLine::Outcome CCommandLine::Parse(const QStringList& arguments,
     Outcome outcome;
     if (m_Parser.isSet(QStringLiteral("help"))) {
         outcome.run = false;
-        // Without an application object yet, Qt does not know the program's name.
-        outcome.out = m_Parser.helpText().replace(QStringLiteral("<executable_name>"), m_Program);
+        // Qt names the program by the application object's first argument, or
+        // "<executable_name>" before there is one: the usage line names ours.
+        outcome.out = m_Parser.helpText();
+        const QString usage = QStringLiteral("Usage: ");
+        if (const qsizetype end = outcome.out.indexOf(QLatin1Char(' '), usage.size());
+            outcome.out.startsWith(usage) && end > 0)
+            outcome.out.replace(usage.size(), end - usage.size(), m_Program);
         return outcome;
     }
     if (m_Parser.isSet(QStringLiteral("version"))) {
