@@ -9,9 +9,12 @@
 namespace {
 
 // Options QGuiApplication and QApplication take from argv themselves.
-const char* const kQtValueOptions[] = {
-    "platform", "platformpluginpath", "platformtheme", "plugin",  "qwindowgeometry",
-    "qwindowicon", "qwindowtitle", "display", "geometry", "style", "stylesheet", "session"};
+const char* const kQtValueOptions[] = {"platform",        "platformpluginpath",
+                                       "platformtheme",   "plugin",
+                                       "qwindowgeometry", "qwindowicon",
+                                       "qwindowtitle",    "display",
+                                       "geometry",        "style",
+                                       "stylesheet",      "session"};
 const char* const kQtFlags[] = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
 
 } // namespace
@@ -44,8 +47,8 @@ CCommandLine::Outcome CCommandLine::Fail(const QString& message) const {
     Outcome outcome;
     outcome.run = false;
     outcome.status = 1;
-    outcome.err = QStringLiteral("%1: %2\nСправка по параметрам: %1 --help\n")
-                      .arg(m_Program, message);
+    outcome.err =
+        QStringLiteral("%1: %2\nСправка по параметрам: %1 --help\n").arg(m_Program, message);
     return outcome;
 }
 

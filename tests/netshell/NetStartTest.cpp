@@ -1,7 +1,7 @@
 // "--host [PORT]" and "--join ADDRESS[:PORT]" as the network program reads them.
 
-#include "CommandLine.h"
 #include "NetStart.h"
+#include "CommandLine.h"
 
 #include <gtest/gtest.h>
 
@@ -51,11 +51,20 @@ TEST(NetStart, HostAndJoinWithTheirPorts) {
 
 TEST(NetStart, RefusesWhatCannotBeOpened) {
     const QStringList bad[] = {
-        {"--host", "0"},          {"--host", "65536"},       {"--host", "port"},
-        {"--host", "1", "2"},     {"4000"},                  {"--host", "--join", "a"},
-        {"--join"},               {"--join", ""},            {"--join", ":2301"},
-        {"--join", "a:"},         {"--join", "a:99999"},     {"--join", "[::1"},
-        {"--join", "[::1]x"},     {"--join", "a:-1"},
+        {"--host", "0"},
+        {"--host", "65536"},
+        {"--host", "port"},
+        {"--host", "1", "2"},
+        {"4000"},
+        {"--host", "--join", "a"},
+        {"--join"},
+        {"--join", ""},
+        {"--join", ":2301"},
+        {"--join", "a:"},
+        {"--join", "a:99999"},
+        {"--join", "[::1"},
+        {"--join", "[::1]x"},
+        {"--join", "a:-1"},
     };
     for (const QStringList& args : bad) {
         const Read r = Parse(args);

@@ -62,7 +62,8 @@ bool WriteDesktopIcons(const QDir& out, const QStringList& names) {
             ok = SaveImage(DrawIcon(size), out,
                            QStringLiteral("%1x%1/apps/%2.png").arg(size).arg(name)) &&
                  ok;
-        ok = SaveBytes(QByteArray(kIconSvg), out, QStringLiteral("scalable/apps/%1.svg").arg(name)) &&
+        ok = SaveBytes(QByteArray(kIconSvg), out,
+                       QStringLiteral("scalable/apps/%1.svg").arg(name)) &&
              ok;
     }
     return ok;
