@@ -2,7 +2,8 @@
 # Sourced by ./run and ./test.
 
 ZANTA_PACKAGES="cmake g++ make ccache qt6-base-dev qt6-multimedia-dev libgl-dev \
-qt6-translations-l10n googletest libgtest-dev libbenchmark-dev fonts-liberation2 xvfb xauth"
+qt6-translations-l10n googletest libgtest-dev libbenchmark-dev fonts-liberation2 xvfb xauth \
+desktop-file-utils appstream dpkg-dev file"
 
 zanta_missing_packages() {
     local missing=""

@@ -197,11 +197,15 @@ void CNetSetting::OnButtonCreate() {
     CCreateGameDlg dlg(m_dp.m_MaxPlayers, this);
     if (dlg.DoModal() != IDOK)
         return;
-    m_dp.m_MaxPlayers = static_cast<signed char>(dlg.m_MaxPlayers);
-    SetText(IDC_STATIC_MAX, QString::number(dlg.m_MaxPlayers));
+    Create(dlg.m_MaxPlayers, dlg.m_Port);
+}
+
+void CNetSetting::Create(int maxPlayers, unsigned port) {
+    m_dp.m_MaxPlayers = static_cast<signed char>(maxPlayers);
+    SetText(IDC_STATIC_MAX, QString::number(maxPlayers));
     Enable(IDC_BUTTON_CONNECT, false);
     // A port in use has been reported by the session already.
-    if (m_dp.Host(nullptr, dlg.m_Port) == S_OK)
+    if (m_dp.Host(nullptr, port) == S_OK)
         ShowHostStatus();
     else
         Enable(IDC_BUTTON_CONNECT, true);
@@ -229,21 +233,25 @@ void CNetSetting::OnButtonConnect() {
         CConnectGameDlg dlg(this);
         if (dlg.DoModal() != IDOK)
             return;
-        // A fresh peer for every connect: nothing of an earlier attempt lingers.
-        if (m_RestartPeer && !m_RestartPeer()) {
-            ResetDialog();
-            return;
-        }
-        m_TypedServer = dlg.m_strServer;
-        m_TypedPort = dlg.m_Port;
-        const QByteArray server = Cp1251FromUnicode(dlg.m_strServer);
-        if (m_dp.Connect(server.constData(), dlg.m_Port) == DPNSUCCESS_PENDING)
-            BeginWait(true);
-        else
-            ResetDialog();
+        Connect(dlg.m_strServer, dlg.m_Port);
         break;
     }
     }
+}
+
+void CNetSetting::Connect(const QString& server, unsigned port) {
+    // A fresh peer for every connect: nothing of an earlier attempt lingers.
+    if (m_RestartPeer && !m_RestartPeer()) {
+        ResetDialog();
+        return;
+    }
+    m_TypedServer = server;
+    m_TypedPort = port;
+    const QByteArray address = Cp1251FromUnicode(server);
+    if (m_dp.Connect(address.constData(), port) == DPNSUCCESS_PENDING)
+        BeginWait(true);
+    else
+        ResetDialog();
 }
 
 bool CNetSetting::Restart() {

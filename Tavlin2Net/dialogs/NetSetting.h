@@ -56,6 +56,10 @@ public:
     QWidget* GetControl(int id) const;
     // True while the dialog waits for a connect, progress bar showing.
     bool IsWaiting() const;
+    // What "Создать игру" and "Подключиться к игре" do once their dialogs
+    // are answered: host for maxPlayers on port, or join server:port.
+    void Create(int maxPlayers, unsigned port);
+    void Connect(const QString& server, unsigned port);
 
     bool m_bStop = false;        // Cancel or "Остановить поиск!"
     bool m_bClose = false;       // the window was closed

@@ -21,6 +21,8 @@
 #include <QContextMenuEvent>
 #include <QTimer>
 
+#include <utility>
+
 using namespace netcmd;
 
 namespace {
@@ -225,12 +227,22 @@ void CNetMainFrame::ShowNames() {
     m_pView->ChangeName(dlg.m_ListNames[0]);
 }
 
-void CNetMainFrame::ShowNetSetting() {
+void CNetMainFrame::ShowNetSetting(const std::function<void(CNetSetting&)>& firstStep) {
     CPlayNet* view = m_pView;
     CNetSetting dlg(
         view->m_DirectPlay, [view] { return view->m_Public.m_Players[0].m_LabelName.GetCaption(); },
         [view] { return view->RestartPeer(); }, this);
+    if (firstStep)
+        QTimer::singleShot(0, &dlg, [&dlg, firstStep] { firstStep(dlg); });
     dlg.DoModal();
+}
+
+void CNetMainFrame::OpenNetwork(std::function<void(CNetSetting&)> firstStep) {
+    if (m_FirstShow) {
+        m_StartStep = std::move(firstStep);
+        return;
+    }
+    QTimer::singleShot(0, this, [this, firstStep] { ShowNetSetting(firstStep); });
 }
 
 void CNetMainFrame::showEvent(QShowEvent* event) {
@@ -238,9 +250,16 @@ void CNetMainFrame::showEvent(QShowEvent* event) {
     if (!m_FirstShow)
         return;
     m_FirstShow = false;
-    // The player is asked his name once the window stands.
-    if (m_pView->m_ShowNameWnd)
-        QTimer::singleShot(0, this, [this] { ShowNames(); });
+    // The player is asked his name once the window stands, then a game asked
+    // for on the command line opens.
+    if (!m_pView->m_ShowNameWnd && !m_StartStep)
+        return;
+    QTimer::singleShot(0, this, [this] {
+        if (m_pView->m_ShowNameWnd)
+            ShowNames();
+        if (auto step = std::exchange(m_StartStep, {}))
+            ShowNetSetting(step);
+    });
 }
 
 void CNetMainFrame::closeEvent(QCloseEvent* event) {

@@ -16,6 +16,7 @@
 
 class CNetAdjustment;
 class CNetMenu;
+class CNetSetting;
 class QTimer;
 
 class CNetMainFrame : public QMainWindow {
@@ -44,6 +45,9 @@ public:
 
     // The names dialog, as "Смена имени игрока..." opens it.
     void ShowNames();
+    // Opens "Сеть" with its first step taken (from the command line), once
+    // the window stands and the player has given his name.
+    void OpenNetwork(std::function<void(CNetSetting&)> firstStep);
 
 signals:
     // The window has closed for good; the program may end.
@@ -58,7 +62,7 @@ private:
     void ReadSettings();
     void WriteSettings();
     void OnUpdateCommand(UINT id, QAction* item);
-    void ShowNetSetting();
+    void ShowNetSetting(const std::function<void(CNetSetting&)>& firstStep = {});
     void OnIdle();
     void FinishClose();
     // A hook of the game window that may be called from its strand.
@@ -71,4 +75,5 @@ private:
     QTimer* m_pIdleRetry;   // a pending close or break waits for the table
     bool m_Closing = false; // the close is accepted from now on
     bool m_FirstShow = true;
+    std::function<void(CNetSetting&)> m_StartStep; // OpenNetwork's, until the first show
 };

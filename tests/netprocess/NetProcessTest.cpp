@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QTcpServer>
+#include <QThread>
+
 TEST(NetProgram, ThreeProgramsPlayAPartyOfEachKind) {
     ProgramTable table(3);
     ASSERT_TRUE(table.Ready());
@@ -87,4 +90,36 @@ TEST(NetProgram, AModifiedProgramCannotSpeakForTheHost) {
         ASSERT_TRUE(table.Act());
     }
     EXPECT_EQ(table.Disagreement().toStdString(), "");
+}
+
+namespace {
+
+// Asks until the answer comes, for a while.
+bool AnswersSoon(ProgramPeer& peer, const QString& command, const QString& answer) {
+    for (int n = 0; n < 200; ++n) {
+        if (peer.Ask(command) == answer)
+            return true;
+        QThread::msleep(50);
+    }
+    return false;
+}
+
+} // namespace
+
+TEST(NetProgram, HostAndJoinFromTheCommandLine) {
+    QTcpServer probe;
+    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
+    const QString port = QString::number(probe.serverPort());
+    probe.close();
+
+    ProgramPeer host(QStringLiteral("Анна"), {QStringLiteral("--host"), port});
+    ASSERT_TRUE(AnswersSoon(host, QStringLiteral("address"), QStringLiteral("address ") + port));
+    // "Сеть" stands open as after "Создать игру".
+    EXPECT_EQ(host.Ask(QStringLiteral("modal")), QStringLiteral("modal Игра работает!"));
+    EXPECT_EQ(host.Ask(QStringLiteral("accept")), QStringLiteral("ok"));
+
+    ProgramPeer guest(QStringLiteral("Борис"),
+                      {QStringLiteral("--join"), QStringLiteral("127.0.0.1:") + port});
+    EXPECT_TRUE(AnswersSoon(host, QStringLiteral("players"), QStringLiteral("players 2")));
+    EXPECT_TRUE(AnswersSoon(guest, QStringLiteral("modal"), QStringLiteral("modal Вы в игре!")));
 }

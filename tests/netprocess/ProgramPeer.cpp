@@ -29,7 +29,7 @@ quint16 FreePort() {
 bool PartyOver(const QString& caption, bool dealt) { return dealt && caption == QStringLiteral("caption Новая партия!"); }
 } // namespace
 
-ProgramPeer::ProgramPeer(const QString& name) {
+ProgramPeer::ProgramPeer(const QString& name, const QStringList& args) {
     QDir(m_Dir.path()).mkpath(QStringLiteral("config/Tavlin2.0"));
     QFile file(m_Dir.path() + QStringLiteral("/config/Tavlin2.0/registry.ini"));
     if (file.open(QIODevice::WriteOnly))
@@ -43,7 +43,7 @@ ProgramPeer::ProgramPeer(const QString& name) {
     m_Process.setProcessEnvironment(env);
     // What the program reports (a sanitizer's finding above all) shows in the test's log.
     m_Process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_Process.start(QStringLiteral(ZANTA_NET_PROGRAM), {});
+    m_Process.start(QStringLiteral(ZANTA_NET_PROGRAM), args);
     m_Process.waitForStarted(10000);
     Ask(QStringLiteral("pace 2"));
 }

@@ -14,8 +14,8 @@
 class ProgramPeer {
 public:
     // Starts the program with a settings folder of its own; name is the
-    // player's name, stored as if chosen before.
-    explicit ProgramPeer(const QString& name);
+    // player's name, stored as if chosen before; args go on its command line.
+    explicit ProgramPeer(const QString& name, const QStringList& args = {});
     ~ProgramPeer();
 
     // One command, its one answer line; empty when the program does not answer.

@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QPainterPath>
 #include <QString>
+#include <QStringList>
 
 namespace pubart {
 
@@ -23,6 +24,9 @@ bool WriteSuitIcons(const QDir& out);
 bool WriteBackgrounds(const QDir& out);
 bool WriteTableRegions(const QDir& out);
 bool WriteSounds(const QDir& out);
+// The program's icon for the desktop, under out in the hicolor theme's layout
+// (<size>x<size>/apps/<name>.png, scalable/apps/<name>.svg), once per name.
+bool WriteDesktopIcons(const QDir& out, const QStringList& names);
 
 // The suit sign filling box: 1 clubs, 2 spades, 3 hearts, 4 diamonds.
 QPainterPath SuitPath(int mast, const QRectF& box);

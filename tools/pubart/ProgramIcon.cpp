@@ -7,6 +7,7 @@ namespace pubart {
 namespace {
 
 // Two fanned cards, the front one showing a red heart: the program's icon.
+// Drawn on a 32-unit square; the scalable icon below repeats the same shapes.
 QImage DrawIcon(int size) {
     QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
@@ -40,7 +41,33 @@ QImage DrawIcon(int size) {
     return image;
 }
 
+const char kIconSvg[] = R"svg(<?xml version="1.0" encoding="UTF-8"?>
+<svg xmlns="http://www.w3.org/2000/svg" width="32" height="32" viewBox="0 0 32 32">
+  <g transform="translate(16 28)" stroke="#3c3c3c" stroke-width="1">
+    <rect transform="rotate(-16)" x="-8.5" y="-24" width="17" height="23" rx="2" fill="#2846a0"/>
+    <rect transform="rotate(12)" x="-8.5" y="-24" width="17" height="23" rx="2" fill="#ffffff"/>
+    <path transform="rotate(12)" stroke="none" fill="#c8141e"
+          d="M0,-6 C-1,-10 -7,-10 -6,-14 C-5,-18 -1,-17 0,-14.5 C1,-17 5,-18 6,-14 C7,-10 1,-10 0,-6 Z"/>
+  </g>
+</svg>
+)svg";
+
 } // namespace
+
+bool WriteDesktopIcons(const QDir& out, const QStringList& names) {
+    bool ok = true;
+    for (const QString& name : names) {
+        // The sizes the hicolor icon theme lists.
+        for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+            ok = SaveImage(DrawIcon(size), out,
+                           QStringLiteral("%1x%1/apps/%2.png").arg(size).arg(name)) &&
+                 ok;
+        ok = SaveBytes(QByteArray(kIconSvg), out,
+                       QStringLiteral("scalable/apps/%1.svg").arg(name)) &&
+             ok;
+    }
+    return ok;
+}
 
 bool WriteProgramIcon(const QDir& out) {
     bool ok = true;

@@ -1,5 +1,6 @@
 // pubart <outdir>: draws the library's own resources and writes pub.qrc
 // listing them under the prefix /pub.
+// pubart --icons <outdir> <name>...: draws the desktop icons, one set per name.
 
 #include "Generator.h"
 
@@ -42,8 +43,16 @@ bool SaveImage(const QImage& image, const QDir& out, const QString& relativePath
 int main(int argc, char* argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() >= 4 && args.at(1) == QLatin1String("--icons")) {
+        const QDir out(args.at(2));
+        if (pubart::WriteDesktopIcons(out, args.mid(3)))
+            return 0;
+        std::fprintf(stderr, "pubart: could not write the icons\n");
+        return 1;
+    }
     if (argc != 2) {
-        std::fprintf(stderr, "usage: pubart <outdir>\n");
+        std::fprintf(stderr, "usage: pubart <outdir> | pubart --icons <outdir> <name>...\n");
         return 2;
     }
     const QDir out(QString::fromLocal8Bit(argv[1]));
