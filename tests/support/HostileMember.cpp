@@ -114,13 +114,20 @@ void HostileMember::ReadLink(Link& link) {
     }
 }
 
+std::unique_ptr<HostileMember::Link> HostileMember::Open(quint16 port) {
+    auto link = std::make_unique<Link>();
+    link->socket = std::make_unique<QTcpSocket>();
+    link->socket->connectToHost(QHostAddress::LocalHost, port);
+    if (!link->socket->waitForConnected(2000))
+        return nullptr;
+    return link;
+}
+
 bool HostileMember::Join(quint16 hostPort, int timeoutMs) {
     bool ok = false;
     Call([&] {
-        auto link = std::make_unique<Link>();
-        link->socket = std::make_unique<QTcpSocket>();
-        link->socket->connectToHost(QHostAddress::LocalHost, hostPort);
-        if (!link->socket->waitForConnected(2000))
+        auto link = Open(hostPort);
+        if (!link)
             return;
         // Our listen port is never used: nobody joins after us in these tests.
         Write(*link, EncodeJoin(JoinFrame{1, m_name}));
@@ -139,10 +146,8 @@ bool HostileMember::Join(quint16 hostPort, int timeoutMs) {
 bool HostileMember::Greet(quint16 port, std::uint32_t fromId, std::uint32_t toId) {
     bool ok = false;
     Call([&] {
-        auto link = std::make_unique<Link>();
-        link->socket = std::make_unique<QTcpSocket>();
-        link->socket->connectToHost(QHostAddress::LocalHost, port);
-        if (!link->socket->waitForConnected(2000))
+        auto link = Open(port);
+        if (!link)
             return;
         m_id = fromId;
         link->peer = toId;

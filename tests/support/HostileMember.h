@@ -57,6 +57,7 @@ private:
     void Run();
     // Runs fn on the member's thread and waits for it.
     void Call(const std::function<void()>& fn);
+    std::unique_ptr<Link> Open(quint16 port);
     void Service();
     void ReadLink(Link& link);
     void Write(Link& link, const QByteArray& bytes);
