@@ -539,6 +539,10 @@ void CPlayNet::DealerDone(DPNID sender) {
 
 void CPlayNet::ApplyTurn(DPNID sender, const netrec::TurnRecord& r) {
     CPublic& t = m_Public;
+    // The dealer gives the first turn once every table has reported the end
+    // of its deal: never while this one still owes its own.
+    if (m_FirstTurnDue && sender == m_DealerId && !m_EndDistrSent)
+        return Refuse(sender, "a turn out of turn");
     DealerDone(sender);
     const int seat = LocalSeatOf(r.player);
     const bool fromCurrent = sender == IdOf(t.m_CurrentPlayer) && !m_FirstTurnDue;

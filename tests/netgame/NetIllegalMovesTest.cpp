@@ -172,19 +172,12 @@ TEST(NetIllegalMoves, ALeadAndItsAnswerRefuseEveryMoveOutOfRule) {
         IsTrump(c) ? trumps.push_back(c) : void(x = c);
     ASSERT_TRUE(a && b && odd && x && trumps.size() == 2) << peers.State().toStdString();
     std::sort(trumps.begin(), trumps.end(), [](CCard* l, CCard* r) { return l->m_Value < r->m_Value; });
-    // The same cards as the other tables know them.
-    const auto on = [&](int i, const CCard* c) {
-        for (CCard* d : peers.Table(i).m_Pack.m_Cards)
-            if (d->m_Mast == c->m_Mast && d->m_Value == c->m_Value)
-                return d;
-        return static_cast<CCard*>(nullptr);
-    };
 
+    ExpectRefused(peers, lead, Lead(x, leadId), "a lead of a card not held or of another suit");
     // The leader has laid one card and may lay the other of its suit.
     Click(a);
     ASSERT_TRUE(peers.WaitSettled());
     ExpectRefused(peers, lead, Lead(odd, leadId), "a lead of a card not held or of another suit");
-    ExpectRefused(peers, lead, Lead(x, leadId), "a lead of a card not held or of another suit");
     ExpectRefused(peers, lead, Lead(b, ansId), "a lead out of turn");
     ExpectRefused(peers, ans, Lead(x, ansId), "a lead out of turn");
     ExpectRefused(peers, lead, Answer(e_ResetCards, b), "an answer with nothing to answer");
@@ -201,11 +194,11 @@ TEST(NetIllegalMoves, ALeadAndItsAnswerRefuseEveryMoveOutOfRule) {
     // The answerer's turn, nothing answered yet.
     ExpectRefused(peers, ans, Lead(x, ansId), "a lead while others' cards lie on the table");
     ExpectRefused(peers, lead, Lead(odd, leadId), "a lead out of turn");
-    ExpectRefused(peers, ans, Answer(e_BitaCards, x, on(ans, a)), "a beat the rules refuse");
+    ExpectRefused(peers, ans, Answer(e_BitaCards, x, a), "a beat the rules refuse");
     ExpectRefused(peers, ans, Answer(e_BitaCards, trumps[0], odd), "a beat the rules refuse");
     ExpectRefused(peers, ans, Answer(e_ResetCards, trumps[0]), "a throw of a card that beats");
-    ExpectRefused(peers, ans, Answer(e_BitaCards, on(ans, odd), on(ans, a)), "an answer with a card not held");
-    ExpectRefused(peers, ans, Answer(e_ResetCards, on(ans, a)), "an answer with a card not held");
+    ExpectRefused(peers, ans, Answer(e_BitaCards, odd, a), "an answer with a card not held");
+    ExpectRefused(peers, ans, Answer(e_ResetCards, a), "an answer with a card not held");
     ExpectRefused(peers, lead, Answer(e_ResetCards, odd), "an answer out of turn");
     ExpectRefused(peers, ans, Turn(e_NextPlayerGo, Id(peers, third)), "a turn passed too early");
     ExpectRefused(peers, lead, Turn(e_NextPlayerGo, Id(peers, third)), "a turn out of turn");
@@ -225,12 +218,12 @@ TEST(NetIllegalMoves, ALeadAndItsAnswerRefuseEveryMoveOutOfRule) {
     ASSERT_TRUE(peers.WaitSettled());
     ASSERT_EQ(peers.Peer(ans).ButtonCaption(), QStringLiteral("Далее")) << peers.State().toStdString();
     ExpectRefused(peers, ans, Answer(e_ResetCards, x), "an answer of more cards than were led");
-    ExpectRefused(peers, ans, Answer(e_BitaCards, x, on(ans, a)), "an answer of more cards than were led");
+    ExpectRefused(peers, ans, Answer(e_BitaCards, x, a), "an answer of more cards than were led");
     EXPECT_EQ(peers.PlayParty().toStdString(), "");
 }
 
-// Right after a take, before the taker leads: the take and its refill are
-// over and come no second time.
+// Right after a take and its refill, before the winner of the circle leads:
+// neither comes a second time.
 TEST(NetIllegalMoves, RightAfterATakeNoSecondTakeNorRefill) {
     NetPeers peers(3, true, 37);
     peers.SetStars(1);
@@ -243,13 +236,16 @@ TEST(NetIllegalMoves, RightAfterATakeNoSecondTakeNorRefill) {
                CurrentWindow(peers) != -1;
     };
     ASSERT_EQ(peers.PlayUntil(taken).toStdString(), "");
-    const int taker = CurrentWindow(peers), next = WindowAt(peers, taker, 2);
-    const DPNID takerId = Id(peers, taker);
-    ExpectRefused(peers, taker, netrec::BuildSignal(e_TakeCards), "a take before the circle is closed");
-    ExpectRefused(peers, taker, Turn(e_ContinueGame, takerId), "a refill out of turn");
-    ExpectRefused(peers, taker, Turn(e_NextPlayerGo, Id(peers, next)), "a turn passed too early");
+    // The winner of the circle leads; whoever closed it dealt the refill.
+    const int leader = CurrentWindow(peers), next = WindowAt(peers, leader, 2);
+    const DPNID leaderId = Id(peers, leader);
+    for (int i = 0; i < peers.Count(); ++i) {
+        ExpectRefused(peers, i, netrec::BuildSignal(e_TakeCards), "a take before the circle is closed");
+        ExpectRefused(peers, i, Turn(e_ContinueGame, leaderId), "a refill out of turn");
+    }
+    ExpectRefused(peers, leader, Turn(e_NextPlayerGo, Id(peers, next)), "a turn passed too early");
     ExpectRefused(peers, next, Lead(Hand(peers.Table(next), 1).front(), Id(peers, next)), "a lead out of turn");
-    ExpectRefused(peers, taker, netrec::BuildSignal(e_EndTake), "");
+    ExpectRefused(peers, leader, netrec::BuildSignal(e_EndTake), "");
     EXPECT_EQ(peers.PlayParty().toStdString(), "");
 }
 
@@ -267,6 +263,7 @@ TEST(NetIllegalMoves, NothingIsPlayedWhileTheDealIsNotOverEverywhere) {
     const DPNID firstId = Id(peers, first);
     ExpectRefused(peers, first, Lead(Hand(peers.Table(first), 1).front(), firstId), "a lead out of turn");
     ExpectRefused(peers, first, Turn(e_NextPlayerGo, Id(peers, 2)), "a turn out of turn");
+    ExpectRefused(peers, 0, Turn(e_NextPlayerGo, firstId), "a turn out of turn");
     ExpectRefused(peers, first, Answer(e_ResetCards, Hand(peers.Table(first), 1).front()), "an answer out of turn");
     ExpectRefused(peers, 0, netrec::BuildSignal(e_TakeCards), "a take ");
     ExpectRefused(peers, 0, Turn(e_ContinueGame, firstId), "a refill out of turn");
@@ -332,6 +329,8 @@ TEST(NetTableRules, TheHolderOfTheHighestCardLeadsAfterTheTake) {
             highest = c;
     ASSERT_NE(highest, nullptr);
     const int winner = WindowAt(peers, 0, highest->m_Player);
+    // Nobody else closes the circle.
+    ExpectRefused(peers, (taking + 1) % peers.Count(), netrec::BuildSignal(e_TakeCards), "a take before the circle is closed");
     peers.Peer(taking).PressButton();
     ASSERT_TRUE(peers.WaitSettled());
     // Unless the take ended the game.
@@ -394,9 +393,9 @@ TEST(NetTableRules, TheWinnerDealsTheNextGame) {
 }
 
 namespace {
-// A player leaves right after a take: the deal of the refill began at the
-// seat before the taker, so the deal is offered there, or, when that player
-// is the one who left, at the seat after him, the taker's.
+// A player leaves right after a take: the refill was dealt starting at the
+// seat before the circle's winner, so the deal is offered there, or, when
+// that player is the one who left, at the seat after him, the winner's.
 void DealOfferedAfterDeparture(bool dealStartLeaves) {
     NetPeers peers(3, true, dealStartLeaves ? 59 : 61);
     peers.SetStars(1);
@@ -409,13 +408,13 @@ void DealOfferedAfterDeparture(bool dealStartLeaves) {
                CurrentWindow(peers) != -1;
     };
     ASSERT_EQ(peers.PlayUntil(taken).toStdString(), "");
-    const int taker = CurrentWindow(peers), start = WindowAt(peers, taker, 3);
+    const int winner = CurrentWindow(peers), start = WindowAt(peers, winner, 3);
     int leaving = start;
     if (!dealStartLeaves)
         for (int i = 1; i < peers.Count(); ++i)
             if (i != start)
                 leaving = i;
-    const QString dealer = peers.Name(dealStartLeaves ? taker : start);
+    const QString dealer = peers.Name(dealStartLeaves ? winner : start);
     peers.Drop(leaving);
     ASSERT_TRUE(peers.WaitSettled()) << peers.State().toStdString();
     for (int i = 0; i < peers.Count(); ++i)
