@@ -20,7 +20,9 @@ namespace {
 const QString kYourTurn = QStringLiteral("Ваш ход!");
 const QString kYouDeal = QStringLiteral("Вам сдавать!");
 
-DPNID Id(NetPeers& peers, int i) { return peers.Peer(i).m_DirectPlay.m_LocalPlayer; }
+DPNID Id(NetPeers& peers, int i) {
+    return peers.Peer(i).m_DirectPlay.m_LocalPlayer;
+}
 
 // The window of the player at seat of window i's table.
 int WindowAt(NetPeers& peers, int i, int seat) {
@@ -45,7 +47,9 @@ std::vector<CCard*> Hand(CPublic& t, int seat) {
     return hand;
 }
 
-bool IsTrump(const CCard* c) { return c->m_Value > 9; }
+bool IsTrump(const CCard* c) {
+    return c->m_Value > 9;
+}
 
 QByteArray Lead(const CCard* c, DPNID player) {
     netrec::GoCardRecord r;
@@ -85,7 +89,9 @@ QByteArray NextGame(DPNID first) {
     return netrec::Build(r);
 }
 
-void Click(CCard* c) { QTest::mouseClick(c, Qt::LeftButton, {}, QPoint(30, 40)); }
+void Click(CCard* c) {
+    QTest::mouseClick(c, Qt::LeftButton, {}, QPoint(30, 40));
+}
 
 // Bytes from window from: every other table logs the refusal why (none is
 // logged when why is empty), no table changes, and they all still agree.
@@ -104,7 +110,8 @@ void ExpectRefused(NetPeers& peers, int from, const QByteArray& bytes, const cha
         for (qsizetype k = 0; k < std::max(was.size(), is.size()); ++k)
             if (was.value(k) != is.value(k)) {
                 ADD_FAILURE() << "'" << why << "' changed table " << i << ": '"
-                              << was.value(k).toStdString() << "' to '" << is.value(k).toStdString() << "'";
+                              << was.value(k).toStdString() << "' to '" << is.value(k).toStdString()
+                              << "'";
                 break;
             }
         const QByteArray log = peers.Peer(i).m_DirectPlay.m_Log.Text();
@@ -117,6 +124,14 @@ void ExpectRefused(NetPeers& peers, int from, const QByteArray& bytes, const cha
     EXPECT_EQ(peers.Disagreement().toStdString(), "") << why;
 }
 
+// A circle was taken, the hands refilled, and somebody is to lead.
+bool TurnAfterATake(NetPeers& peers) {
+    CPublic& t = peers.Table(0);
+    return t.GetNumberCardsOnTable() == 0 && CurrentWindow(peers) != -1 &&
+           std::any_of(t.m_Pack.m_Cards.begin(), t.m_Pack.m_Cards.end(),
+                       [](CCard* c) { return c->m_Place == e_Take; });
+}
+
 // No zanta; the first player holds two non-trumps of one suit and a card of
 // another, the player after him two trumps and a non-trump of a third suit:
 // he can beat the lead of the two, and his third card beats neither.
@@ -127,8 +142,10 @@ bool FitsCircle(CPublic& t, int first, int zanta) {
     if (lead.size() != 3 || answer.size() != 3)
         return false;
     for (int k = 0; k < 3; ++k) {
-        const CCard *a = lead[static_cast<size_t>((k + 1) % 3)], *b = lead[static_cast<size_t>((k + 2) % 3)];
-        if (a->m_Mast != b->m_Mast || IsTrump(a) || IsTrump(b) || lead[static_cast<size_t>(k)]->m_Mast == a->m_Mast)
+        const CCard *a = lead[static_cast<size_t>((k + 1) % 3)],
+                    *b = lead[static_cast<size_t>((k + 2) % 3)];
+        if (a->m_Mast != b->m_Mast || IsTrump(a) || IsTrump(b) ||
+            lead[static_cast<size_t>(k)]->m_Mast == a->m_Mast)
             continue;
         int trumps = 0, other = 0;
         for (const CCard* c : answer) {
@@ -171,7 +188,8 @@ TEST(NetIllegalMoves, ALeadAndItsAnswerRefuseEveryMoveOutOfRule) {
     for (CCard* c : Hand(peers.Table(ans), 1))
         IsTrump(c) ? trumps.push_back(c) : void(x = c);
     ASSERT_TRUE(a && b && odd && x && trumps.size() == 2) << peers.State().toStdString();
-    std::sort(trumps.begin(), trumps.end(), [](CCard* l, CCard* r) { return l->m_Value < r->m_Value; });
+    std::sort(trumps.begin(), trumps.end(),
+              [](CCard* l, CCard* r) { return l->m_Value < r->m_Value; });
 
     ExpectRefused(peers, lead, Lead(x, leadId), "a lead of a card not held or of another suit");
     // The leader has laid one card and may lay the other of its suit.
@@ -182,7 +200,8 @@ TEST(NetIllegalMoves, ALeadAndItsAnswerRefuseEveryMoveOutOfRule) {
     ExpectRefused(peers, ans, Lead(x, ansId), "a lead out of turn");
     ExpectRefused(peers, lead, Answer(e_ResetCards, b), "an answer with nothing to answer");
     ExpectRefused(peers, ans, Answer(e_BitaCards, trumps[0], a), "an answer out of turn");
-    ExpectRefused(peers, lead, netrec::BuildSignal(e_TakeCards), "a take before the circle is closed");
+    ExpectRefused(peers, lead, netrec::BuildSignal(e_TakeCards),
+                  "a take before the circle is closed");
     ExpectRefused(peers, third, Turn(e_NextPlayerGo, Id(peers, third)), "a turn out of turn");
 
     Click(b);
@@ -202,7 +221,8 @@ TEST(NetIllegalMoves, ALeadAndItsAnswerRefuseEveryMoveOutOfRule) {
     ExpectRefused(peers, lead, Answer(e_ResetCards, odd), "an answer out of turn");
     ExpectRefused(peers, ans, Turn(e_NextPlayerGo, Id(peers, third)), "a turn passed too early");
     ExpectRefused(peers, lead, Turn(e_NextPlayerGo, Id(peers, third)), "a turn out of turn");
-    ExpectRefused(peers, ans, netrec::BuildSignal(e_TakeCards), "a take before the circle is closed");
+    ExpectRefused(peers, ans, netrec::BuildSignal(e_TakeCards),
+                  "a take before the circle is closed");
     ExpectRefused(peers, lead, Turn(e_ContinueGame, leadId), "a refill out of turn");
     ExpectRefused(peers, 0, Turn(e_Zanta, leadId), "a zanta from a peer that did not deal");
     ExpectRefused(peers, 0, NextGame(leadId), "a deal out of turn");
@@ -216,7 +236,8 @@ TEST(NetIllegalMoves, ALeadAndItsAnswerRefuseEveryMoveOutOfRule) {
     ExpectRefused(peers, ans, Lead(x, ansId), "a lead while others' cards lie on the table");
     Click(trumps[1]);
     ASSERT_TRUE(peers.WaitSettled());
-    ASSERT_EQ(peers.Peer(ans).ButtonCaption(), QStringLiteral("Далее")) << peers.State().toStdString();
+    ASSERT_EQ(peers.Peer(ans).ButtonCaption(), QStringLiteral("Далее"))
+        << peers.State().toStdString();
     ExpectRefused(peers, ans, Answer(e_ResetCards, x), "an answer of more cards than were led");
     ExpectRefused(peers, ans, Answer(e_BitaCards, x, a), "an answer of more cards than were led");
     EXPECT_EQ(peers.PlayParty().toStdString(), "");
@@ -228,23 +249,18 @@ TEST(NetIllegalMoves, RightAfterATakeNoSecondTakeNorRefill) {
     NetPeers peers(3, true, 37);
     peers.SetStars(1);
     CPack::m_Shuffle = NetPeers::ShuffleSeed(peers.Count(), false);
-    const auto taken = [&] {
-        CPublic& t = peers.Table(0);
-        return t.GetNumberCardsOnTable() == 0 &&
-               std::any_of(t.m_Pack.m_Cards.begin(), t.m_Pack.m_Cards.end(),
-                           [](CCard* c) { return c->m_Place == e_Take; }) &&
-               CurrentWindow(peers) != -1;
-    };
-    ASSERT_EQ(peers.PlayUntil(taken).toStdString(), "");
+    ASSERT_EQ(peers.PlayUntil([&] { return TurnAfterATake(peers); }).toStdString(), "");
     // The winner of the circle leads; whoever closed it dealt the refill.
     const int leader = CurrentWindow(peers), next = WindowAt(peers, leader, 2);
     const DPNID leaderId = Id(peers, leader);
     for (int i = 0; i < peers.Count(); ++i) {
-        ExpectRefused(peers, i, netrec::BuildSignal(e_TakeCards), "a take before the circle is closed");
+        ExpectRefused(peers, i, netrec::BuildSignal(e_TakeCards),
+                      "a take before the circle is closed");
         ExpectRefused(peers, i, Turn(e_ContinueGame, leaderId), "a refill out of turn");
     }
     ExpectRefused(peers, leader, Turn(e_NextPlayerGo, Id(peers, next)), "a turn passed too early");
-    ExpectRefused(peers, next, Lead(Hand(peers.Table(next), 1).front(), Id(peers, next)), "a lead out of turn");
+    ExpectRefused(peers, next, Lead(Hand(peers.Table(next), 1).front(), Id(peers, next)),
+                  "a lead out of turn");
     ExpectRefused(peers, leader, netrec::BuildSignal(e_EndTake), "");
     EXPECT_EQ(peers.PlayParty().toStdString(), "");
 }
@@ -261,10 +277,12 @@ TEST(NetIllegalMoves, NothingIsPlayedWhileTheDealIsNotOverEverywhere) {
     // The first player, after the dealer.
     const int first = WindowAt(peers, 0, 2);
     const DPNID firstId = Id(peers, first);
-    ExpectRefused(peers, first, Lead(Hand(peers.Table(first), 1).front(), firstId), "a lead out of turn");
+    ExpectRefused(peers, first, Lead(Hand(peers.Table(first), 1).front(), firstId),
+                  "a lead out of turn");
     ExpectRefused(peers, first, Turn(e_NextPlayerGo, Id(peers, 2)), "a turn out of turn");
     ExpectRefused(peers, 0, Turn(e_NextPlayerGo, firstId), "a turn out of turn");
-    ExpectRefused(peers, first, Answer(e_ResetCards, Hand(peers.Table(first), 1).front()), "an answer out of turn");
+    ExpectRefused(peers, first, Answer(e_ResetCards, Hand(peers.Table(first), 1).front()),
+                  "an answer out of turn");
     ExpectRefused(peers, 0, netrec::BuildSignal(e_TakeCards), "a take ");
     ExpectRefused(peers, 0, Turn(e_ContinueGame, firstId), "a refill out of turn");
     ExpectRefused(peers, 0, NextGame(firstId), "a deal out of turn");
@@ -288,7 +306,9 @@ TEST(NetIllegalMoves, APlayerSittingOutNeitherPlaysNorGetsTheTurn) {
     peers.SetStars(1);
     peers.SetLockAddPlayers(false);
     CPack::m_Shuffle = NetPeers::ShuffleSeed(peers.Count(), false);
-    ASSERT_EQ(peers.PlayUntil([&] { return peers.Table(0).GetNumberCardsOnTable() >= 1; }).toStdString(), "");
+    ASSERT_EQ(
+        peers.PlayUntil([&] { return peers.Table(0).GetNumberCardsOnTable() >= 1; }).toStdString(),
+        "");
     ASSERT_TRUE(peers.Join());
     // The newcomer learns whose turn it is from the next move.
     ASSERT_TRUE(peers.WaitSettled());
@@ -300,7 +320,8 @@ TEST(NetIllegalMoves, APlayerSittingOutNeitherPlaysNorGetsTheTurn) {
     CCard* held = Hand(peers.Table(cur), 1).front();
     ExpectRefused(peers, sitter, Lead(held, sitterId), "a lead out of turn");
     ExpectRefused(peers, sitter, Answer(e_ResetCards, held), "an answer out of turn");
-    ExpectRefused(peers, sitter, netrec::BuildSignal(e_TakeCards), "a take before the circle is closed");
+    ExpectRefused(peers, sitter, netrec::BuildSignal(e_TakeCards),
+                  "a take before the circle is closed");
     ExpectRefused(peers, cur, Turn(e_NextPlayerGo, sitterId), "a turn out of turn");
     netrec::SettingRecord s;
     s.game31 = 0;
@@ -330,7 +351,8 @@ TEST(NetTableRules, TheHolderOfTheHighestCardLeadsAfterTheTake) {
     ASSERT_NE(highest, nullptr);
     const int winner = WindowAt(peers, 0, highest->m_Player);
     // Nobody else closes the circle.
-    ExpectRefused(peers, (taking + 1) % peers.Count(), netrec::BuildSignal(e_TakeCards), "a take before the circle is closed");
+    ExpectRefused(peers, (taking + 1) % peers.Count(), netrec::BuildSignal(e_TakeCards),
+                  "a take before the circle is closed");
     peers.Peer(taking).PressButton();
     ASSERT_TRUE(peers.WaitSettled());
     // Unless the take ended the game.
@@ -341,7 +363,8 @@ TEST(NetTableRules, TheHolderOfTheHighestCardLeadsAfterTheTake) {
         EXPECT_EQ(CurrentWindow(peers), winner);
         for (int i = 0; i < peers.Count(); ++i)
             if (i != winner) {
-                EXPECT_EQ(peers.Message(i), QStringLiteral("Ходит ") + peers.Name(winner) + "!") << i;
+                EXPECT_EQ(peers.Message(i), QStringLiteral("Ходит ") + peers.Name(winner) + "!")
+                    << i;
             }
     }
     EXPECT_EQ(peers.Disagreement().toStdString(), "");
@@ -373,7 +396,9 @@ TEST(NetTableRules, TheWinnerDealsTheNextGame) {
             EXPECT_EQ(stars(i), before[static_cast<size_t>(i)] - 1) << i;
     ASSERT_NE(winner, -1);
     for (int i = 0; i < peers.Count(); ++i) {
-        EXPECT_EQ(peers.Message(i), i == winner ? kYouDeal : QStringLiteral("Сдает ") + peers.Name(winner) + "!") << i;
+        EXPECT_EQ(peers.Message(i),
+                  i == winner ? kYouDeal : QStringLiteral("Сдает ") + peers.Name(winner) + "!")
+            << i;
         EXPECT_EQ(peers.Peer(i).ButtonCaption().isEmpty(), i != winner) << i;
     }
     peers.Peer(winner).PressButton();
@@ -383,7 +408,8 @@ TEST(NetTableRules, TheWinnerDealsTheNextGame) {
     for (int seat = 1; seat <= 3; ++seat) {
         int trumps = 0;
         for (const CCard* c : peers.Table(0).m_Pack.m_Cards)
-            trumps += c->m_Player == seat && c->m_Place != e_Take && c->m_Place != e_Pack && IsTrump(c);
+            trumps +=
+                c->m_Player == seat && c->m_Place != e_Take && c->m_Place != e_Pack && IsTrump(c);
         zanta = zanta || trumps == 3;
     }
     if (!zanta) {
@@ -400,14 +426,7 @@ void DealOfferedAfterDeparture(bool dealStartLeaves) {
     NetPeers peers(3, true, dealStartLeaves ? 59 : 61);
     peers.SetStars(1);
     CPack::m_Shuffle = NetPeers::ShuffleSeed(peers.Count(), false);
-    const auto taken = [&] {
-        CPublic& t = peers.Table(0);
-        return t.GetNumberCardsOnTable() == 0 &&
-               std::any_of(t.m_Pack.m_Cards.begin(), t.m_Pack.m_Cards.end(),
-                           [](CCard* c) { return c->m_Place == e_Take; }) &&
-               CurrentWindow(peers) != -1;
-    };
-    ASSERT_EQ(peers.PlayUntil(taken).toStdString(), "");
+    ASSERT_EQ(peers.PlayUntil([&] { return TurnAfterATake(peers); }).toStdString(), "");
     const int winner = CurrentWindow(peers), start = WindowAt(peers, winner, 3);
     int leaving = start;
     if (!dealStartLeaves)
@@ -418,13 +437,16 @@ void DealOfferedAfterDeparture(bool dealStartLeaves) {
     peers.Drop(leaving);
     ASSERT_TRUE(peers.WaitSettled()) << peers.State().toStdString();
     for (int i = 0; i < peers.Count(); ++i)
-        EXPECT_EQ(peers.Message(i), peers.Name(i) == dealer ? kYouDeal : QStringLiteral("Сдает ") + dealer + "!")
+        EXPECT_EQ(peers.Message(i),
+                  peers.Name(i) == dealer ? kYouDeal : QStringLiteral("Сдает ") + dealer + "!")
             << i;
     EXPECT_EQ(peers.Disagreement().toStdString(), "");
 }
 } // namespace
 
-TEST(NetTableRules, AfterADepartureTheDealIsOfferedWhereTheDealBegan) { DealOfferedAfterDeparture(false); }
+TEST(NetTableRules, AfterADepartureTheDealIsOfferedWhereTheDealBegan) {
+    DealOfferedAfterDeparture(false);
+}
 
 TEST(NetTableRules, AfterTheDepartureOfTheSeatWhereTheDealBeganTheNextIsOffered) {
     DealOfferedAfterDeparture(true);

@@ -128,7 +128,8 @@ void NetPeers::Inject(int i, const QByteArray& bytes) {
 }
 
 std::uint32_t NetPeers::ShuffleSeed(int players, bool zanta) {
-    return ShuffleSeed(players, [zanta](CPublic&, int, int holder) { return (holder != 0) == zanta; });
+    return ShuffleSeed(players,
+                       [zanta](CPublic&, int, int holder) { return (holder != 0) == zanta; });
 }
 
 std::uint32_t NetPeers::ShuffleSeed(int players,
