@@ -359,8 +359,11 @@ void CPlayNet::ApplyParty(DPNID sender, const netrec::PartyRecord& r) {
     }
     if (sender != m_NextDealerId || m_DealPending) {
         Refuse(sender, "a deal out of turn");
-        // Nobody waits for this table because of a deal it refused.
-        Send(netrec::BuildSignal(e_EndDistr));
+        // Nobody waits for this table because of a deal it refused. A table
+        // still in a deal of its own reports that one's end when it is over:
+        // reporting now would give the first turn while it still deals.
+        if (m_EndDistrSent)
+            Send(netrec::BuildSignal(e_EndDistr));
         return;
     }
     const bool newParty = r.id == e_NewParty;
@@ -369,7 +372,8 @@ void CPlayNet::ApplyParty(DPNID sender, const netrec::PartyRecord& r) {
     if (!m_Moves.StartGameAs(reinterpret_cast<const char*>(r.masts.data()),
                              reinterpret_cast<const char*>(r.values.data()))) {
         Refuse(sender, "a shuffle that is no order of the deck");
-        Send(netrec::BuildSignal(e_EndDistr));
+        if (m_EndDistrSent)
+            Send(netrec::BuildSignal(e_EndDistr));
         return;
     }
     m_NextDealerId = 0;
@@ -549,6 +553,10 @@ void CPlayNet::DealerDone(DPNID sender) {
 
 void CPlayNet::ApplyTurn(DPNID sender, const netrec::TurnRecord& r) {
     CPublic& t = m_Public;
+    // The dealer gives the first turn once every table has reported the end
+    // of its deal: never while this one still owes its own.
+    if (m_FirstTurnDue && sender == m_DealerId && !m_EndDistrSent)
+        return Refuse(sender, "a turn out of turn");
     DealerDone(sender);
     const int seat = LocalSeatOf(r.player);
     const bool fromCurrent = sender == IdOf(t.m_CurrentPlayer) && !m_FirstTurnDue;
@@ -556,9 +564,16 @@ void CPlayNet::ApplyTurn(DPNID sender, const netrec::TurnRecord& r) {
     if (!m_GameOn || m_DealPending || seat == 0 || t.m_Players[seat - 1].m_Out ||
         !(fromCurrent || fromDealer))
         return Refuse(sender, "a turn out of turn");
-    if (fromCurrent && !fromDealer && !t.CheckCompletionPlayer(t.m_CurrentPlayer) &&
-        t.GetNumberCardsPlayerOnTable(t.m_CurrentPlayer) == 0)
-        return Refuse(sender, "a turn passed before any card was played");
+    if (fromCurrent && !fromDealer) {
+        // The turn passes once its player has done his part, as at the local
+        // table: led, or answered every card led (an empty table counts as
+        // neither); once the circle is closed the take comes instead.
+        const int mine = t.GetNumberCardsPlayerOnTable(t.m_CurrentPlayer);
+        const bool led = mine > 0 && mine == t.GetNumberCardsOnTable();
+        const bool answered = mine > 0 && t.CheckCompletionPlayer(t.m_CurrentPlayer);
+        if (!(led || answered) || t.CheckCircleCompletion())
+            return Refuse(sender, "a turn passed too early");
+    }
     t.m_CurrentPlayer = seat;
     m_FirstTurnDue = false;
     AnnounceTurn(r.afterZanta != 0);
@@ -731,6 +746,10 @@ void CPlayNet::ApplyAnswer(DPNID sender, const netrec::TableRecord& r) {
         return; // thrown already with the failed beat before it
     if (card->m_Place != e_Hand)
         return Refuse(sender, "an answer with a card not in the hand");
+    // A whole answer takes no further card (it would be thrown with the
+    // whole answer, which could then never be complete).
+    if (t.CheckCompletionPlayer(seat))
+        return Refuse(sender, "an answer of more cards than were led");
     CCard* target = m_Moves.AnswerTarget(seat, card);
     if (r.id == e_BitaCards) {
         if (!target || target != FindCard(r.beatenMast, r.beatenValue))
@@ -777,6 +796,7 @@ void CPlayNet::ContinueAfterTake() {
     CPublic& t = m_Public;
     if (!m_GameOn || m_TakerId != LocalId() || m_DealPending)
         return;
+    m_TakerId = 0; // one refill per take
     SendTurnRecord(e_ContinueGame, IdOf(t.m_CurrentPlayer), false);
     m_DealerId = LocalId();
     Deal(true);
@@ -787,6 +807,9 @@ void CPlayNet::ApplyContinue(DPNID sender, const netrec::TurnRecord& r) {
     const int seat = LocalSeatOf(r.player);
     if (!m_GameOn || m_DealPending || sender != m_TakerId || seat == 0 || seat != t.m_CurrentPlayer)
         return Refuse(sender, "a refill out of turn");
+    // One refill per take: a second one would deal on this table alone and
+    // hold the others at a barrier nobody else entered.
+    m_TakerId = 0;
     m_DealerId = sender;
     Deal(false);
 }

@@ -262,7 +262,7 @@ private:
     int m_ZantaDue = 0;
     DPNID m_DealerId = 0;     // who dealt the current deal (or refill)
     DPNID m_NextDealerId = 0; // who deals next; 0 while a game runs
-    DPNID m_TakerId = 0;      // who took the last trick
+    DPNID m_TakerId = 0;      // who took the last trick, until his refill is dealt
     DPNID m_HostLeftId = 0;
     QByteArray m_HostLeftName;
     std::set<DPNID> m_DistrAwaited; // peers whose end of deal is still to come

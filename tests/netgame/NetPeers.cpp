@@ -128,6 +128,12 @@ void NetPeers::Inject(int i, const QByteArray& bytes) {
 }
 
 std::uint32_t NetPeers::ShuffleSeed(int players, bool zanta) {
+    return ShuffleSeed(players,
+                       [zanta](CPublic&, int, int holder) { return (holder != 0) == zanta; });
+}
+
+std::uint32_t NetPeers::ShuffleSeed(int players,
+                                    const std::function<bool(CPublic&, int, int)>& fits) {
     CWnd window;
     window.resize(800, 600);
     CPublic t;
@@ -144,7 +150,9 @@ std::uint32_t NetPeers::ShuffleSeed(int players, bool zanta) {
         moves.StartGame();
         t.m_CurrentPlayer = 1;
         t.NextPlayer(&t.m_CurrentPlayer, nullptr);
-        if ((moves.DistrCards(t.m_CurrentPlayer) != 0) == zanta)
+        const int first = t.m_CurrentPlayer;
+        const int holder = moves.DistrCards(first);
+        if (fits(t, first, holder))
             return seed;
     }
     return 0;

@@ -72,6 +72,11 @@ public:
     // first player a zanta, or gives nobody one; 0 if a bounded search finds
     // none.
     static std::uint32_t ShuffleSeed(int players, bool zanta);
+    // The same for any wish about the dealt table: fits gets it with the
+    // host at seat 1, the first player's seat and the zanta holder's (0
+    // for none).
+    static std::uint32_t
+    ShuffleSeed(int players, const std::function<bool(CPublic&, int first, int zanta)>& fits);
     // What a window's labels say.
     QString Message(int i) { return Table(i).m_LabelMessage.GetCaption(); }
     QString Name(int i) { return Table(i).m_Players[0].m_LabelName.GetCaption(); }

@@ -1,0 +1,453 @@
+// Moves no honest table sends, at every moment of a game: in the middle of a
+// lead and of an answer, right after a take, while the tables wait for the
+// end of a deal, from a player who sits out. Every other table refuses each
+// of them, no table changes, and the game goes on. Then rules that every
+// table applies alike, checked against the rules of the game rather than
+// against the other tables: who leads after a take, who deals after a game,
+// who is offered the deal after a departure.
+
+#include "NetPeers.h"
+
+#include "Card.h"
+#include "NetCommands.h"
+#include "NetRecords.h"
+
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+const QString kYourTurn = QStringLiteral("Ваш ход!");
+const QString kYouDeal = QStringLiteral("Вам сдавать!");
+
+DPNID Id(NetPeers& peers, int i) {
+    return peers.Peer(i).m_DirectPlay.m_LocalPlayer;
+}
+
+// The window of the player at seat of window i's table.
+int WindowAt(NetPeers& peers, int i, int seat) {
+    for (int k = 0; k < peers.Count(); ++k)
+        if (Id(peers, k) == peers.Table(i).m_Players[seat - 1].m_PlayerID)
+            return k;
+    return -1;
+}
+
+int CurrentWindow(NetPeers& peers) {
+    for (int i = 0; i < peers.Count(); ++i)
+        if (peers.Message(i) == kYourTurn)
+            return i;
+    return -1;
+}
+
+std::vector<CCard*> Hand(CPublic& t, int seat) {
+    std::vector<CCard*> hand;
+    for (CCard* c : t.m_Pack.m_Cards)
+        if (c->m_Place == e_Hand && c->m_Player == seat)
+            hand.push_back(c);
+    return hand;
+}
+
+bool IsTrump(const CCard* c) {
+    return c->m_Value > 9;
+}
+
+QByteArray Lead(const CCard* c, DPNID player) {
+    netrec::GoCardRecord r;
+    r.mast = static_cast<BYTE>(c->m_Mast);
+    r.value = static_cast<BYTE>(c->m_Value);
+    r.player = player;
+    return netrec::Build(r);
+}
+
+QByteArray Answer(NetMessageId id, const CCard* c, const CCard* beaten = nullptr) {
+    netrec::TableRecord r;
+    r.id = id;
+    r.mast = static_cast<BYTE>(c->m_Mast);
+    r.value = static_cast<BYTE>(c->m_Value);
+    if (beaten) {
+        r.beatenMast = static_cast<BYTE>(beaten->m_Mast);
+        r.beatenValue = static_cast<BYTE>(beaten->m_Value);
+    }
+    return netrec::Build(r);
+}
+
+QByteArray Turn(NetMessageId id, DPNID player) {
+    netrec::TurnRecord r;
+    r.id = id;
+    r.player = player;
+    return netrec::Build(r);
+}
+
+QByteArray NextGame(DPNID first) {
+    netrec::PartyRecord r;
+    r.id = e_NextGame;
+    for (int k = 0; k < netrec::kCards; ++k) {
+        r.masts[static_cast<size_t>(k)] = static_cast<BYTE>(k / 9 + 1);
+        r.values[static_cast<size_t>(k)] = static_cast<BYTE>(k % 9 + 1);
+    }
+    r.firstPlayer = first;
+    return netrec::Build(r);
+}
+
+void Click(CCard* c) {
+    QTest::mouseClick(c, Qt::LeftButton, {}, QPoint(30, 40));
+}
+
+// Bytes from window from: every other table logs the refusal why (none is
+// logged when why is empty), no table changes, and they all still agree.
+void ExpectRefused(NetPeers& peers, int from, const QByteArray& bytes, const char* why) {
+    std::vector<QString> before;
+    std::vector<qsizetype> logged;
+    for (int i = 0; i < peers.Count(); ++i) {
+        before.push_back(peers.Peer(i).DumpTable());
+        logged.push_back(peers.Peer(i).m_DirectPlay.m_Log.Text().size());
+    }
+    peers.Inject(from, bytes);
+    ASSERT_TRUE(peers.WaitIdle());
+    for (int i = 0; i < peers.Count(); ++i) {
+        const QStringList was = before[static_cast<size_t>(i)].split('\n'),
+                          is = peers.Peer(i).DumpTable().split('\n');
+        for (qsizetype k = 0; k < std::max(was.size(), is.size()); ++k)
+            if (was.value(k) != is.value(k)) {
+                ADD_FAILURE() << "'" << why << "' changed table " << i << ": '"
+                              << was.value(k).toStdString() << "' to '" << is.value(k).toStdString()
+                              << "'";
+                break;
+            }
+        const QByteArray log = peers.Peer(i).m_DirectPlay.m_Log.Text();
+        const QByteArray since = log.mid(std::min(logged[i], log.size()));
+        if (i != from && *why) {
+            EXPECT_TRUE(since.contains(QByteArray("Ignored - ") + why))
+                << "'" << why << "' not refused on " << i << ": " << since.toStdString();
+        }
+    }
+    EXPECT_EQ(peers.Disagreement().toStdString(), "") << why;
+}
+
+// A circle was taken, the hands refilled, and somebody is to lead.
+bool TurnAfterATake(NetPeers& peers) {
+    CPublic& t = peers.Table(0);
+    return t.GetNumberCardsOnTable() == 0 && CurrentWindow(peers) != -1 &&
+           std::any_of(t.m_Pack.m_Cards.begin(), t.m_Pack.m_Cards.end(),
+                       [](CCard* c) { return c->m_Place == e_Take; });
+}
+
+// No zanta; the first player holds two non-trumps of one suit and a card of
+// another, the player after him two trumps and a non-trump of a third suit:
+// he can beat the lead of the two, and his third card beats neither.
+bool FitsCircle(CPublic& t, int first, int zanta) {
+    if (zanta != 0)
+        return false;
+    const auto lead = Hand(t, first), answer = Hand(t, first % t.m_NumberPlayers + 1);
+    if (lead.size() != 3 || answer.size() != 3)
+        return false;
+    for (int k = 0; k < 3; ++k) {
+        const CCard *a = lead[static_cast<size_t>((k + 1) % 3)],
+                    *b = lead[static_cast<size_t>((k + 2) % 3)];
+        if (a->m_Mast != b->m_Mast || IsTrump(a) || IsTrump(b) ||
+            lead[static_cast<size_t>(k)]->m_Mast == a->m_Mast)
+            continue;
+        int trumps = 0, other = 0;
+        for (const CCard* c : answer) {
+            trumps += IsTrump(c);
+            other += !IsTrump(c) && c->m_Mast != a->m_Mast;
+        }
+        return trumps == 2 && other == 1;
+    }
+    return false;
+}
+} // namespace
+
+// A lead of two cards and the answer to it, with wrong records sent at each
+// moment of it (the game played by hand, so that each player keeps the turn
+// until he passes it).
+TEST(NetIllegalMoves, ALeadAndItsAnswerRefuseEveryMoveOutOfRule) {
+    NetPeers peers(3, true, 31);
+    peers.SetStars(1);
+    peers.Peer(0).OnPublicSetting(netcmd::IDC_AUTOMATIC_GAME, 0);
+    ASSERT_TRUE(peers.WaitSettled());
+    const std::uint32_t seed = NetPeers::ShuffleSeed(peers.Count(), std::function(FitsCircle));
+    ASSERT_NE(seed, 0u);
+    CPack::m_Shuffle = seed;
+    peers.Peer(0).PressButton();
+    ASSERT_TRUE(peers.WaitSettled());
+    const int lead = CurrentWindow(peers);
+    ASSERT_NE(lead, -1);
+    const int ans = WindowAt(peers, lead, 2), third = WindowAt(peers, lead, 3);
+    const DPNID leadId = Id(peers, lead), ansId = Id(peers, ans);
+    // The hands the deal gave, named by each owner's own table.
+    CCard *a = nullptr, *b = nullptr, *odd = nullptr, *x = nullptr;
+    std::vector<CCard*> trumps;
+    for (CCard* c : Hand(peers.Table(lead), 1))
+        for (CCard* d : Hand(peers.Table(lead), 1))
+            if (c != d && c->m_Mast == d->m_Mast)
+                (a ? b : a) = c;
+    for (CCard* c : Hand(peers.Table(lead), 1))
+        if (c != a && c != b)
+            odd = c;
+    for (CCard* c : Hand(peers.Table(ans), 1))
+        IsTrump(c) ? trumps.push_back(c) : void(x = c);
+    ASSERT_TRUE(a && b && odd && x && trumps.size() == 2) << peers.State().toStdString();
+    std::sort(trumps.begin(), trumps.end(),
+              [](CCard* l, CCard* r) { return l->m_Value < r->m_Value; });
+
+    ExpectRefused(peers, lead, Lead(x, leadId), "a lead of a card not held or of another suit");
+    // The leader has laid one card and may lay the other of its suit.
+    Click(a);
+    ASSERT_TRUE(peers.WaitSettled());
+    ExpectRefused(peers, lead, Lead(odd, leadId), "a lead of a card not held or of another suit");
+    ExpectRefused(peers, lead, Lead(b, ansId), "a lead out of turn");
+    ExpectRefused(peers, ans, Lead(x, ansId), "a lead out of turn");
+    ExpectRefused(peers, lead, Answer(e_ResetCards, b), "an answer with nothing to answer");
+    ExpectRefused(peers, ans, Answer(e_BitaCards, trumps[0], a), "an answer out of turn");
+    ExpectRefused(peers, lead, netrec::BuildSignal(e_TakeCards),
+                  "a take before the circle is closed");
+    ExpectRefused(peers, third, Turn(e_NextPlayerGo, Id(peers, third)), "a turn out of turn");
+
+    Click(b);
+    ASSERT_TRUE(peers.WaitSettled());
+    ASSERT_EQ(peers.Peer(lead).ButtonCaption(), QStringLiteral("Далее"));
+    peers.Peer(lead).PressButton();
+    ASSERT_TRUE(peers.WaitSettled());
+    ASSERT_EQ(CurrentWindow(peers), ans);
+    // The answerer's turn, nothing answered yet.
+    ExpectRefused(peers, ans, Lead(x, ansId), "a lead while others' cards lie on the table");
+    ExpectRefused(peers, lead, Lead(odd, leadId), "a lead out of turn");
+    ExpectRefused(peers, ans, Answer(e_BitaCards, x, a), "a beat the rules refuse");
+    ExpectRefused(peers, ans, Answer(e_BitaCards, trumps[0], odd), "a beat the rules refuse");
+    ExpectRefused(peers, ans, Answer(e_ResetCards, trumps[0]), "a throw of a card that beats");
+    ExpectRefused(peers, ans, Answer(e_BitaCards, odd, a), "an answer with a card not held");
+    ExpectRefused(peers, ans, Answer(e_ResetCards, a), "an answer with a card not held");
+    ExpectRefused(peers, lead, Answer(e_ResetCards, odd), "an answer out of turn");
+    ExpectRefused(peers, ans, Turn(e_NextPlayerGo, Id(peers, third)), "a turn passed too early");
+    ExpectRefused(peers, lead, Turn(e_NextPlayerGo, Id(peers, third)), "a turn out of turn");
+    ExpectRefused(peers, ans, netrec::BuildSignal(e_TakeCards),
+                  "a take before the circle is closed");
+    ExpectRefused(peers, lead, Turn(e_ContinueGame, leadId), "a refill out of turn");
+    ExpectRefused(peers, 0, Turn(e_Zanta, leadId), "a zanta from a peer that did not deal");
+    ExpectRefused(peers, 0, NextGame(leadId), "a deal out of turn");
+    ExpectRefused(peers, ans, netrec::BuildSignal(e_EndDistr), "");
+    ExpectRefused(peers, ans, netrec::BuildSignal(e_EndTake), "");
+
+    // Half an answer does not pass the turn; a whole one takes no more cards.
+    Click(trumps[0]);
+    ASSERT_TRUE(peers.WaitSettled());
+    ExpectRefused(peers, ans, Turn(e_NextPlayerGo, Id(peers, third)), "a turn passed too early");
+    ExpectRefused(peers, ans, Lead(x, ansId), "a lead while others' cards lie on the table");
+    Click(trumps[1]);
+    ASSERT_TRUE(peers.WaitSettled());
+    ASSERT_EQ(peers.Peer(ans).ButtonCaption(), QStringLiteral("Далее"))
+        << peers.State().toStdString();
+    ExpectRefused(peers, ans, Answer(e_ResetCards, x), "an answer of more cards than were led");
+    ExpectRefused(peers, ans, Answer(e_BitaCards, x, a), "an answer of more cards than were led");
+    EXPECT_EQ(peers.PlayParty().toStdString(), "");
+}
+
+// Right after a take and its refill, before the winner of the circle leads:
+// neither comes a second time.
+TEST(NetIllegalMoves, RightAfterATakeNoSecondTakeNorRefill) {
+    NetPeers peers(3, true, 37);
+    peers.SetStars(1);
+    CPack::m_Shuffle = NetPeers::ShuffleSeed(peers.Count(), false);
+    ASSERT_EQ(peers.PlayUntil([&] { return TurnAfterATake(peers); }).toStdString(), "");
+    // The winner of the circle leads; whoever closed it dealt the refill.
+    const int leader = CurrentWindow(peers), next = WindowAt(peers, leader, 2);
+    const DPNID leaderId = Id(peers, leader);
+    for (int i = 0; i < peers.Count(); ++i) {
+        ExpectRefused(peers, i, netrec::BuildSignal(e_TakeCards),
+                      "a take before the circle is closed");
+        ExpectRefused(peers, i, Turn(e_ContinueGame, leaderId), "a refill out of turn");
+    }
+    ExpectRefused(peers, leader, Turn(e_NextPlayerGo, Id(peers, next)), "a turn passed too early");
+    ExpectRefused(peers, next, Lead(Hand(peers.Table(next), 1).front(), Id(peers, next)),
+                  "a lead out of turn");
+    ExpectRefused(peers, leader, netrec::BuildSignal(e_EndTake), "");
+    EXPECT_EQ(peers.PlayParty().toStdString(), "");
+}
+
+// While the tables wait for the slowest to finish its deal nobody plays.
+TEST(NetIllegalMoves, NothingIsPlayedWhileTheDealIsNotOverEverywhere) {
+    NetPeers peers(3, true, 41);
+    peers.SetStars(1);
+    peers.Peer(2).m_PacePercent = 100000;
+    CPack::m_Shuffle = NetPeers::ShuffleSeed(peers.Count(), false);
+    peers.Peer(0).PressButton();
+    ASSERT_TRUE(testutil::WaitFor([&] { return peers.Peer(0).WaitsForPeers(); }));
+    ASSERT_TRUE(peers.WaitIdle());
+    // The first player, after the dealer.
+    const int first = WindowAt(peers, 0, 2);
+    const DPNID firstId = Id(peers, first);
+    ExpectRefused(peers, first, Lead(Hand(peers.Table(first), 1).front(), firstId),
+                  "a lead out of turn");
+    ExpectRefused(peers, first, Turn(e_NextPlayerGo, Id(peers, 2)), "a turn out of turn");
+    ExpectRefused(peers, 0, Turn(e_NextPlayerGo, firstId), "a turn out of turn");
+    ExpectRefused(peers, first, Answer(e_ResetCards, Hand(peers.Table(first), 1).front()),
+                  "an answer out of turn");
+    ExpectRefused(peers, 0, netrec::BuildSignal(e_TakeCards), "a take ");
+    ExpectRefused(peers, 0, Turn(e_ContinueGame, firstId), "a refill out of turn");
+    ExpectRefused(peers, 0, NextGame(firstId), "a deal out of turn");
+    ExpectRefused(peers, first, Turn(e_Zanta, firstId), "a zanta from a peer that did not deal");
+    ExpectRefused(peers, first, netrec::BuildSignal(e_EndTake), "");
+    // A refused deal is no end of this deal: the turn still waits.
+    ASSERT_TRUE(peers.WaitIdle());
+    EXPECT_EQ(CurrentWindow(peers), -1);
+    // The slow table done, the first player has the turn.
+    peers.Peer(2).m_PacePercent = 2;
+    peers.Peer(2).SetTimer(CPlayNet::TIMER_END_DISTR, 0);
+    ASSERT_TRUE(peers.WaitSettled());
+    EXPECT_EQ(CurrentWindow(peers), first);
+    EXPECT_EQ(peers.PlayParty().toStdString(), "");
+}
+
+// A player who joined during the game sits it out: he neither plays nor is
+// given the turn, and the shared settings are not his to change.
+TEST(NetIllegalMoves, APlayerSittingOutNeitherPlaysNorGetsTheTurn) {
+    NetPeers peers(2, true, 43);
+    peers.SetStars(1);
+    peers.SetLockAddPlayers(false);
+    CPack::m_Shuffle = NetPeers::ShuffleSeed(peers.Count(), false);
+    ASSERT_EQ(
+        peers.PlayUntil([&] { return peers.Table(0).GetNumberCardsOnTable() >= 1; }).toStdString(),
+        "");
+    ASSERT_TRUE(peers.Join());
+    // The newcomer learns whose turn it is from the next move.
+    ASSERT_TRUE(peers.WaitSettled());
+    ASSERT_TRUE(peers.Act());
+    ASSERT_TRUE(peers.WaitSettled());
+    const int sitter = 2, cur = CurrentWindow(peers);
+    ASSERT_NE(cur, -1);
+    const DPNID sitterId = Id(peers, sitter);
+    CCard* held = Hand(peers.Table(cur), 1).front();
+    ExpectRefused(peers, sitter, Lead(held, sitterId), "a lead out of turn");
+    ExpectRefused(peers, sitter, Answer(e_ResetCards, held), "an answer out of turn");
+    ExpectRefused(peers, sitter, netrec::BuildSignal(e_TakeCards),
+                  "a take before the circle is closed");
+    ExpectRefused(peers, cur, Turn(e_NextPlayerGo, sitterId), "a turn out of turn");
+    netrec::SettingRecord s;
+    s.game31 = 0;
+    ExpectRefused(peers, sitter, netrec::Build(s), "settings from a player who does not play");
+    EXPECT_EQ(peers.PlayParty().toStdString(), "");
+}
+
+// The holder of the highest face-up card takes the table and leads next.
+TEST(NetTableRules, TheHolderOfTheHighestCardLeadsAfterTheTake) {
+    NetPeers peers(3, true, 47);
+    peers.SetStars(1);
+    peers.Peer(0).OnPublicSetting(netcmd::IDC_AUTOMATIC_GAME, 0);
+    ASSERT_TRUE(peers.WaitSettled());
+    CPack::m_Shuffle = NetPeers::ShuffleSeed(peers.Count(), false);
+    int taking = -1;
+    const auto takeOffered = [&] {
+        for (int i = 0; i < peers.Count(); ++i)
+            if (peers.Peer(i).ButtonCaption() == QStringLiteral("Взятка"))
+                return (taking = i) >= 0;
+        return false;
+    };
+    ASSERT_EQ(peers.PlayUntil(takeOffered).toStdString(), "");
+    const CCard* highest = nullptr;
+    for (const CCard* c : peers.Table(0).m_Pack.m_Cards)
+        if (c->m_Place == e_Going && (!highest || c->m_Value > highest->m_Value))
+            highest = c;
+    ASSERT_NE(highest, nullptr);
+    const int winner = WindowAt(peers, 0, highest->m_Player);
+    // Nobody else closes the circle.
+    ExpectRefused(peers, (taking + 1) % peers.Count(), netrec::BuildSignal(e_TakeCards),
+                  "a take before the circle is closed");
+    peers.Peer(taking).PressButton();
+    ASSERT_TRUE(peers.WaitSettled());
+    // Unless the take ended the game.
+    bool over = false;
+    for (int i = 0; i < peers.Count(); ++i)
+        over = over || peers.Message(i) == kYouDeal;
+    if (!over) {
+        EXPECT_EQ(CurrentWindow(peers), winner);
+        for (int i = 0; i < peers.Count(); ++i)
+            if (i != winner) {
+                EXPECT_EQ(peers.Message(i), QStringLiteral("Ходит ") + peers.Name(winner) + "!")
+                    << i;
+            }
+    }
+    EXPECT_EQ(peers.Disagreement().toStdString(), "");
+}
+
+// The winner of a game deals the next one, and the player after him plays first.
+TEST(NetTableRules, TheWinnerDealsTheNextGame) {
+    NetPeers peers(3, true, 53);
+    peers.SetStars(3);
+    CPack::m_Shuffle = NetPeers::ShuffleSeed(peers.Count(), false);
+    const auto stars = [&](int i) { return peers.Table(i).m_Players[0].m_Star.GetNumberStars(); };
+    ASSERT_EQ(peers.PlayUntil([&] { return peers.Table(0).m_NumberGame == 1; }).toStdString(), "");
+    std::vector<int> before;
+    for (int i = 0; i < peers.Count(); ++i)
+        before.push_back(stars(i));
+    const auto over = [&] {
+        for (int i = 0; i < peers.Count(); ++i)
+            if (!peers.Peer(i).ButtonCaption().isEmpty() && peers.Message(i) == kYouDeal)
+                return true;
+        return false;
+    };
+    ASSERT_EQ(peers.PlayUntil(over).toStdString(), "");
+    // The winner gains a star, every other player loses one.
+    int winner = -1;
+    for (int i = 0; i < peers.Count(); ++i)
+        if (stars(i) == before[static_cast<size_t>(i)] + 1)
+            winner = i;
+        else
+            EXPECT_EQ(stars(i), before[static_cast<size_t>(i)] - 1) << i;
+    ASSERT_NE(winner, -1);
+    for (int i = 0; i < peers.Count(); ++i) {
+        EXPECT_EQ(peers.Message(i),
+                  i == winner ? kYouDeal : QStringLiteral("Сдает ") + peers.Name(winner) + "!")
+            << i;
+        EXPECT_EQ(peers.Peer(i).ButtonCaption().isEmpty(), i != winner) << i;
+    }
+    peers.Peer(winner).PressButton();
+    ASSERT_TRUE(peers.WaitSettled());
+    // Unless a zanta takes the turn, the player after the dealer has it.
+    bool zanta = false;
+    for (int seat = 1; seat <= 3; ++seat) {
+        int trumps = 0;
+        for (const CCard* c : peers.Table(0).m_Pack.m_Cards)
+            trumps +=
+                c->m_Player == seat && c->m_Place != e_Take && c->m_Place != e_Pack && IsTrump(c);
+        zanta = zanta || trumps == 3;
+    }
+    if (!zanta) {
+        EXPECT_EQ(CurrentWindow(peers), WindowAt(peers, winner, 2));
+    }
+    EXPECT_EQ(peers.Disagreement().toStdString(), "");
+}
+
+namespace {
+// A player leaves right after a take: the refill was dealt starting at the
+// seat before the circle's winner, so the deal is offered there, or, when
+// that player is the one who left, at the seat after him, the winner's.
+void DealOfferedAfterDeparture(bool dealStartLeaves) {
+    NetPeers peers(3, true, dealStartLeaves ? 59 : 61);
+    peers.SetStars(1);
+    CPack::m_Shuffle = NetPeers::ShuffleSeed(peers.Count(), false);
+    ASSERT_EQ(peers.PlayUntil([&] { return TurnAfterATake(peers); }).toStdString(), "");
+    const int winner = CurrentWindow(peers), start = WindowAt(peers, winner, 3);
+    int leaving = start;
+    if (!dealStartLeaves)
+        for (int i = 1; i < peers.Count(); ++i)
+            if (i != start)
+                leaving = i;
+    const QString dealer = peers.Name(dealStartLeaves ? winner : start);
+    peers.Drop(leaving);
+    ASSERT_TRUE(peers.WaitSettled()) << peers.State().toStdString();
+    for (int i = 0; i < peers.Count(); ++i)
+        EXPECT_EQ(peers.Message(i),
+                  peers.Name(i) == dealer ? kYouDeal : QStringLiteral("Сдает ") + dealer + "!")
+            << i;
+    EXPECT_EQ(peers.Disagreement().toStdString(), "");
+}
+} // namespace
+
+TEST(NetTableRules, AfterADepartureTheDealIsOfferedWhereTheDealBegan) {
+    DealOfferedAfterDeparture(false);
+}
+
+TEST(NetTableRules, AfterTheDepartureOfTheSeatWhereTheDealBeganTheNextIsOffered) {
+    DealOfferedAfterDeparture(true);
+}
