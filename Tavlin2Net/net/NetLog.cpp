@@ -83,6 +83,8 @@ void CNetLog::AppendRefusal(const char* line) {
     if (!m_tried)
         Open();
     const QByteArray text(line);
+    ++m_refusals;
+    m_lastRefusal = text;
     if (!m_last.isEmpty() && text == m_last) {
         if (++m_repeats >= kRepeatsPerNote)
             FlushRepeats();
@@ -96,4 +98,14 @@ void CNetLog::AppendRefusal(const char* line) {
 QByteArray CNetLog::Text() const {
     std::lock_guard lock(m_mutex);
     return m_text;
+}
+
+qint64 CNetLog::Refusals() const {
+    std::lock_guard lock(m_mutex);
+    return m_refusals;
+}
+
+QByteArray CNetLog::LastRefusal() const {
+    std::lock_guard lock(m_mutex);
+    return m_lastRefusal;
 }

@@ -27,6 +27,9 @@ public:
     void AppendRefusal(const char* line);
     // What this run wrote to the current file (since the start or the last turn).
     QByteArray Text() const;
+    // Every refusal of this run, counted whether written or collapsed, and the last one.
+    qint64 Refusals() const;
+    QByteArray LastRefusal() const;
     static QString FilePath();
 
 private:
@@ -39,4 +42,6 @@ private:
     bool m_tried = false;
     QByteArray m_last;  // the last refusal written, while nothing else followed
     qint64 m_repeats = 0; // times it came again since, not yet written
+    qint64 m_refusals = 0;
+    QByteArray m_lastRefusal;
 };
