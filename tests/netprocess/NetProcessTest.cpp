@@ -95,6 +95,7 @@ TEST(NetProgram, AModifiedProgramCannotSpeakForTheHost) {
         ASSERT_TRUE(table.WaitSettled()) << table.Describe().toStdString();
         ASSERT_TRUE(table.Act());
     }
+    ASSERT_TRUE(table.WaitSettled()) << table.Describe().toStdString();
     EXPECT_EQ(table.Disagreement().toStdString(), "");
 }
 
