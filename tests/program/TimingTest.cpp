@@ -274,7 +274,8 @@ TEST(ProgramTiming, ResizesWhileCardsMoveLeaveEveryCardInItsPlace) {
             << "button " << (t.m_ShowButton ? t.m_ButtonText.toStdString() : "hidden") << ", seat "
             << t.m_CurrentPlayer << " to move, user moved " << p.View().m_UserMoved << ", step timer "
             << p.View().IsTimerSet(CPlayWithComputer::TIMER_STEP) << ", zanta timer "
-            << p.View().IsTimerSet(CPlayWithComputer::TIMER_ZANTA) << ", idle work "
+            << p.View().IsTimerSet(CPlayWithComputer::TIMER_ZANTA) << ", zanta pending "
+            << p.View().m_ZantaPending << ", game ended " << p.View().m_GameEnded << ", idle work "
             << p.View().HasIdleWork() << ", circle " << t.m_CircleCompletion << ", message "
             << t.m_LabelMessage.GetCaption().toStdString();
         seen = table();
