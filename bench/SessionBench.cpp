@@ -2,7 +2,7 @@
 // send to the last of three peers' callbacks, and how long a join of a
 // session of three takes.
 
-#include "PeerSession.h"
+#include "TcpPeerSession.h"
 
 #include <benchmark/benchmark.h>
 
@@ -40,7 +40,7 @@ struct Counter {
 
 struct Peer {
     Counter counter;
-    CPeerSession session{counter.Callback()};
+    CTcpPeerSession session{counter.Callback()};
 };
 
 std::vector<std::unique_ptr<Peer>> Session(int count, quint16& port) {
