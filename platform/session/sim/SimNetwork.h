@@ -13,7 +13,26 @@
 // departed member's last record, the lowest remaining id as the new host,
 // joins refused when full or at a member that is not the host.
 //
+// A join is the member's own Connect (to "localhost" or a loopback address
+// and the port a member listens on); a leave is its Close; a crash is Crash.
 // The network must outlive its sessions. Its calls may come from any thread.
+//
+// Where it differs from the TCP session:
+// - No wire and no time-outs: a member departs only when it closes, crashes,
+//   is expelled or destroyed (destroying a session in session is a crash);
+//   no DPNERR_NORESPONSE. Any name but "localhost" or an address is
+//   DPNERR_INVALIDHOSTADDRESS; every member is at 127.0.0.1, ports from 2301.
+// - Causal order holds without exception: a record also waits for the last
+//   records of a departed member that its sender had delivered, and no record
+//   of a departed member arrives after its destroy-player (the TCP session's
+//   known limits do not occur here).
+// - The host admits a joiner only once it has reported the departures and
+//   arrivals it was told of, so a welcome never lists a departing member.
+// - Members are honest: the trust rules against lying members have nothing
+//   to catch; the one warning is a player limit from a member not the host.
+// - SendToSomeForTest leaves the member alive; the others get the record only
+//   if it then crashes.
+// - An expelled member goes on alone and sees every other member depart.
 
 #include "PeerSession.h"
 
