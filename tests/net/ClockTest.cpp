@@ -93,7 +93,7 @@ TEST(SimScheduler, DeliveriesAndTimersHappenInTimeOrderWithinTheirLatency) {
                 });
             }
         }
-        EXPECT_TRUE(scheduler.RunUntil([] { return false; }, 1000) == false);
+        EXPECT_FALSE(scheduler.RunUntil([] { return false; }, 1000));
         EXPECT_FALSE(scheduler.Step());
         EXPECT_EQ(fires, 6);
         EXPECT_FALSE(backwards);

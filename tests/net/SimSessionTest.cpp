@@ -113,7 +113,9 @@ struct Party {
     }
 
     // Two members at first, up to two more join during the traffic.
-    void Play(int records, int joiners, std::optional<std::uint64_t> crashAt) {
+    // Joins wait until no more than joinBelow records are left to send.
+    void Play(int records, int joiners, std::optional<std::uint64_t> crashAt,
+              int joinBelow = 1 << 30) {
         port = 0;
         SimPeer& host = Add();
         ASSERT_EQ(host.session->Host(0, 4), S_OK);
@@ -130,7 +132,7 @@ struct Party {
                     Send(i);
                     --records;
                 }
-            } else if (roll == 3 && joined < joiners) {
+            } else if (roll == 3 && joined < joiners && records <= joinBelow) {
                 late.insert(static_cast<int>(peers.size()));
                 SimPeer& p = Add();
                 p.session->Connect(QStringLiteral("127.0.0.1"), port);
@@ -253,6 +255,13 @@ TEST(SimSession, RecordsKeepSenderAndCausalOrderAcrossJoinsUnderManySeeds) {
         CheckOrder(party);
         if (HasFailure())
             return;
+    }
+    // Long enough that what everyone has is forgotten, joins coming late.
+    for (std::uint64_t seed = 1; seed <= 2; ++seed) {
+        SCOPED_TRACE(testing::Message() << "long, seed " << seed);
+        Party party(seed);
+        party.Play(1200, 2, std::nullopt, 300);
+        CheckOrder(party);
     }
 }
 
@@ -407,6 +416,38 @@ TEST(SimSession, LeavingDeliversEverythingAndExpulsionFollowsTheHostsAuthority) 
         SimPeer late(net);
         ASSERT_EQ(Join(net, late, p[1].session->GetLocalHostAddresses().at(0).second), S_OK);
         EXPECT_EQ(late.Id(), 5u);
+        if (HasFailure())
+            return;
+    }
+}
+
+// A joiner counts as delivered what the host had when it admitted it, and
+// gets every later record, however many were on their way.
+TEST(SimSession, AJoinerGetsEveryRecordTheHostHadNotYetDelivered) {
+    for (std::uint64_t seed = 1; seed <= 20; ++seed) {
+        SCOPED_TRACE(testing::Message() << "seed " << seed);
+        CSimNetwork net(seed);
+        SimPeer host(net), b(net), joiner(net);
+        ASSERT_EQ(host.session->Host(0, 4), S_OK);
+        const quint16 port = host.session->GetLocalHostAddresses().at(0).second;
+        ASSERT_EQ(Join(net, b, port), S_OK);
+        for (int n = 1; n <= 300; ++n)
+            b.session->SendToAll(QByteArray::number(n));
+        ASSERT_EQ(Join(net, joiner, port), S_OK);
+        ASSERT_TRUE(Drain(net));
+        int hadAtAdmission = 0;
+        for (const PeerEvent& e : host.events) {
+            if (e.type == PeerEvent::CreatePlayer && e.player == joiner.Id())
+                break;
+            hadAtAdmission += e.type == PeerEvent::Receive;
+        }
+        std::vector<int> got;
+        for (const PeerEvent& e : joiner.events)
+            if (e.type == PeerEvent::Receive && e.player == b.Id())
+                got.push_back(e.data.toInt());
+        ASSERT_EQ(static_cast<int>(got.size()), 300 - hadAtAdmission);
+        for (std::size_t i = 0; i < got.size(); ++i)
+            EXPECT_EQ(got[i], hadAtAdmission + 1 + static_cast<int>(i));
         if (HasFailure())
             return;
     }

@@ -185,11 +185,12 @@ void CSimNetwork::DoConnect(int h, const QString& hostName, std::uint16_t port) 
     Push(std::move(join));
 }
 
-bool CSimNetwork::DoSend(int h, Kind kind, const QByteArray& payload, DPNID about,
-                         const std::vector<DPNID>* only) {
+std::shared_ptr<CSimNetwork::Record> CSimNetwork::DoSend(int h, Kind kind,
+                                                         const QByteArray& payload, DPNID about,
+                                                         const std::vector<DPNID>* only) {
     Member& m = *Find(h);
     if (m.state != State::InSession || payload.size() > sessionwire::kMaxPayload)
-        return false;
+        return nullptr;
     Group& group = m_groups[m.group];
     auto r = std::make_shared<Record>();
     r->origin = m.local;
@@ -205,7 +206,20 @@ bool CSimNetwork::DoSend(int h, Kind kind, const QByteArray& payload, DPNID abou
     for (const auto& [id, seq] : m.delivered)
         if (seq > 0)
             r->stamp[id] = seq;
-    group.sent[m.local].push_back(r);
+    auto& mine = group.sent[m.local];
+    mine.push_back(r);
+    if (mine.size() > 256) {
+        // What every member present has delivered is needed no more.
+        std::uint32_t everywhere = r->seq;
+        for (const auto& [id, other] : group.live) {
+            if (other == h)
+                continue;
+            const auto& delivered = Find(other)->delivered;
+            const auto d = delivered.find(m.local);
+            everywhere = std::min(everywhere, d == delivered.end() ? 0 : d->second);
+        }
+        std::erase_if(mine, [everywhere](const auto& old) { return old->seq <= everywhere; });
+    }
     for (const auto& [id, other] : group.live) {
         if (other == h || (only && std::find(only->begin(), only->end(), id) == only->end()))
             continue;
@@ -215,7 +229,7 @@ bool CSimNetwork::DoSend(int h, Kind kind, const QByteArray& payload, DPNID abou
         item.record = r;
         Push(std::move(item));
     }
-    return true;
+    return r;
 }
 
 void CSimNetwork::DoClose(int h, std::vector<Pending>& out) {
@@ -545,8 +559,7 @@ void CSimNetwork::HandleJoin(const Item& item, std::vector<Pending>& out) {
     m_ports[joiner->port] = item.from;
     // The others hear of it before it hears its id, so the id stays known
     // to every survivor should the host die now.
-    DoSend(hostHandle, Kind::MemberAdded, joiner->name, id, nullptr);
-    group.sent[host.local].back()->mustKeep = true;
+    DoSend(hostHandle, Kind::MemberAdded, joiner->name, id, nullptr)->mustKeep = true;
     joiner->admitted = true;
     joiner->group = host.group;
     joiner->local = id;

@@ -144,8 +144,8 @@ private:
     void Unregister(int handle);
     HRESULT DoHost(int h, std::uint16_t port, int maxPlayers);
     void DoConnect(int h, const QString& hostName, std::uint16_t port);
-    bool DoSend(int h, Kind kind, const QByteArray& payload, DPNID about,
-                const std::vector<DPNID>* only);
+    std::shared_ptr<Record> DoSend(int h, Kind kind, const QByteArray& payload, DPNID about,
+                                   const std::vector<DPNID>* only);
     void DoClose(int h, std::vector<Pending>& out);
     bool DoExpel(int h, DPNID id);
     void Depart(int h, Way way);

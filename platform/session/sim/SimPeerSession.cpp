@@ -31,7 +31,7 @@ HRESULT CSimPeerSession::Connect(const QString& hostName, std::uint16_t port) {
 
 bool CSimPeerSession::SendToAll(const QByteArray& record) {
     std::lock_guard lock(m_network->m_mutex);
-    return m_network->DoSend(m_handle, CSimNetwork::Kind::User, record, 0, nullptr);
+    return m_network->DoSend(m_handle, CSimNetwork::Kind::User, record, 0, nullptr) != nullptr;
 }
 
 void CSimPeerSession::SendToSomeForTest(const QByteArray& record, const std::vector<DPNID>& to) {
