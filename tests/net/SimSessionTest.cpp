@@ -90,9 +90,13 @@ struct Party {
     std::set<int> late; // peers that joined after traffic began
     std::map<DPNID, int> lastSent;
     quint16 port = 0;
-    int crashed = -1;
-    DPNID crashedId = 0; // 0: it had not joined
-    bool partialToSome = false;
+    std::vector<int> crashed;      // peers that crashed, in order
+    std::vector<DPNID> crashedIds; // their ids (0: it had not joined)
+    std::set<DPNID> partialFrom;   // gave a last record to one member only, then crashed
+
+    bool Crashed(int i) const {
+        return std::find(crashed.begin(), crashed.end(), i) != crashed.end();
+    }
 
     SimPeer& Add() {
         peers.emplace_back(net);
@@ -113,8 +117,9 @@ struct Party {
     }
 
     // Two members at first, up to two more join during the traffic.
-    // Joins wait until no more than joinBelow records are left to send.
-    void Play(int records, int joiners, std::optional<std::uint64_t> crashAt,
+    // Joins wait until no more than joinBelow records are left to send; a
+    // member crashes at each of the delivery points crashAt.
+    void Play(int records, int joiners, std::vector<std::uint64_t> crashAt = {},
               int joinBelow = 1 << 30) {
         port = 0;
         SimPeer& host = Add();
@@ -127,7 +132,7 @@ struct Party {
             const auto roll = net.Random(10);
             if (roll < 3 && records > 0) {
                 const int i = static_cast<int>(net.Random(live));
-                if (i != crashed) {
+                if (!Crashed(i)) {
                     Note(i);
                     Send(i);
                     --records;
@@ -138,28 +143,33 @@ struct Party {
                 p.session->Connect(QStringLiteral("127.0.0.1"), port);
                 ++joined;
             }
-            if (crashAt && crashed < 0 && net.DeliveryPoint() >= *crashAt) {
-                crashed = static_cast<int>(net.Random(peers.size()));
-                SimPeer& victim = peers[crashed];
+            if (crashed.size() < crashAt.size() && net.DeliveryPoint() >= crashAt[crashed.size()]) {
+                int v = static_cast<int>(net.Random(peers.size()));
+                while (Crashed(v))
+                    v = (v + 1) % static_cast<int>(peers.size());
+                SimPeer& victim = peers[v];
                 if (victim.Id() != 0 && net.Random(2) == 0) {
                     // Its last record leaves for one other member only.
-                    for (const SimPeer& other : peers) {
-                        if (&other != &victim && other.Id() != 0) {
-                            partialToSome = true;
-                            Note(crashed);
-                            victim.session->SendToSomeForTest(
-                                Tagged(sent[crashed] + 1, seen[crashed]), {other.Id()});
-                            lastSent[victim.Id()] = ++sent[crashed];
+                    for (int o = 0; o < static_cast<int>(peers.size()); ++o) {
+                        if (o != v && !Crashed(o) && peers[o].Id() != 0) {
+                            partialFrom.insert(victim.Id());
+                            Note(v);
+                            victim.session->SendToSomeForTest(Tagged(sent[v] + 1, seen[v]),
+                                                              {peers[o].Id()});
+                            lastSent[victim.Id()] = ++sent[v];
                             break;
                         }
                     }
                 }
-                crashedId = victim.Id();
+                crashed.push_back(v);
+                crashedIds.push_back(victim.Id());
                 net.Crash(*victim.session);
             }
-            if (!net.DeliverNext() && records == 0 && joined == joiners &&
-                (!crashAt || crashed >= 0))
-                return;
+            if (!net.DeliverNext() && records == 0 && joined == joiners) {
+                if (crashed.size() == crashAt.size())
+                    return;
+                crashAt[crashed.size()] = 0; // nothing else happens: the crash comes now
+            }
         }
         FAIL() << "the party did not settle";
     }
@@ -176,7 +186,7 @@ struct Party {
 // The guarantees, checked on what each peer saw.
 void CheckOrder(const Party& party) {
     for (std::size_t r = 0; r < party.peers.size(); ++r) {
-        if (static_cast<int>(r) == party.crashed)
+        if (party.Crashed(static_cast<int>(r)))
             continue;
         const SimPeer& p = party.peers[r];
         const DPNID self = p.Id();
@@ -232,7 +242,7 @@ void CheckOrder(const Party& party) {
         for (const SimPeer& other : party.peers) {
             const DPNID id = other.Id();
             if (&other == &p || id == 0 || !party.lastSent.count(id) ||
-                &other == (party.crashed >= 0 ? &party.peers[party.crashed] : nullptr))
+                party.Crashed(static_cast<int>(&other - &party.peers[0])))
                 continue;
             const bool late = party.late.count(static_cast<int>(r)) != 0;
             if (late && !last.count(id))
@@ -251,7 +261,7 @@ TEST(SimSession, RecordsKeepSenderAndCausalOrderAcrossJoinsUnderManySeeds) {
     for (std::uint64_t seed = 1; seed <= 150; ++seed) {
         SCOPED_TRACE(testing::Message() << "seed " << seed);
         Party party(seed);
-        party.Play(60, 2, std::nullopt);
+        party.Play(60, 2);
         CheckOrder(party);
         if (HasFailure())
             return;
@@ -260,57 +270,62 @@ TEST(SimSession, RecordsKeepSenderAndCausalOrderAcrossJoinsUnderManySeeds) {
     for (std::uint64_t seed = 1; seed <= 2; ++seed) {
         SCOPED_TRACE(testing::Message() << "long, seed " << seed);
         Party party(seed);
-        party.Play(1200, 2, std::nullopt, 300);
+        party.Play(1200, 2, {}, 300);
         CheckOrder(party);
     }
 }
 
+// One member crashes, or two, one after the other.
 TEST(SimSession, CrashedSenderReachesAllSurvivorsOrNoneAndTheLowestIdHosts) {
     int cutShort = 0, delivered = 0;
-    for (std::uint64_t seed = 1; seed <= 200; ++seed) {
+    for (std::uint64_t seed = 1; seed <= 300; ++seed) {
         SCOPED_TRACE(testing::Message() << "seed " << seed);
         Party party(seed);
-        party.Play(40, 2, party.net.Random(80));
+        std::vector<std::uint64_t> crashAt{party.net.Random(80)};
+        if (seed % 2 == 0)
+            crashAt.push_back(crashAt[0] + party.net.Random(60));
+        party.Play(40, 2, crashAt);
         ASSERT_TRUE(Drain(party.net));
         CheckOrder(party);
-        const SimPeer& victim = party.peers[party.crashed];
-        const DPNID dead = party.crashedId;
-        // What each survivor got from it, and what happened after.
-        std::optional<int> agreed;
         DPNID lowest = 0;
-        for (const SimPeer& p : party.peers)
-            if (&p != &victim && p.Id() != 0 && (lowest == 0 || p.Id() < lowest))
-                lowest = p.Id();
-        for (const SimPeer& p : party.peers) {
-            if (&p == &victim || p.Id() == 0 || dead == 0)
-                continue;
-            int last = 0;
-            bool destroyed = false;
-            for (const PeerEvent& e : p.events) {
-                if (e.type == PeerEvent::Receive && e.player == dead) {
-                    EXPECT_FALSE(destroyed) << "a record after its sender's departure";
-                    last = Untag(e.data).first;
-                }
-                destroyed = destroyed || (e.type == PeerEvent::DestroyPlayer && e.player == dead);
-            }
-            if (p.Count(PeerEvent::CreatePlayer, dead) == 0)
-                continue; // joined after the departure: never heard of it
-            EXPECT_TRUE(destroyed) << "peer " << p.Id();
-            if (party.late.count(static_cast<int>(&p - &party.peers[0])) && last == 0)
-                continue; // joined after the dead one's last record
-            if (!agreed)
-                agreed = last;
-            EXPECT_EQ(last, *agreed) << "survivors disagree on the dead one's records";
-            EXPECT_EQ(p.session->HostPlayer(), lowest);
-            if (dead == 1) {
-                EXPECT_EQ(p.Count(PeerEvent::HostMigrate, lowest), 1);
-            }
+        for (int i = 0; i < static_cast<int>(party.peers.size()); ++i) {
+            const DPNID id = party.peers[i].Id();
+            if (!party.Crashed(i) && id != 0 && (lowest == 0 || id < lowest))
+                lowest = id;
         }
-        if (agreed && party.lastSent.count(dead)) {
-            if (party.partialToSome) {
-                EXPECT_EQ(*agreed, party.lastSent.at(dead)) << "a record one survivor had";
+        for (const DPNID dead : party.crashedIds) {
+            if (dead == 0)
+                continue;
+            // What each survivor got from it, and what happened after.
+            std::optional<int> agreed;
+            for (int i = 0; i < static_cast<int>(party.peers.size()); ++i) {
+                const SimPeer& p = party.peers[i];
+                if (party.Crashed(i) || p.Id() == 0 || p.Count(PeerEvent::CreatePlayer, dead) == 0)
+                    continue; // joined after the departure: never heard of it
+                int last = 0;
+                bool destroyed = false;
+                for (const PeerEvent& e : p.events) {
+                    if (e.type == PeerEvent::Receive && e.player == dead) {
+                        EXPECT_FALSE(destroyed) << "a record after its sender's departure";
+                        last = Untag(e.data).first;
+                    }
+                    destroyed =
+                        destroyed || (e.type == PeerEvent::DestroyPlayer && e.player == dead);
+                }
+                EXPECT_TRUE(destroyed) << "peer " << p.Id() << " about " << dead;
+                EXPECT_EQ(p.session->HostPlayer(), lowest);
+                if (party.late.count(i) && last == 0)
+                    continue; // joined after the dead one's last record
+                if (!agreed)
+                    agreed = last;
+                EXPECT_EQ(last, *agreed) << "survivors disagree on " << dead << "'s records";
             }
-            (*agreed < party.lastSent.at(dead) ? cutShort : delivered)++;
+            if (agreed && party.lastSent.count(dead)) {
+                if (party.partialFrom.count(dead)) {
+                    EXPECT_EQ(*agreed, party.lastSent.at(dead)) << "a record one survivor had";
+                }
+                (*agreed < party.lastSent.at(dead) ? cutShort : delivered)++;
+            }
         }
         if (HasFailure())
             return;
@@ -318,6 +333,43 @@ TEST(SimSession, CrashedSenderReachesAllSurvivorsOrNoneAndTheLowestIdHosts) {
     // The network tries both: records lost with their sender, and kept.
     EXPECT_GT(cutShort, 0);
     EXPECT_GT(delivered, 0);
+}
+
+// X answers Y's record and both die before anyone else has either: X's
+// answer, if it arrives, brings Y's record with it everywhere.
+TEST(SimSession, ARecordThatArrivesFromTheDeadBringsWhatItAnswered) {
+    int cases = 0;
+    for (std::uint64_t seed = 1; seed <= 40; ++seed) {
+        SCOPED_TRACE(testing::Message() << "seed " << seed);
+        CSimNetwork net(seed);
+        std::deque<SimPeer> p;
+        for (int i = 0; i < 4; ++i)
+            p.emplace_back(net);
+        ASSERT_EQ(p[0].session->Host(0, 4), S_OK);
+        for (int i = 1; i < 4; ++i)
+            ASSERT_EQ(Join(net, p[i], 2301), S_OK);
+        ASSERT_TRUE(Drain(net));
+        SimPeer& x = p[1];
+        SimPeer& y = p[2];
+        y.session->SendToAll("y");
+        for (int i = 0; i < 10 && x.Count(PeerEvent::Receive) == 0; ++i)
+            ASSERT_TRUE(net.DeliverNext());
+        if (x.Count(PeerEvent::Receive) == 0 || p[0].Count(PeerEvent::Receive) ||
+            p[3].Count(PeerEvent::Receive))
+            continue; // another member had it first: not this case
+        ++cases;
+        x.session->SendToAll("x");
+        const DPNID xId = x.Id(), yId = y.Id();
+        net.Crash(*x.session);
+        net.Crash(*y.session);
+        ASSERT_TRUE(Drain(net));
+        for (SimPeer* s : {&p[0], &p[3]}) {
+            EXPECT_EQ(s->Count(PeerEvent::DestroyPlayer, xId), 1);
+            EXPECT_EQ(s->Count(PeerEvent::DestroyPlayer, yId), 1);
+            EXPECT_GE(s->Count(PeerEvent::Receive, yId), s->Count(PeerEvent::Receive, xId));
+        }
+    }
+    EXPECT_GT(cases, 5);
 }
 
 TEST(SimSession, JoinsAreRefusedAsTheTcpSessionRefusesThem) {
@@ -456,7 +508,7 @@ TEST(SimSession, AJoinerGetsEveryRecordTheHostHadNotYetDelivered) {
 TEST(SimSession, SameSeedReplaysTheSameRun) {
     const auto run = [](std::uint64_t seed) {
         Party party(seed);
-        party.Play(40, 2, 30);
+        party.Play(40, 2, {30});
         Drain(party.net);
         return party.Trace();
     };

@@ -287,9 +287,17 @@ void CSimNetwork::Depart(int h, Way way) {
     for (const auto& [other, oh] : group.live)
         survivors.insert(oh);
     std::set<const Record*> sentTo;
-    for (const Item& i : m_items)
-        if (i.type == Item::Data && i.record->origin == id && survivors.count(i.to))
+    for (const Item& i : m_items) {
+        if (i.type != Item::Data || !survivors.count(i.to))
+            continue;
+        if (i.record->origin == id) {
             sentTo.insert(i.record.get());
+        } else if (const auto s = i.record->stamp.find(id); s != i.record->stamp.end()) {
+            // A record on its way that was sent after one of these: the
+            // one who sent it had it, and passed it on before acting on it.
+            keep = std::max(keep, s->second);
+        }
+    }
     for (const auto& r : records) {
         // A member it admitted was told of it after the others were, and a
         // record it gave to some survivor is passed on by that survivor.
@@ -300,7 +308,8 @@ void CSimNetwork::Depart(int h, Way way) {
     if (way != Way::Leave && cut > keep)
         cut = keep + static_cast<std::uint32_t>(m_random() % (cut - keep + 1));
     std::erase_if(m_items, [&](const Item& i) {
-        return i.type == Item::Data && i.record->origin == id && i.record->seq > cut;
+        return i.type == Item::Data && survivors.count(i.to) && i.record->origin == id &&
+               i.record->seq > cut;
     });
     for (const auto& r : records) {
         if (r->seq > cut || !r->partial)
