@@ -383,6 +383,8 @@ TEST(SimSession, JoinsAreRefusedAsTheTcpSessionRefusesThem) {
     EXPECT_EQ(b.session->LocalPlayer(), 0u);
 
     ASSERT_EQ(Join(net, a, port, QStringLiteral("localhost")), S_OK);
+    EXPECT_EQ(Join(net, a, port), DPNERR_ALREADYINITIALIZED);
+    EXPECT_EQ(a.session->LocalPlayer(), 2u) << "a second connect leaves the session as it is";
     EXPECT_EQ(Join(net, b, port), DPNERR_SESSIONFULL);
     EXPECT_EQ(b.session->LocalPlayer(), 0u);
     EXPECT_FALSE(b.session->SendToAll("x"));

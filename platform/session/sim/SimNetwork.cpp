@@ -490,7 +490,10 @@ void CSimNetwork::Handle(const Item& item, std::vector<Pending>& out) {
         break;
     }
     case Item::ConnectResult:
-        if (m.state == State::Connecting) {
+        if (item.result == DPNERR_ALREADYINITIALIZED) {
+            // A second connect: the session it has stays as it is.
+            Emit(out, item.to, PeerEvent::ConnectComplete, 0, item.result);
+        } else if (m.state == State::Connecting) {
             ResetMember(m);
             Emit(out, item.to, PeerEvent::ConnectComplete, 0, item.result);
         }
