@@ -60,7 +60,8 @@ CDirectPlay::~CDirectPlay() {
 
 void CDirectPlay::NewSession() {
     auto callback = [this](const PeerEvent& e) { MessageHandler(e); };
-    m_pDP = m_Factory ? m_Factory(std::move(callback)) : CTcpPeerSession::Create(std::move(callback));
+    m_pDP =
+        m_Factory ? m_Factory(std::move(callback)) : CTcpPeerSession::Create(std::move(callback));
 }
 
 void CDirectPlay::SetSessionFactory(CPeerSession::Factory factory) {
