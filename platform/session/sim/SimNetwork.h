@@ -15,7 +15,8 @@
 //
 // A join is the member's own Connect (to "localhost" or a loopback address
 // and the port a member listens on); a leave is its Close; a crash is Crash.
-// The network must outlive its sessions. Its calls may come from any thread.
+// The network must outlive its sessions. Its calls may come from any thread
+// (a run replays when they come in the same order).
 //
 // Where it differs from the TCP session:
 // - No wire and no time-outs: a member departs only when it closes, crashes,
