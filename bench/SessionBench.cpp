@@ -1,8 +1,11 @@
 // The peer session on loopback: how long a 12-byte record takes from the
 // send to the last of three peers' callbacks, and how long a join of a
-// session of three takes.
+// session of three takes. And the simulated session: what a record to three
+// peers costs a simulation that drives every delivery itself.
 
-#include "PeerSession.h"
+#include "SimNetwork.h"
+#include "SimPeerSession.h"
+#include "TcpPeerSession.h"
 
 #include <benchmark/benchmark.h>
 
@@ -40,7 +43,7 @@ struct Counter {
 
 struct Peer {
     Counter counter;
-    CPeerSession session{counter.Callback()};
+    CTcpPeerSession session{counter.Callback()};
 };
 
 std::vector<std::unique_ptr<Peer>> Session(int count, quint16& port) {
@@ -103,5 +106,27 @@ void BM_JoinSessionOfThree(benchmark::State& state) {
     Percentiles(state, us);
 }
 BENCHMARK(BM_JoinSessionOfThree)->UseManualTime()->Iterations(200);
+
+void BM_SimulatedRecordToThreePeers(benchmark::State& state) {
+    CSimNetwork net(1);
+    int received = 0;
+    std::vector<std::unique_ptr<CSimPeerSession>> peers;
+    for (int i = 0; i < 4; ++i)
+        peers.push_back(
+            net.NewSession([&](const PeerEvent& e) { received += e.type == PeerEvent::Receive; }));
+    peers[0]->Host(0, 4);
+    for (int i = 1; i < 4; ++i)
+        peers[i]->Connect(QStringLiteral("127.0.0.1"), 2301);
+    for (int i = 0; i < 1000 && net.DeliverNext(); ++i) {
+    }
+    const QByteArray record(12, '\x04');
+    for (auto _ : state) {
+        peers[1]->SendToAll(record);
+        while (net.DeliverNext()) {
+        }
+    }
+    state.counters["received"] = received;
+}
+BENCHMARK(BM_SimulatedRecordToThreePeers)->Iterations(20000);
 
 } // namespace

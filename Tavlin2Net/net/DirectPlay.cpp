@@ -2,6 +2,7 @@
 
 #include "Cp1251.h"
 #include "NetDebug.h"
+#include "TcpPeerSession.h"
 #include "Wnd.h"
 
 #include <QMessageBox>
@@ -58,7 +59,17 @@ CDirectPlay::~CDirectPlay() {
 }
 
 void CDirectPlay::NewSession() {
-    m_pDP = std::make_unique<CPeerSession>([this](const PeerEvent& e) { MessageHandler(e); });
+    auto callback = [this](const PeerEvent& e) { MessageHandler(e); };
+    m_pDP =
+        m_Factory ? m_Factory(std::move(callback)) : CTcpPeerSession::Create(std::move(callback));
+}
+
+void CDirectPlay::SetSessionFactory(CPeerSession::Factory factory) {
+    if (m_pDP)
+        m_pDP->Close();
+    m_pDP.reset();
+    m_Factory = std::move(factory);
+    NewSession();
 }
 
 void CDirectPlay::SetGameWindow(CWnd* wnd) {

@@ -49,6 +49,9 @@ public:
 
     // The window messages go to; null while it is being destroyed.
     void SetGameWindow(CWnd* wnd);
+    // The kind of session to run over (TCP unless set); replaces the
+    // current session, so it is set before hosting or connecting.
+    void SetSessionFactory(CPeerSession::Factory factory);
 
     HRESULT Restart(const char* seatOneName);
     HRESULT SetName(const char* name);
@@ -107,6 +110,7 @@ private:
     LPARAM Post(UINT message, WPARAM wParam, CNetPost post);
     void NewSession();
 
+    CPeerSession::Factory m_Factory;
     std::unique_ptr<CPeerSession> m_pDP;
     std::mutex m_WndMutex;
     CWnd* m_pGameWnd = nullptr;

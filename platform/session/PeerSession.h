@@ -1,8 +1,7 @@
 #pragma once
-// A peer-to-peer session over TCP, standing where the platform's session
-// service stood: a full mesh of up to a few peers, reliable broadcast in
-// causal order, agreement on what a departed peer sent, host migration.
-// Runs on a thread of its own; events reach the callback on that thread.
+// The peer-to-peer session, standing where the platform's session service
+// stood: a full mesh of up to a few peers, reliable broadcast in causal
+// order, agreement on what a departed peer sent, host migration.
 // See PROTOCOL.md beside this file.
 
 #include "WinError.h"
@@ -17,7 +16,6 @@
 #include <vector>
 
 using DPNID = std::uint32_t;
-
 
 // Player flags of the peer information.
 constexpr DWORD DPNPLAYER_LOCAL = 0x0002;
@@ -47,48 +45,50 @@ struct PeerInfo {
     DWORD flags = 0;
 };
 
-class SessionCore;
-
+// One member's view of a peer session. The TCP one (CTcpPeerSession) is
+// what the program uses; the simulated one (CSimPeerSession, session/sim/)
+// runs several tables in one process without sockets, its deliveries driven
+// by the simulation. Both keep the same guarantees and the same order of events.
 class CPeerSession {
 public:
     using Callback = std::function<void(const PeerEvent&)>;
+    // Makes a session that reports to the callback; lets a user be given the
+    // kind of session it runs over.
+    using Factory = std::function<std::unique_ptr<CPeerSession>(Callback)>;
 
-    // The callback runs on the session's thread, one event at a time.
-    explicit CPeerSession(Callback callback);
-    ~CPeerSession();
+    CPeerSession() = default;
+    virtual ~CPeerSession() = default;
     CPeerSession(const CPeerSession&) = delete;
     CPeerSession& operator=(const CPeerSession&) = delete;
 
     // Listens on port (0: any free one) and becomes the session's host.
     // DPNERR_INVALIDDEVICEADDRESS when the port cannot be had.
-    HRESULT Host(std::uint16_t port, int maxPlayers, const QHostAddress& bind = QHostAddress::Any);
+    virtual HRESULT Host(std::uint16_t port, int maxPlayers,
+                         const QHostAddress& bind = QHostAddress::Any) = 0;
     // DPNSUCCESS_PENDING; the outcome comes as a ConnectComplete event.
-    HRESULT Connect(const QString& hostName, std::uint16_t port);
+    virtual HRESULT Connect(const QString& hostName, std::uint16_t port) = 0;
     // Reliable, causally ordered, never echoed; false without a session or
     // when the record is larger than the wire allows.
-    bool SendToAll(const QByteArray& record);
+    virtual bool SendToAll(const QByteArray& record) = 0;
     // Leaves in order; a pending connect completes with DPNERR_USERCANCEL.
     // Not to be called from the callback.
-    void Close();
+    virtual void Close() = 0;
 
-    void SetName(const QString& name);
-    void SetMaxPlayers(int count);
-    int MaxPlayers() const;
+    virtual void SetName(const QString& name) = 0;
+    virtual void SetMaxPlayers(int count) = 0;
+    virtual int MaxPlayers() const = 0;
     // Declares a member departed that holds up every other table: taken from
     // the host, and from the host's successor about the host; false otherwise.
-    bool Expel(DPNID player);
-    std::optional<PeerInfo> GetPeerInfo(DPNID player) const;
-    std::optional<std::pair<QString, std::uint16_t>> GetPeerAddress(DPNID player) const;
+    virtual bool Expel(DPNID player) = 0;
+    virtual std::optional<PeerInfo> GetPeerInfo(DPNID player) const = 0;
+    virtual std::optional<std::pair<QString, std::uint16_t>> GetPeerAddress(DPNID player) const = 0;
     // The address and port this peer listens on.
-    std::vector<std::pair<QString, std::uint16_t>> GetLocalHostAddresses() const;
-    DPNID LocalPlayer() const;
-    DPNID HostPlayer() const;
-    std::vector<DPNID> Players() const;
+    virtual std::vector<std::pair<QString, std::uint16_t>> GetLocalHostAddresses() const = 0;
+    virtual DPNID LocalPlayer() const = 0;
+    virtual DPNID HostPlayer() const = 0;
+    virtual std::vector<DPNID> Players() const = 0;
 
     // For fault tests: sends a record to the listed peers only, waits until
     // it left this process, and returns; the caller then dies.
-    void SendToSomeForTest(const QByteArray& record, const std::vector<DPNID>& to);
-
-private:
-    std::unique_ptr<SessionCore> m_core;
+    virtual void SendToSomeForTest(const QByteArray& record, const std::vector<DPNID>& to) = 0;
 };

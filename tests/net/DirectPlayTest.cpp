@@ -3,6 +3,7 @@
 // reads, the log file.
 
 #include "DirectPlay.h"
+#include "SimNetwork.h"
 #include "TestUtil.h"
 #include "Wnd.h"
 
@@ -210,4 +211,47 @@ TEST_F(DirectPlayTest, LogStaysBoundedWhileTheProgramRuns) {
     EXPECT_LE(before.size(), CNetLog::kLimit);
     ASSERT_TRUE(now.open(QIODevice::ReadOnly));
     EXPECT_TRUE(now.readAll().endsWith("record 19999\r\n"));
+}
+
+// Given a simulated session, the wrapper runs the same way with no socket:
+// the events reach the window as the simulation delivers them.
+TEST_F(DirectPlayTest, RunsOverTheSessionItIsGiven) {
+    CSimNetwork net(5);
+    Player host, client;
+    host.dp.SetSessionFactory(net.Factory());
+    client.dp.SetSessionFactory(net.Factory());
+    const auto deliverAll = [&] {
+        for (int i = 0; i < 1000 && net.DeliverNext(); ++i) {
+        }
+    };
+    ASSERT_EQ(host.dp.SetName("Host"), S_OK);
+    ASSERT_EQ(host.dp.Host(nullptr, 0), S_OK);
+    EXPECT_EQ(host.dp.m_CountPlayers, 1);
+    QByteArray address;
+    DWORD port = 0;
+    ASSERT_EQ(host.dp.GetLocalAddress(address, port), S_OK);
+    ASSERT_EQ(client.dp.Connect("127.0.0.1", port), DPNSUCCESS_PENDING);
+    EXPECT_EQ(client.dp.m_CountPlayers, 0) << "nothing happens until the simulation delivers";
+    deliverAll();
+    ASSERT_TRUE(testutil::WaitFor([&] { return client.wnd.Count(WM_DP_CONNECT_COMPLETE) == 1; }));
+    EXPECT_EQ(client.dp.m_SessionState, 2);
+    EXPECT_EQ(client.dp.m_CountPlayers, 2);
+    EXPECT_EQ(client.dp.m_LocalPlayer, 2u);
+    PeerInfo info;
+    ASSERT_EQ(client.dp.GetPeerInfo(host.dp.m_LocalPlayer, info), S_OK);
+    EXPECT_EQ(info.name, QStringLiteral("Host"));
+
+    const QByteArray chat = netrec::Build(netrec::ChatRecord{"hi", host.dp.m_LocalPlayer});
+    EXPECT_EQ(host.dp.SendTo(chat.constData(), chat.size()), S_OK);
+    deliverAll();
+    ASSERT_TRUE(testutil::WaitFor([&] { return client.wnd.Count(WM_DP_RECEIVE) == 1; }));
+    EXPECT_EQ(client.wnd.seen.back().post->record, chat);
+
+    // The host leaves: the client is the host now.
+    host.dp.Restart("Host");
+    deliverAll();
+    ASSERT_TRUE(testutil::WaitFor([&] { return client.wnd.Count(WM_DP_HOST_MIGRATE) == 1; }));
+    EXPECT_EQ(client.dp.m_SessionState, 1);
+    EXPECT_EQ(client.dp.m_CountPlayers, 1);
+    EXPECT_EQ(host.dp.m_SessionState, 0);
 }

@@ -2,7 +2,7 @@
 // Peer sessions in one process for the session's tests: each records the
 // events its callback receives, and a test waits for them with a deadline.
 
-#include "PeerSession.h"
+#include "TcpPeerSession.h"
 
 #include <gtest/gtest.h>
 
@@ -85,7 +85,7 @@ private:
 
 struct Peer {
     Recorder rec;
-    CPeerSession session{rec.Callback()};
+    CTcpPeerSession session{rec.Callback()};
 };
 
 inline quint16 HostOn(Peer& p, int max = 4) {

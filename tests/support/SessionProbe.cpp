@@ -7,7 +7,7 @@
 //   partial ID...  one record "P" to those peers only, then die at once
 // Records are printed as "recv <from> <hex>".
 
-#include "PeerSession.h"
+#include "TcpPeerSession.h"
 
 #include <QCoreApplication>
 #include <QtEndian>
@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
     }
     CPeerSession* session = nullptr;
     std::atomic<std::uint32_t> counter{0};
-    CPeerSession peer([&](const PeerEvent& e) {
+    CTcpPeerSession peer([&](const PeerEvent& e) {
         switch (e.type) {
         case PeerEvent::ConnectComplete:
             Say("complete " + Hex(static_cast<std::uint32_t>(e.result)));

@@ -1,27 +1,31 @@
-#include "PeerSession.h"
+#include "TcpPeerSession.h"
 
 #include "SessionCore.h"
 
 #include <QNetworkInterface>
 #include <QTcpServer>
 
-CPeerSession::CPeerSession(Callback callback)
+CTcpPeerSession::CTcpPeerSession(Callback callback)
     : m_core(std::make_unique<SessionCore>(std::move(callback))) {}
 
-CPeerSession::~CPeerSession() = default;
+CTcpPeerSession::~CTcpPeerSession() = default;
 
-HRESULT CPeerSession::Host(std::uint16_t port, int maxPlayers, const QHostAddress& bind) {
+std::unique_ptr<CPeerSession> CTcpPeerSession::Create(Callback callback) {
+    return std::make_unique<CTcpPeerSession>(std::move(callback));
+}
+
+HRESULT CTcpPeerSession::Host(std::uint16_t port, int maxPlayers, const QHostAddress& bind) {
     HRESULT result = E_FAIL;
     m_core->RunSync([&] { result = m_core->Host(port, maxPlayers, bind); });
     return result;
 }
 
-HRESULT CPeerSession::Connect(const QString& hostName, std::uint16_t port) {
+HRESULT CTcpPeerSession::Connect(const QString& hostName, std::uint16_t port) {
     m_core->RunAsync([this, hostName, port] { m_core->Connect(hostName, port); });
     return DPNSUCCESS_PENDING;
 }
 
-bool CPeerSession::SendToAll(const QByteArray& record) {
+bool CTcpPeerSession::SendToAll(const QByteArray& record) {
     if (record.size() > sessionwire::kMaxPayload)
         return false;
     if (!m_core->m_inSession.load())
@@ -30,35 +34,35 @@ bool CPeerSession::SendToAll(const QByteArray& record) {
     return true;
 }
 
-void CPeerSession::SendToSomeForTest(const QByteArray& record, const std::vector<DPNID>& to) {
+void CTcpPeerSession::SendToSomeForTest(const QByteArray& record, const std::vector<DPNID>& to) {
     m_core->RunSync([&] { m_core->Send(record, &to); });
 }
 
-void CPeerSession::Close() {
+void CTcpPeerSession::Close() {
     m_core->RunSync([this] { m_core->Close(); });
 }
 
-void CPeerSession::SetName(const QString& name) {
+void CTcpPeerSession::SetName(const QString& name) {
     m_core->RunSync([&] { m_core->SetName(name); });
 }
 
-void CPeerSession::SetMaxPlayers(int count) {
+void CTcpPeerSession::SetMaxPlayers(int count) {
     m_core->RunSync([&] { m_core->SetMaxPlayers(count); });
 }
 
-bool CPeerSession::Expel(DPNID player) {
+bool CTcpPeerSession::Expel(DPNID player) {
     bool done = false;
     m_core->RunSync([&] { done = m_core->Expel(player); });
     return done;
 }
 
-int CPeerSession::MaxPlayers() const {
+int CTcpPeerSession::MaxPlayers() const {
     int n = 0;
     m_core->RunSync([&] { n = m_core->m_maxPlayers; });
     return n;
 }
 
-std::optional<PeerInfo> CPeerSession::GetPeerInfo(DPNID player) const {
+std::optional<PeerInfo> CTcpPeerSession::GetPeerInfo(DPNID player) const {
     std::optional<PeerInfo> info;
     m_core->RunSync([&] {
         const auto it = m_core->m_members.find(player);
@@ -73,7 +77,8 @@ std::optional<PeerInfo> CPeerSession::GetPeerInfo(DPNID player) const {
     return info;
 }
 
-std::optional<std::pair<QString, std::uint16_t>> CPeerSession::GetPeerAddress(DPNID player) const {
+std::optional<std::pair<QString, std::uint16_t>>
+CTcpPeerSession::GetPeerAddress(DPNID player) const {
     std::optional<std::pair<QString, std::uint16_t>> out;
     m_core->RunSync([&] {
         const auto it = m_core->m_members.find(player);
@@ -83,7 +88,7 @@ std::optional<std::pair<QString, std::uint16_t>> CPeerSession::GetPeerAddress(DP
     return out;
 }
 
-std::vector<std::pair<QString, std::uint16_t>> CPeerSession::GetLocalHostAddresses() const {
+std::vector<std::pair<QString, std::uint16_t>> CTcpPeerSession::GetLocalHostAddresses() const {
     std::vector<std::pair<QString, std::uint16_t>> out;
     m_core->RunSync([&] {
         if (!m_core->m_server || !m_core->m_server->isListening())
@@ -105,19 +110,19 @@ std::vector<std::pair<QString, std::uint16_t>> CPeerSession::GetLocalHostAddress
     return out;
 }
 
-DPNID CPeerSession::LocalPlayer() const {
+DPNID CTcpPeerSession::LocalPlayer() const {
     DPNID id = 0;
     m_core->RunSync([&] { id = m_core->m_local; });
     return id;
 }
 
-DPNID CPeerSession::HostPlayer() const {
+DPNID CTcpPeerSession::HostPlayer() const {
     DPNID id = 0;
     m_core->RunSync([&] { id = m_core->m_host; });
     return id;
 }
 
-std::vector<DPNID> CPeerSession::Players() const {
+std::vector<DPNID> CTcpPeerSession::Players() const {
     std::vector<DPNID> ids;
     m_core->RunSync([&] {
         for (const auto& [id, m] : m_core->m_members) {
