@@ -128,7 +128,8 @@ void CPlayNet::Disarm(UINT id) {
 bool CPlayNet::IsIdle() const { return m_Strand.IsIdle() && !IsBusyAnimating(); }
 
 bool CPlayNet::WaitsForPeers() const {
-    return (m_DealPending || m_TakePending) && m_Players.load() != 1;
+    const CFlowSnapshot shown = Snapshot();
+    return (shown.dealPending || shown.takePending) && shown.players != 1;
 }
 
 // ---- Seats ----
@@ -198,7 +199,7 @@ void CPlayNet::ShowVictory(int seat) {
 
 void CPlayNet::SetPlayerCount(int n) {
     m_Seats.SetNumberPlayers(std::max(n, 1));
-    m_Players = std::max(n, 1);
+    m_PlayerCount = std::max(n, 1);
     SetTelegraphSeats();
 }
 
@@ -217,20 +218,22 @@ void CPlayNet::Announce(const QString& text, int effect) {
 
 void CPlayNet::ShowButton(const QString& text, bool show) {
     {
-        std::lock_guard lock(m_ButtonMutex);
-        m_ButtonText = show ? text : QString();
+        std::lock_guard lock(m_SnapshotMutex);
+        m_Snapshot.button = show ? text : QString();
     }
     m_Public.ShowActiveButton(text, show);
 }
 
-QString CPlayNet::ButtonCaption() const {
-    std::lock_guard lock(m_ButtonMutex);
-    return m_ButtonText;
+QString CPlayNet::ButtonCaption() const { return Snapshot().button; }
+
+CFlowSnapshot CPlayNet::Snapshot() const {
+    std::lock_guard lock(m_SnapshotMutex);
+    return m_Snapshot;
 }
 
 void CPlayNet::AnnounceDealer() {
     const int dealer = LocalSeatOf(m_NextDealerId);
-    if (dealer == 0 || m_Players < 2)
+    if (dealer == 0 || m_PlayerCount < 2)
         return;
     if (dealer == 1) {
         Message(QStringLiteral("Вам сдавать!"));
@@ -262,7 +265,7 @@ void CPlayNet::SetTelegraphSeats() {
     QString names[3];
     for (int s = 2; s <= CPublic::kMaxPlayers; ++s)
         names[s - 2] = SeatName(s);
-    const int n = m_Players.load();
+    const int n = m_PlayerCount;
     platform::RunOnGuiThread([&] {
         if (n == m_TelegraphSeats)
             return;
@@ -284,30 +287,36 @@ void CPlayNet::ShowTelegraph(bool show) {
 
 void CPlayNet::Publish() {
     const DPNID local = LocalId();
-    m_Players = std::max(m_Public.m_NumberPlayers, 1);
-    m_MayDeal = local != 0 && m_NextDealerId == local && !m_GameOn && !m_DealPending &&
-                !m_RedealDue &&
-                m_Seats.Count() >= 2;
-    m_MayNextGame = m_MayDeal && !m_NextIsNewParty && m_Public.m_NumberGame > 0;
-    m_GameRuns = m_GameOn;
-    m_Game31 = m_Public.m_Game31;
+    const CPublic& t = m_Public;
+    m_PlayerCount = std::max(t.m_NumberPlayers, 1);
     // The party's leader: the first seat in the host's order that plays.
     const int host = std::max(LocalSeatOf(m_DirectPlay.HostPlayer()), 1);
     const int n = m_Seats.Count();
     bool leader = false;
     for (int k = 0; k < n; ++k) {
         const int s = (host - 1 + k) % n + 1;
-        if (!m_Public.m_Players[s - 1].m_Out) {
+        if (!t.m_Players[s - 1].m_Out) {
             leader = s == 1;
             break;
         }
     }
-    m_PartyLeader = leader || n <= 1;
-    m_MaySetShared = n <= 1 || PlaysHere(local) || IsHost();
-    const CPublic& t = m_Public;
-    m_CanAct = (m_GameOn && !m_DealPending && !m_FirstTurnDue && t.m_CurrentPlayer == 1 &&
-                !t.m_MoveBlocked) ||
-               !ButtonCaption().isEmpty();
+    const bool mayDeal = local != 0 && m_NextDealerId == local && !m_GameOn && !m_DealPending &&
+                         !m_RedealDue && n >= 2;
+    const bool maySetShared = n <= 1 || PlaysHere(local) || IsHost();
+    const bool mayPlay = m_GameOn && !m_DealPending && !m_FirstTurnDue && t.m_CurrentPlayer == 1 &&
+                         !t.m_MoveBlocked;
+    std::lock_guard lock(m_SnapshotMutex);
+    CFlowSnapshot& s = m_Snapshot;
+    s.players = m_PlayerCount;
+    s.mayDeal = mayDeal;
+    s.mayNextGame = mayDeal && !m_NextIsNewParty && t.m_NumberGame > 0;
+    s.dealPending = m_DealPending;
+    s.takePending = m_TakePending;
+    s.gameRuns = m_GameOn;
+    s.game31 = t.m_Game31;
+    s.partyLeader = leader || n <= 1;
+    s.maySetShared = maySetShared;
+    s.canAct = mayPlay || !s.button.isEmpty();
 }
 
 

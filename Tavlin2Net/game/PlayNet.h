@@ -10,9 +10,10 @@
 // game strand, in the order its causes arrived (clicks, timers, records,
 // session events). The window's own thread never reads the table while the
 // strand may run; what the menu, the keys and the shell need to know is kept
-// in atomic flags the strand updates.
+// in one snapshot the strand publishes after every step.
 
 #include "DirectPlay.h"
+#include "FlowSnapshot.h"
 #include "GameStrand.h"
 #include "NetSeats.h"
 #include "Public.h"
@@ -78,17 +79,19 @@ public:
     // The window goes: no timer starts a step any more, the strand ends.
     void StopPlay();
 
-    int NumberPlayers() const { return m_Players.load(); }
+    int NumberPlayers() const { return Snapshot().players; }
+    // What the strand published last.
+    CFlowSnapshot Snapshot() const;
     // The table in the session's terms, seat numbers replaced by the
     // players' ids, so that every peer's dump of the same game is the same.
     // Read only while IsIdle().
     QString DumpTable();
     // Records this window sent and records it received, for tests that
     // wait until nothing is on its way.
-    int RecordsSent() const { return m_Sent.load(); }
-    int RecordsReceived() const { return m_Received.load(); }
+    int RecordsSent() const { return Snapshot().sent; }
+    int RecordsReceived() const { return Snapshot().received; }
     // The local player may act now: a card to play or the button to press.
-    bool CanAct() const { return m_CanAct.load(); }
+    bool CanAct() const { return Snapshot().canAct; }
     // The caption of the action button; empty when it is hidden.
     QString ButtonCaption() const;
     // Presses the action button, as a click on it would.
@@ -256,6 +259,9 @@ private:
     bool m_NextIsNewParty = true;
     bool m_Interrupted = false;
     bool m_KindShown = false;
+    bool m_DealPending = false;
+    bool m_TakePending = false;
+    int m_PlayerCount = 1;      // seats taken, at least one
     bool m_EndDistrSent = true;
     bool m_EndTakeSent = true;
     int m_DealStartSeat = 0;
@@ -277,18 +283,6 @@ private:
     QString m_LabelBefore;
 
     // Read by the window's thread.
-    std::atomic<int> m_Players{1};
-    std::atomic<bool> m_DealPending{false};
-    std::atomic<bool> m_TakePending{false};
-    std::atomic<bool> m_MayDeal{false};
-    std::atomic<bool> m_MayNextGame{false};
-    std::atomic<bool> m_PartyLeader{true};
-    std::atomic<bool> m_MaySetShared{true};
-    std::atomic<bool> m_GameRuns{false};
-    std::atomic<bool> m_Game31{true};
-    std::atomic<bool> m_CanAct{false};
-    std::atomic<int> m_Sent{0};
-    std::atomic<int> m_Received{0};
-    mutable std::mutex m_ButtonMutex;
-    QString m_ButtonText;
+    mutable std::mutex m_SnapshotMutex;
+    CFlowSnapshot m_Snapshot;
 };

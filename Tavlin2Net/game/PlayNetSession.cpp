@@ -74,7 +74,10 @@ void CPlayNet::LeaveSession() {
 void CPlayNet::Send(const QByteArray& record) {
     if (m_DirectPlay.m_SessionState != 0 &&
         m_DirectPlay.SendTo(record.constData(), static_cast<DWORD>(record.size())) == S_OK)
-        ++m_Sent;
+    {
+        std::lock_guard lock(m_SnapshotMutex);
+        ++m_Snapshot.sent;
+    }
 }
 
 void CPlayNet::SendTurnRecord(NetMessageId id, DPNID player, bool zanta) {

@@ -71,7 +71,10 @@ void CPlayNet::OnSessionPost(LPARAM ticket) {
         break;
     case WM_DP_RECEIVE: {
         QByteArray record = post->record;
-        ++m_Received;
+        {
+            std::lock_guard lock(m_SnapshotMutex);
+            ++m_Snapshot.received;
+        }
         Step(kErrDispatch, [this, player, record] { Dispatch(player, record); });
         break;
     }
@@ -193,7 +196,8 @@ void CPlayNet::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_F2) {
         // Only the peer whose turn it is to deal deals, whatever asks; a lone
         // host is told why nothing is dealt.
-        if (m_MayDeal || m_Players.load() < 2)
+        const CFlowSnapshot shown = Snapshot();
+        if (shown.mayDeal || shown.players < 2)
             Step(kErrStartDeal, [this] { StartDeal(m_NextIsNewParty); });
         return;
     }
@@ -201,21 +205,22 @@ void CPlayNet::keyPressEvent(QKeyEvent* event) {
 }
 
 bool CPlayNet::OnCommand(UINT id) {
+    const CFlowSnapshot shown = Snapshot();
     switch (id) {
     case ID_NEW_PARTY:
-        if (m_MayDeal || m_Players.load() < 2)
+        if (shown.mayDeal || shown.players < 2)
             Step(kErrStartDeal, [this] { StartDeal(true); });
         return true;
     case ID_NEXT_GAME:
-        if (m_MayNextGame)
+        if (shown.mayNextGame)
             Step(kErrStartDeal, [this] { StartDeal(false); });
         return true;
     case ID_GAME31:
     case ID_GAME12: {
         const bool game31 = id == ID_GAME31;
-        if (m_Game31 == game31 || !m_PartyLeader)
+        if (shown.game31 == game31 || !shown.partyLeader)
             return true;
-        if (m_GameRuns) {
+        if (shown.gameRuns) {
             const QString question =
                 game31 ? QStringLiteral("Прервать текущую партию и начать игру до 31 очка?")
                        : QStringLiteral("Прервать текущую партию и начать игру до 12 баллов?");
@@ -234,30 +239,32 @@ bool CPlayNet::OnCommand(UINT id) {
 }
 
 bool CPlayNet::IsCommandEnabled(UINT id) const {
+    const CFlowSnapshot shown = Snapshot();
     switch (id) {
     case ID_NEW_PARTY:
-        return m_PartyLeader && m_MayDeal;
+        return shown.partyLeader && shown.mayDeal;
     case ID_NEXT_GAME:
-        return m_MayNextGame;
+        return shown.mayNextGame;
     case ID_GAME31:
     case ID_GAME12:
-        return m_PartyLeader;
+        return shown.partyLeader;
     default:
         return true;
     }
 }
 
 bool CPlayNet::IsCommandChecked(UINT id) const {
+    const bool game31 = Snapshot().game31;
     if (id == ID_GAME31)
-        return m_Game31;
+        return game31;
     if (id == ID_GAME12)
-        return !m_Game31;
+        return !game31;
     return false;
 }
 
 void CPlayNet::RunBreak() {
     m_BreakRequested = false;
-    if (m_MayDeal)
+    if (Snapshot().mayDeal)
         Step(kErrStartDeal, [this] { StartDeal(true); });
 }
 
@@ -289,7 +296,7 @@ void CPlayNet::OnPublicSetting(UINT control, int state) {
     const bool on = state == 1;
     const bool shared = control == IDC_LOCK_ADD_PLAYERS || control == IDC_CLOSED_CARD_RESET ||
                         control == IDC_GAME_FOR_STARS || control == IDC_AUTOMATIC_GAME;
-    if (shared && !m_MaySetShared) {
+    if (shared && !Snapshot().maySetShared) {
         // The other tables would not take it from one who sits out: the box
         // goes back as it was.
         if (m_SetCheck)
