@@ -69,9 +69,8 @@ void CPlayNet::StopPlay() {
     if (m_Stopped)
         return;
     m_Stopped = true;
-    for (UINT id : {TIMER_LABEL, TIMER_AUTO_TAKE, TIMER_ZANTA, TIMER_CONTINUE, TIMER_END_DISTR,
-                    TIMER_END_TAKE, TIMER_SEAT, TIMER_BARRIER_WATCH})
-        KillTimer(id);
+    m_Clock.Stop({TIMER_LABEL, TIMER_AUTO_TAKE, TIMER_ZANTA, TIMER_CONTINUE, TIMER_END_DISTR,
+                  TIMER_END_TAKE, TIMER_SEAT, TIMER_BARRIER_WATCH});
     m_Strand.Stop();
 }
 
@@ -112,18 +111,11 @@ UINT CPlayNet::Paced(UINT ms) const {
 }
 
 void CPlayNet::Arm(UINT id, UINT ms) {
-    if (m_Stopped)
-        return;
-    ms = Paced(ms);
-    platform::PostToGuiThread([this, id, ms] {
-        if (!m_Stopped)
-            SetTimer(id, ms);
-    });
+    if (!m_Stopped)
+        m_Clock.Arm(id, Paced(ms));
 }
 
-void CPlayNet::Disarm(UINT id) {
-    platform::PostToGuiThread([this, id] { KillTimer(id); });
-}
+void CPlayNet::Disarm(UINT id) { m_Clock.Disarm(id); }
 
 bool CPlayNet::IsIdle() const { return m_Strand.IsIdle() && !IsBusyAnimating(); }
 

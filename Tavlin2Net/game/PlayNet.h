@@ -19,6 +19,7 @@
 #include "Public.h"
 #include "TableMoves.h"
 #include "Telegraph.h"
+#include "WindowClock.h"
 #include "Wnd.h"
 
 #include <QElapsedTimer>
@@ -241,6 +242,7 @@ private:
     bool FromHost(DPNID sender, const netrec::PlayerOrderRecord& order) const;
     CCard* FindCard(int mast, int value) const;
 
+    CWindowClock m_Clock{*this};
     CGameStrand m_Strand;
     CTableMoves m_Moves;
     CNetSeats m_Seats;

@@ -97,7 +97,7 @@ void CPlayNet::OnSessionPost(LPARAM ticket) {
 bool CPlayNet::HasArmedStep() const {
     for (UINT id : {TIMER_AUTO_TAKE, TIMER_ZANTA, TIMER_CONTINUE, TIMER_END_DISTR, TIMER_END_TAKE,
                     TIMER_SEAT})
-        if (IsTimerSet(id))
+        if (m_Clock.IsArmed(id))
             return true;
     return false;
 }
