@@ -5,7 +5,7 @@
 #include "FlowClock.h"
 
 #include <atomic>
-#include <initializer_list>
+#include <span>
 
 class CWnd;
 
@@ -17,7 +17,7 @@ public:
     void Disarm(UINT id) override;
     bool IsArmed(UINT id) const override;
     // No timer starts any more, and those given stop now (GUI thread).
-    void Stop(std::initializer_list<UINT> ids);
+    void Stop(std::span<const UINT> ids);
 
 private:
     CWnd& m_Wnd;
