@@ -10,8 +10,6 @@
 #include "MyLabel.h"
 #include "Star.h"
 
-#include <QCoreApplication>
-
 #include <algorithm>
 
 Q_LOGGING_CATEGORY(lcNetGame, "zanta.netgame", QtCriticalMsg)
@@ -26,11 +24,14 @@ bool playnet::IsBusyAnimating() {
 CNetTableFlow::CNetTableFlow(CPublic& table, CTableMoves& moves, CDirectPlay& session,
                              IFlowClock& clock, IFlowView& view)
     : m_Public(table), m_Moves(moves), m_DirectPlay(session), m_Clock(clock), m_View(view),
-      m_Seats(table) {}
+      m_Seats(table) {
+    m_DirectPlay.SetEventSink([this](const CNetPost& post) { return OnSessionEvent(post); });
+}
 
 CNetTableFlow::~CNetTableFlow() { Stop(); }
 
 void CNetTableFlow::Stop() {
+    m_DirectPlay.SetEventSink(nullptr);
     m_Stopped = true;
     m_Strand.Stop();
 }
@@ -277,7 +278,7 @@ void CNetTableFlow::SendChat(const QString& text) {
 
 // ---- Session events and timers ----
 
-void CNetTableFlow::OnSessionEvent(CNetPost post) {
+bool CNetTableFlow::OnSessionEvent(const CNetPost& post) {
     const DPNID player = post.player;
     switch (post.message) {
     case WM_DP_CREATE_PLAYER:
@@ -296,27 +297,18 @@ void CNetTableFlow::OnSessionEvent(CNetPost post) {
         Step(kErrPeerInfo, [this, player] { OnPeerInfo(player); });
         break;
     case WM_DP_RECEIVE: {
-        QByteArray record = post.record;
-        {
-            std::lock_guard lock(m_SnapshotMutex);
-            ++m_Snapshot.received;
-        }
-        Step(kErrDispatch, [this, player, record] { Dispatch(player, record); });
+        // Counted once queued: whoever sees it counted sees the strand busy.
+        Step(kErrDispatch, [this, record = CReceivedRecord::Decode(player, post.record)] {
+            Dispatch(record);
+        });
+        std::lock_guard lock(m_SnapshotMutex);
+        ++m_Snapshot.received;
         break;
     }
-    case WM_DP_CONNECT_COMPLETE:
-        if (post.result == S_OK) {
-            m_DirectPlay.m_ConnectionStatus = 2;
-        } else {
-            // The search is over: the user learns why, and may try again.
-            m_DirectPlay.m_ConnectionStatus = 0;
-            m_View.Notice(CDirectPlay::ConnectResultText(post.result),
-                          QCoreApplication::applicationName());
-        }
-        break;
     default:
-        break;
+        return false;
     }
+    return true;
 }
 
 bool CNetTableFlow::HasArmedStep() const {

@@ -19,6 +19,7 @@
 #include "GameStrand.h"
 #include "NetSeats.h"
 #include "Public.h"
+#include "ReceivedRecord.h"
 #include "TableMoves.h"
 
 #include <QElapsedTimer>
@@ -48,7 +49,8 @@ public:
 
     CNetTableFlow(CPublic& table, CTableMoves& moves, CDirectPlay& session, IFlowClock& clock,
                   IFlowView& view);
-    // Stops the strand.
+    // Takes the session's events from the session (OnSessionEvent) until
+    // stopped; the destructor stops.
     ~CNetTableFlow();
     CNetTableFlow(const CNetTableFlow&) = delete;
     CNetTableFlow& operator=(const CNetTableFlow&) = delete;
@@ -77,8 +79,10 @@ public:
     // strand to do it while serving what it asks of the GUI thread.
     bool RestartPeer();
 
-    // A session event, in the order the session reported it.
-    void OnSessionEvent(CNetPost post);
+    // A session event, on the session's thread, in the order the session
+    // reported it: a record is decoded here and applied on the strand. False
+    // for the events of the connection, which are the window's.
+    bool OnSessionEvent(const CNetPost& post);
     // A timer of the clock ran out.
     void Fire(UINT id);
     // No timer starts a step any more, the strand ends.
@@ -141,7 +145,7 @@ private:
     void RestoreSeatIds(const SeatIds& ids);
 
     // Records (strand).
-    void Dispatch(DPNID sender, const QByteArray& record);
+    void Dispatch(const CReceivedRecord& record);
     void ApplyPlayerOrder(DPNID sender, const netrec::PlayerOrderRecord& order);
     void ApplyDeparture(DPNID sender, const netrec::PlayerOrderRecord& order);
     void ApplyParty(DPNID sender, const netrec::PartyRecord& r);

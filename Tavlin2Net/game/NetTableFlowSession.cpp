@@ -36,6 +36,9 @@ bool CNetTableFlow::RestartPeer() {
     const QByteArray name = Cp1251FromUnicode(SeatName(1));
     const bool posted = m_Strand.Post([this, result, name] {
         const HRESULT hr = m_DirectPlay.Restart(name.constData());
+        // What the old session reported before it closed may be queued
+        // behind this step: it does nothing.
+        ++m_Generation;
         LeaveSession();
         Publish();
         *result = hr == S_OK ? 1 : 0;
@@ -399,10 +402,11 @@ void CNetTableFlow::ApplyDeparture(DPNID sender, const netrec::PlayerOrderRecord
 
 // ---- Records (strand) ----
 
-void CNetTableFlow::Dispatch(DPNID sender, const QByteArray& bytes) {
-    if (bytes.isEmpty())
+void CNetTableFlow::Dispatch(const CReceivedRecord& record) {
+    if (record.id < 0)
         return;
-    const int id = static_cast<BYTE>(bytes[0]);
+    const DPNID sender = record.sender;
+    const int id = record.id;
     // Only the seat order may come from a player the table has not seated.
     if (id != e_PlayerOrder && id != e_DestroyPlayer && id != e_Chat && id != e_SettingGame &&
         LocalSeatOf(sender) == 0)
@@ -415,16 +419,16 @@ void CNetTableFlow::Dispatch(DPNID sender, const QByteArray& bytes) {
         m_Public.m_CurrentPlayer = LocalSeatOf(sender);
     switch (id) {
     case e_PlayerOrder:
-        if (auto r = netrec::ReadPlayerOrder(bytes))
+        if (auto* r = record.As<netrec::PlayerOrderRecord>())
             ApplyPlayerOrder(sender, *r);
         break;
     case e_DestroyPlayer:
-        if (auto r = netrec::ReadPlayerOrder(bytes))
+        if (auto* r = record.As<netrec::PlayerOrderRecord>())
             ApplyDeparture(sender, *r);
         break;
     case e_NewParty:
     case e_NextGame:
-        if (auto r = netrec::ReadParty(bytes)) {
+        if (auto* r = record.As<netrec::PartyRecord>()) {
             try {
                 ApplyParty(sender, *r);
             } catch (...) {
@@ -433,7 +437,7 @@ void CNetTableFlow::Dispatch(DPNID sender, const QByteArray& bytes) {
         }
         break;
     case e_GoCard:
-        if (auto r = netrec::ReadGoCard(bytes)) {
+        if (auto* r = record.As<netrec::GoCardRecord>()) {
             try {
                 ApplyGoCard(sender, *r);
             } catch (...) {
@@ -443,7 +447,7 @@ void CNetTableFlow::Dispatch(DPNID sender, const QByteArray& bytes) {
         break;
     case e_BitaCards:
     case e_ResetCards:
-        if (auto r = netrec::ReadTable(bytes)) {
+        if (auto* r = record.As<netrec::TableRecord>()) {
             try {
                 ApplyAnswer(sender, *r);
             } catch (...) {
@@ -452,7 +456,7 @@ void CNetTableFlow::Dispatch(DPNID sender, const QByteArray& bytes) {
         }
         break;
     case e_NextPlayerGo:
-        if (auto r = netrec::ReadTurn(bytes))
+        if (auto* r = record.As<netrec::TurnRecord>())
             ApplyTurn(sender, *r);
         break;
     case e_TakeCards:
@@ -463,11 +467,11 @@ void CNetTableFlow::Dispatch(DPNID sender, const QByteArray& bytes) {
         }
         break;
     case e_ContinueGame:
-        if (auto r = netrec::ReadTurn(bytes))
+        if (auto* r = record.As<netrec::TurnRecord>())
             ApplyContinue(sender, *r);
         break;
     case e_Zanta:
-        if (auto r = netrec::ReadTurn(bytes))
+        if (auto* r = record.As<netrec::TurnRecord>())
             ApplyZanta(sender, *r);
         break;
     case e_EndDistr:
@@ -477,7 +481,7 @@ void CNetTableFlow::Dispatch(DPNID sender, const QByteArray& bytes) {
         CountAck(sender, true);
         break;
     case e_Chat:
-        if (auto r = netrec::ReadChat(bytes)) {
+        if (auto* r = record.As<netrec::ChatRecord>()) {
             const int seat = LocalSeatOf(r->player != 0 ? r->player : sender);
             const QString text = Cp1251ToUnicode(r->text);
             if (seat >= 2)
@@ -489,7 +493,7 @@ void CNetTableFlow::Dispatch(DPNID sender, const QByteArray& bytes) {
         // host, who sends them to a newcomer), not from one who sits out.
         if (!PlaysHere(sender) && sender != m_DirectPlay.HostPlayer())
             return Refuse(sender, "settings from a player who does not play");
-        if (auto r = netrec::ReadSetting(bytes))
+        if (auto* r = record.As<netrec::SettingRecord>())
             ApplySettings(sender, *r);
         break;
     default:

@@ -13,6 +13,7 @@
 #include "Sound.h"
 #include "Star.h"
 
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QTimer>
@@ -89,18 +90,27 @@ LRESULT CPlayNet::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_PUBLIC_SETTING:
         OnPublicSetting(static_cast<UINT>(wParam), static_cast<int>(lParam));
         return 0;
-    case WM_DP_CREATE_PLAYER:
-    case WM_DP_DESTROY_PLAYER:
-    case WM_DP_HOST_MIGRATE:
-    case WM_DP_PEER_INFO:
-    case WM_DP_RECEIVE:
     case WM_DP_CONNECT_COMPLETE:
     case WM_DP_INDICATE_CONNECT:
+        // The connection's events; the table's go straight to its flow.
         if (auto post = m_DirectPlay.TakePost(lParam))
-            m_Flow.OnSessionEvent(std::move(*post));
+            OnConnection(*post);
         return 0;
     default:
         return CWnd::WindowProc(message, wParam, lParam);
+    }
+}
+
+void CPlayNet::OnConnection(const CNetPost& post) {
+    if (post.message != WM_DP_CONNECT_COMPLETE)
+        return;
+    if (post.result == S_OK) {
+        m_DirectPlay.m_ConnectionStatus = 2;
+    } else {
+        // The search is over: the user learns why, and may try again.
+        m_DirectPlay.m_ConnectionStatus = 0;
+        if (m_Notice)
+            m_Notice(CDirectPlay::ConnectResultText(post.result), QCoreApplication::applicationName());
     }
 }
 

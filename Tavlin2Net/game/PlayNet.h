@@ -130,6 +130,8 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
+    // A connect's end: its status, and why when it failed.
+    void OnConnection(const CNetPost& post);
     // What the flow does to the window, each on the window's thread.
     QSize ClientSize() const override { return m_ClientSize.load(); }
     void Repaint() override;
