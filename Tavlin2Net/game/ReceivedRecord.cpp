@@ -1,8 +1,7 @@
 #include "ReceivedRecord.h"
 
 namespace {
-template <typename Record>
-CReceivedRecord::Body BodyOf(const std::optional<Record>& r) {
+template <typename Record> CReceivedRecord::Body BodyOf(const std::optional<Record>& r) {
     if (r)
         return *r;
     return std::monostate();

@@ -15,10 +15,7 @@ struct CReceivedRecord {
     static CReceivedRecord Decode(DPNID sender, const QByteArray& bytes);
 
     // The fields, or null when the record has none or they did not read.
-    template <typename Record>
-    const Record* As() const {
-        return std::get_if<Record>(&body);
-    }
+    template <typename Record> const Record* As() const { return std::get_if<Record>(&body); }
 
     DPNID sender = 0;
     int id = -1; // the record's kind; -1 for no bytes at all

@@ -21,7 +21,9 @@ void CWindowClock::Disarm(UINT id) {
     platform::PostToGuiThread([this, id] { m_Wnd.KillTimer(id); });
 }
 
-bool CWindowClock::IsArmed(UINT id) const { return m_Wnd.IsTimerSet(id); }
+bool CWindowClock::IsArmed(UINT id) const {
+    return m_Wnd.IsTimerSet(id);
+}
 
 void CWindowClock::Stop(std::span<const UINT> ids) {
     m_Stopped = true;

@@ -3,8 +3,8 @@
 // runs out and a view that only records. Every pause of the game must come
 // from the clock, and the end of a deal waits for the tables' reports.
 
-#include "NetPeers.h"
 #include "NetTableFlow.h"
+#include "NetPeers.h"
 
 #include "Card.h"
 
@@ -158,11 +158,14 @@ TEST(NetTableFlow, SeatsDealsAndGivesTheFirstTurnOnlyAsItsClockRunsOut) {
     }
 
     // The clocks run out: the ends are reported, and one player has the turn.
-    ASSERT_TRUE(RunClocks(host, guest, [&] {
-        const CFlowSnapshot h = host.flow.Snapshot(), g = guest.flow.Snapshot();
-        return !h.dealPending && !g.dealPending && h.canAct != g.canAct && h.sent == g.received &&
-               g.sent == h.received;
-    })) << "host " << host.flow.Snapshot().canAct << " guest " << guest.flow.Snapshot().canAct;
+    ASSERT_TRUE(RunClocks(host, guest,
+                          [&] {
+                              const CFlowSnapshot h = host.flow.Snapshot(),
+                                                  g = guest.flow.Snapshot();
+                              return !h.dealPending && !g.dealPending && h.canAct != g.canAct &&
+                                     h.sent == g.received && g.sent == h.received;
+                          }))
+        << "host " << host.flow.Snapshot().canAct << " guest " << guest.flow.Snapshot().canAct;
     EXPECT_EQ(host.flow.DumpTable(), guest.flow.DumpTable());
     EXPECT_TRUE(host.view.Notices().isEmpty());
 }
