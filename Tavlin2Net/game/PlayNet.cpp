@@ -1,5 +1,5 @@
-// The network game window: its guards, seats and labels, and the game
-// itself from the deal to its end.
+// The network game window: the table's painting, input, menu commands and
+// the chat panel; what the table flow asks of the window.
 
 #include "PlayNet.h"
 #include "PlayNetSteps.h"
@@ -8,23 +8,22 @@
 #include "Cp1251.h"
 #include "GuiThread.h"
 #include "MyLabel.h"
+#include "NetCommands.h"
+#include "PageView.h"
+#include "Sound.h"
 #include "Star.h"
 
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QPainter>
 #include <QTimer>
 
-#include <algorithm>
-
-Q_LOGGING_CATEGORY(lcNetGame, "zanta.netgame", QtCriticalMsg)
-
+using namespace netcmd;
 using namespace playnet;
 
-bool playnet::IsBusyAnimating() {
-    return CMyLabel::m_staticCountThreads != 0 || CStar::m_staticCountThreads != 0 ||
-           CCard::m_staticProccessMovecard != 0;
-}
-
 CPlayNet::CPlayNet(QWidget* parent)
-    : CWnd(parent), m_DirectPlay(this), m_Moves(m_Public), m_Seats(m_Public) {
+    : CWnd(parent), m_DirectPlay(this), m_Moves(m_Public),
+      m_Flow(m_Public, m_Moves, m_DirectPlay, m_Clock, *this) {
     setFocusPolicy(Qt::StrongFocus);
     m_Notice = [this](const QString& text, const QString& caption) {
         // The box runs its own loop: it opens from a timer of the window's,
@@ -54,7 +53,7 @@ CPlayNet::CPlayNet(QWidget* parent)
     t.m_Players[3].SetName(QStringLiteral("Player4"));
     for (auto& seat : t.m_Players)
         seat.ResetScores();
-    m_DirectPlay.SetName(Cp1251FromUnicode(SeatName(1)).constData());
+    m_DirectPlay.SetName(Cp1251FromUnicode(t.m_Players[0].m_LabelName.GetCaption()).constData());
     m_Telegraph.Create(this, QPoint(300, 300));
     m_Telegraph.SetPlayers(1);
     m_Telegraph.m_Send = [this](const QByteArray& text) { SendChat(Cp1251ToUnicode(text)); };
@@ -69,804 +68,277 @@ void CPlayNet::StopPlay() {
     if (m_Stopped)
         return;
     m_Stopped = true;
-    for (UINT id : {TIMER_LABEL, TIMER_AUTO_TAKE, TIMER_ZANTA, TIMER_CONTINUE, TIMER_END_DISTR,
-                    TIMER_END_TAKE, TIMER_SEAT, TIMER_BARRIER_WATCH})
-        KillTimer(id);
-    m_Strand.Stop();
+    m_Clock.Stop(CNetTableFlow::kTimers);
+    m_Flow.Stop();
 }
-
-// ---- Threads and guards ----
-
-void CPlayNet::Step(const char* errorLine, std::function<void()> step) {
-    if (m_Stopped)
-        return;
-    const int generation = m_Generation;
-    m_Strand.Post([this, errorLine, generation, step = std::move(step)] {
-        // A step queued for a session that has since been left does nothing.
-        if (generation != m_Generation)
-            return;
-        try {
-            step();
-        } catch (const std::exception& e) {
-            qCWarning(lcNetGame) << "step failed:" << e.what();
-            Log(errorLine);
-        } catch (...) {
-            Log(errorLine);
-        }
-        Publish();
-    });
-}
-
-void CPlayNet::Log(const char* line) {
-    if (line)
-        m_DirectPlay.m_Log.Append(line);
-}
-
-void CPlayNet::Refuse(DPNID sender, const char* what) {
-    qCWarning(lcNetGame) << "ignored from" << sender << ":" << what;
-    m_DirectPlay.m_Log.AppendRefusal(QStringLiteral("Ignored - %1 from %2\r\n").arg(what).arg(sender).toLatin1().constData());
-}
-
-UINT CPlayNet::Paced(UINT ms) const {
-    return static_cast<UINT>(static_cast<long long>(ms) * m_PacePercent.load() / 100);
-}
-
-void CPlayNet::Arm(UINT id, UINT ms) {
-    if (m_Stopped)
-        return;
-    ms = Paced(ms);
-    platform::PostToGuiThread([this, id, ms] {
-        if (!m_Stopped)
-            SetTimer(id, ms);
-    });
-}
-
-void CPlayNet::Disarm(UINT id) {
-    platform::PostToGuiThread([this, id] { KillTimer(id); });
-}
-
-bool CPlayNet::IsIdle() const { return m_Strand.IsIdle() && !IsBusyAnimating(); }
 
 bool CPlayNet::WaitsForPeers() const {
-    return (m_DealPending || m_TakePending) && m_Players.load() != 1;
+    const CFlowSnapshot shown = Snapshot();
+    return (shown.dealPending || shown.takePending) && shown.players != 1;
 }
 
-// ---- Seats ----
+// ---- The window's thread ----
 
-int CPlayNet::LocalSeatOf(DPNID player) const { return m_Seats.SeatOf(player); }
-DPNID CPlayNet::IdOf(int seat) const { return m_Seats.IdOf(seat); }
-DPNID CPlayNet::LocalId() const { return m_DirectPlay.m_LocalPlayer.load(); }
-
-QString CPlayNet::SeatName(int seat) const {
-    if (seat < 1 || seat > CPublic::kMaxPlayers)
-        return {};
-    return m_Public.m_Players[seat - 1].m_LabelName.GetCaption();
-}
-
-int CPlayNet::PlayingSeats() const {
-    int n = 0;
-    for (int s = 1; s <= m_Public.m_NumberPlayers; ++s)
-        if (IdOf(s) != 0 && !m_Public.m_Players[s - 1].m_Out)
-            ++n;
-    return n;
-}
-
-std::set<DPNID> CPlayNet::OtherSeated() const {
-    std::set<DPNID> ids;
-    for (int s = 2; s <= CPublic::kMaxPlayers; ++s)
-        if (IdOf(s) != 0)
-            ids.insert(IdOf(s));
-    return ids;
-}
-
-bool CPlayNet::PlaysHere(DPNID player) const {
-    const int seat = LocalSeatOf(player);
-    return seat != 0 && !m_Public.m_Players[seat - 1].m_Out;
-}
-
-bool CPlayNet::InSession(DPNID player) const {
-    PeerInfo info;
-    return player == LocalId() || m_DirectPlay.GetPeerInfo(player, info) == S_OK;
-}
-
-void CPlayNet::Relayout() {
-    CPublic& t = m_Public;
-    const QSize size = m_ClientSize.load();
-    {
-        CPublic::MoveScope scope(t);
-        // The layout's numbers and regions belong to the window's thread,
-        // which paints from them; the cards follow here.
-        platform::RunOnGuiThread([&] { t.OnSize(size.width(), size.height()); });
-        t.CorrectLocationCardsUser();
-        for (int s = 2; s <= CPublic::kMaxPlayers; ++s)
-            t.CorrectLocationCardsPlayer(s);
-        t.CorrectLocationCardsTable();
-        t.CorrectLocationCardsTake();
+LRESULT CPlayNet::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CARD_LBUTTONDOWN:
+        m_Flow.PlayCard(reinterpret_cast<CCard*>(wParam));
+        return 0;
+    case WM_PAGE_VIEW:
+        m_Public.ProgView(static_cast<unsigned>(wParam), lParam);
+        return 0;
+    case WM_PUBLIC_SETTING:
+        OnPublicSetting(static_cast<UINT>(wParam), static_cast<int>(lParam));
+        return 0;
+    case WM_DP_CONNECT_COMPLETE:
+    case WM_DP_INDICATE_CONNECT:
+        // The connection's events; the table's go straight to its flow.
+        if (auto post = m_DirectPlay.TakePost(lParam))
+            OnConnection(*post);
+        return 0;
+    default:
+        return CWnd::WindowProc(message, wParam, lParam);
     }
-    for (int s = 1; s <= t.m_NumberPlayers; ++s)
-        ShowVictory(s);
-    platform::RunOnGuiThread([this] { Invalidate(TRUE); });
 }
 
-void CPlayNet::ShowVictory(int seat) {
-    CPublic& t = m_Public;
-    platform::RunOnGuiThread([&] {
-        t.m_VictoryTable.DistrPlaceVictory(SeatName(seat), seat, t.m_Players[seat - 1].m_Victory,
-                                           t.m_NumberPlayers);
-    });
-}
-
-void CPlayNet::SetPlayerCount(int n) {
-    m_Seats.SetNumberPlayers(std::max(n, 1));
-    m_Players = std::max(n, 1);
-    SetTelegraphSeats();
-}
-
-// ---- Labels and the button ----
-
-void CPlayNet::Message(const QString& text) {
-    m_Public.m_LabelMessage.SetCaption(text, 0);
-    m_Public.m_LabelMessage.Show(true);
-}
-
-void CPlayNet::Announce(const QString& text, int effect) {
-    m_Public.m_LabelAnnounce.SetShade(false);
-    m_Public.m_LabelAnnounce.SetCaption(text, effect);
-    m_Public.m_LabelAnnounce.Show(true);
-}
-
-void CPlayNet::ShowButton(const QString& text, bool show) {
-    {
-        std::lock_guard lock(m_ButtonMutex);
-        m_ButtonText = show ? text : QString();
-    }
-    m_Public.ShowActiveButton(text, show);
-}
-
-QString CPlayNet::ButtonCaption() const {
-    std::lock_guard lock(m_ButtonMutex);
-    return m_ButtonText;
-}
-
-void CPlayNet::AnnounceDealer() {
-    const int dealer = LocalSeatOf(m_NextDealerId);
-    if (dealer == 0 || m_Players < 2)
+void CPlayNet::OnConnection(const CNetPost& post) {
+    if (post.message != WM_DP_CONNECT_COMPLETE)
         return;
-    if (dealer == 1) {
-        Message(QStringLiteral("Вам сдавать!"));
-        ShowButton(m_NextIsNewParty ? ButtonText::NewParty : ButtonText::Deal, true);
+    if (post.result == S_OK) {
+        m_DirectPlay.m_ConnectionStatus = 2;
     } else {
-        ShowButton(QString(), false);
-        const QString name = SeatName(dealer);
-        Message(QStringLiteral("Сдает ") + (name.isEmpty() ? QStringLiteral("сервер") : name) +
-                QStringLiteral("!"));
+        // The search is over: the user learns why, and may try again.
+        m_DirectPlay.m_ConnectionStatus = 0;
+        if (m_Notice)
+            m_Notice(CDirectPlay::ConnectResultText(post.result), QCoreApplication::applicationName());
     }
 }
 
-void CPlayNet::AnnounceWaiting() {
-    try {
-        const int present = m_DirectPlay.m_CountPlayers;
-        if (m_DirectPlay.m_SessionState == 0)
-            return;
-        m_Public.m_LabelAnnounce.SetShade(true);
-        m_Public.m_LabelAnnounce.SetCaption(present >= 2 ? QStringLiteral("Господа, ставки!")
-                                                         : QStringLiteral("Ждем игроков!"),
-                                            0);
-        m_Public.m_LabelAnnounce.Show(true);
-    } catch (...) {
-        Log(kErrWaiting);
+void CPlayNet::OnTimer(UINT id) {
+    if (!CNetTableFlow::IsFlowTimer(id))
+        return CWnd::OnTimer(id);
+    // The flow's timers fire once.
+    KillTimer(id);
+    m_Flow.Fire(id);
+}
+
+BOOL CPlayNet::OnEraseBkgnd(QPainter& dc) {
+    m_Public.DrawBackGround(&dc);
+    m_Public.OnPaint(&dc);
+    return TRUE;
+}
+
+void CPlayNet::OnSize(UINT /*type*/, int cx, int cy) {
+    m_ClientSize = QSize(cx, cy);
+    if (isVisible() || cx > 0)
+        m_Public.OnSize(cx, cy);
+    m_Telegraph.PlaceInCorner(cy);
+}
+
+void CPlayNet::hideEvent(QHideEvent* event) {
+    if (m_ShowSettings)
+        m_ShowSettings(false);
+    CWnd::hideEvent(event);
+}
+
+void CPlayNet::OnLButtonDown(UINT /*flags*/, QPoint point) {
+    if (!m_Public.m_ButtonRect.contains(point) || ButtonCaption().isEmpty())
+        return;
+    PressButton();
+}
+
+void CPlayNet::PressButton() {
+    const QString caption = ButtonCaption();
+    if (caption.isEmpty())
+        return;
+    if (caption == ButtonText::NewParty || caption == ButtonText::Deal || caption == kRedeal)
+        m_Flow.RequestDeal(caption == ButtonText::NewParty);
+    else if (caption == kTake)
+        m_Flow.RequestTake();
+    else if (caption == ButtonText::Further)
+        m_Flow.RequestFurther();
+}
+
+void CPlayNet::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_F2) {
+        // Only the peer whose turn it is to deal deals, whatever asks; a lone
+        // host is told why nothing is dealt. The deal is a new party when one is due.
+        const CFlowSnapshot shown = Snapshot();
+        if (shown.mayDeal || shown.players < 2)
+            m_Flow.RequestDeal(false);
+        return;
+    }
+    CWnd::keyPressEvent(event);
+}
+
+bool CPlayNet::OnCommand(UINT id) {
+    const CFlowSnapshot shown = Snapshot();
+    switch (id) {
+    case ID_NEW_PARTY:
+        if (shown.mayDeal || shown.players < 2)
+            m_Flow.RequestDeal(true);
+        return true;
+    case ID_NEXT_GAME:
+        if (shown.mayNextGame)
+            m_Flow.RequestDeal(false);
+        return true;
+    case ID_GAME31:
+    case ID_GAME12: {
+        const bool game31 = id == ID_GAME31;
+        if (shown.game31 == game31 || !shown.partyLeader)
+            return true;
+        if (shown.gameRuns) {
+            const QString question =
+                game31 ? QStringLiteral("Прервать текущую партию и начать игру до 31 очка?")
+                       : QStringLiteral("Прервать текущую партию и начать игру до 12 баллов?");
+            if (m_Public.MyMessageBox(question, kAttention, kQuestionFlags, kIcon, kIcon) != IDOK)
+                return true;
+            CCard::m_staticAnimCards = false;
+            CStar::m_staticBreak = true;
+            CMyLabel::m_staticBreak = true;
+        }
+        SetGameKind(game31, true);
+        return true;
+    }
+    default:
+        return false;
     }
 }
 
-void CPlayNet::SetTelegraphSeats() {
-    QString names[3];
-    for (int s = 2; s <= CPublic::kMaxPlayers; ++s)
-        names[s - 2] = SeatName(s);
-    const int n = m_Players.load();
-    platform::RunOnGuiThread([&] {
-        if (n == m_TelegraphSeats)
-            return;
-        m_TelegraphSeats = n;
-        std::copy(std::begin(names), std::end(names), std::begin(m_Telegraph.m_Names));
-        m_Telegraph.SetPlayers(n);
-        m_Telegraph.PlaceInCorner(height());
-        if (n <= 2)
-            m_Telegraph.ShowWindow(m_ShowTelegraph ? SW_SHOW : SW_HIDE);
-    });
+bool CPlayNet::IsCommandEnabled(UINT id) const {
+    const CFlowSnapshot shown = Snapshot();
+    switch (id) {
+    case ID_NEW_PARTY:
+        return shown.partyLeader && shown.mayDeal;
+    case ID_NEXT_GAME:
+        return shown.mayNextGame;
+    case ID_GAME31:
+    case ID_GAME12:
+        return shown.partyLeader;
+    default:
+        return true;
+    }
 }
+
+bool CPlayNet::IsCommandChecked(UINT id) const {
+    const bool game31 = Snapshot().game31;
+    if (id == ID_GAME31)
+        return game31;
+    if (id == ID_GAME12)
+        return !game31;
+    return false;
+}
+
+void CPlayNet::RunBreak() {
+    m_BreakRequested = false;
+    if (Snapshot().mayDeal)
+        m_Flow.RequestDeal(true);
+}
+
+// ---- Settings ----
+
+void CPlayNet::SetGameForStars(bool on, bool send) {
+    if (m_SetCheck)
+        m_SetCheck(IDC_GAME_FOR_STARS, on);
+    m_Flow.SetGameForStars(on, send);
+}
+
+void CPlayNet::OnPublicSetting(UINT control, int state) {
+    const bool on = state == 1;
+    const bool shared = control == IDC_LOCK_ADD_PLAYERS || control == IDC_CLOSED_CARD_RESET ||
+                        control == IDC_GAME_FOR_STARS || control == IDC_AUTOMATIC_GAME;
+    if (shared && !Snapshot().maySetShared) {
+        // The other tables would not take it from one who sits out: the box
+        // goes back as it was.
+        if (m_SetCheck)
+            m_SetCheck(control, !on);
+        if (m_Notice)
+            m_Notice(QStringLiteral("Общие настройки меняют игроки текущей партии."),
+                     QStringLiteral("Внимание"));
+        return;
+    }
+    switch (control) {
+    case IDC_SHOW_NAME_WND:
+        m_ShowNameWnd = on;
+        break;
+    case IDC_ANIMATION:
+        m_Public.m_Pack.ShowAinmationCards(on);
+        break;
+    case IDC_SOUND:
+        m_Flow.SetTableOption(control, on);
+        return;
+    case IDC_LOCK_ADD_PLAYERS:
+    case IDC_CLOSED_CARD_RESET:
+    case IDC_AUTOMATIC_GAME:
+        m_Flow.SetTableOption(control, on);
+        break;
+    case IDC_TABLO_VICTORY:
+        m_Public.m_ShowTabloVictory = on;
+        m_Public.m_VictoryTable.ShowWindow(on ? SW_SHOW : SW_HIDE);
+        return;
+    case IDC_GAME_FOR_STARS:
+        SetGameForStars(on, true);
+        return;
+    case IDC_SHOW_TELEGRAPH:
+        ShowTelegraph(on);
+        return;
+    default:
+        Beep(3000, 1000);
+        break;
+    }
+    SendSettings();
+}
+
+// ---- The chat panel ----
 
 void CPlayNet::ShowTelegraph(bool show) {
     m_ShowTelegraph = show;
     m_Telegraph.ShowWindow(show || m_TelegraphSeats >= 3 ? SW_SHOW : SW_HIDE);
 }
 
-// ---- What the window's thread may know ----
+// ---- What the flow does to the window ----
 
-void CPlayNet::Publish() {
-    const DPNID local = LocalId();
-    m_Players = std::max(m_Public.m_NumberPlayers, 1);
-    m_MayDeal = local != 0 && m_NextDealerId == local && !m_GameOn && !m_DealPending &&
-                !m_RedealDue &&
-                m_Seats.Count() >= 2;
-    m_MayNextGame = m_MayDeal && !m_NextIsNewParty && m_Public.m_NumberGame > 0;
-    m_GameRuns = m_GameOn;
-    m_Game31 = m_Public.m_Game31;
-    // The party's leader: the first seat in the host's order that plays.
-    const int host = std::max(LocalSeatOf(m_DirectPlay.HostPlayer()), 1);
-    const int n = m_Seats.Count();
-    bool leader = false;
-    for (int k = 0; k < n; ++k) {
-        const int s = (host - 1 + k) % n + 1;
-        if (!m_Public.m_Players[s - 1].m_Out) {
-            leader = s == 1;
-            break;
-        }
-    }
-    m_PartyLeader = leader || n <= 1;
-    m_MaySetShared = n <= 1 || PlaysHere(local) || IsHost();
-    const CPublic& t = m_Public;
-    m_CanAct = (m_GameOn && !m_DealPending && !m_FirstTurnDue && t.m_CurrentPlayer == 1 &&
-                !t.m_MoveBlocked) ||
-               !ButtonCaption().isEmpty();
+void CPlayNet::Repaint() {
+    platform::RunOnGuiThread([this] { Invalidate(TRUE); });
 }
 
-
-// ---- Starting a game ----
-
-void CPlayNet::StartDeal(bool newParty) {
-    CPublic& t = m_Public;
-    const DPNID local = LocalId();
-    // One dealer at a time: the peer whose turn it is, between games.
-    if (local == 0 || m_NextDealerId != local || m_GameOn || m_DealPending ||
-        !m_VoidDealEnds.empty())
-        return;
-    if (m_Seats.Count() < 2) {
-        m_Notice(QStringLiteral("Игру начать нельзя! В игре только один игрок!"), kAttention);
-        return;
-    }
-    if (m_LockAddPlayers)
-        m_DirectPlay.SetMaxPlayers(m_Seats.Count());
-    newParty = newParty || m_NextIsNewParty;
-    if (newParty)
-        ResetParty();
-    m_NextDealerId = 0;
-    char masts[netrec::kCards];
-    char values[netrec::kCards];
-    m_Moves.StartGame(masts, values);
-    t.m_CurrentPlayer = 1;
-    t.NextPlayer(&t.m_CurrentPlayer, nullptr);
-    netrec::PartyRecord r;
-    r.id = newParty ? e_NewParty : e_NextGame;
-    std::copy(std::begin(masts), std::end(masts), reinterpret_cast<char*>(r.masts.data()));
-    std::copy(std::begin(values), std::end(values), reinterpret_cast<char*>(r.values.data()));
-    r.firstPlayer = IdOf(t.m_CurrentPlayer);
-    Send(netrec::Build(r));
-    m_DealerId = local;
-    Announce(QStringLiteral("Игра №") + QString::number(t.m_NumberGame), 1);
-    Deal(true);
-}
-
-void CPlayNet::ApplyParty(DPNID sender, const netrec::PartyRecord& r) {
-    CPublic& t = m_Public;
-    // A deal that crossed a departure: its dealer saw the departure after
-    // dealing and stopped it, this table saw the departure first and dealt
-    // without the departed. The dealer's new party replaces the void deal
-    // as long as nobody has played in it.
-    if (r.id == e_NewParty && m_GameOn && m_FirstTurnDue && !m_Dealer && sender == m_DealerId) {
-        StopGame();
-        GatherCards();
-        m_NextDealerId = sender;
-    }
-    if (sender != m_NextDealerId || m_DealPending) {
-        Refuse(sender, "a deal out of turn");
-        // Nobody waits for this table because of a deal it refused. A table
-        // still in a deal of its own reports that one's end when it is over:
-        // reporting now would give the first turn while it still deals.
-        if (m_EndDistrSent)
-            Send(netrec::BuildSignal(e_EndDistr));
-        return;
-    }
-    const bool newParty = r.id == e_NewParty;
-    if (newParty)
-        ResetParty();
-    if (!m_Moves.StartGameAs(reinterpret_cast<const char*>(r.masts.data()),
-                             reinterpret_cast<const char*>(r.values.data()))) {
-        Refuse(sender, "a shuffle that is no order of the deck");
-        if (m_EndDistrSent)
-            Send(netrec::BuildSignal(e_EndDistr));
-        return;
-    }
-    m_NextDealerId = 0;
-    const int first = LocalSeatOf(r.firstPlayer);
-    t.m_CurrentPlayer = first != 0 ? first : LocalSeatOf(sender);
-    m_DealerId = sender;
-    Announce(QStringLiteral("Игра №") + QString::number(t.m_NumberGame), 1);
-    Deal(false);
-}
-
-void CPlayNet::ResetParty() {
-    CPublic& t = m_Public;
-    for (int s = 1; s <= CPublic::kMaxPlayers; ++s) {
-        t.m_Players[s - 1].m_Waiting = false;
-        t.m_Players[s - 1].m_Out = false;
-    }
-    m_Moves.ResetParty(m_NumberStars);
-    m_NextIsNewParty = false;
-    m_GameOn = false;
-}
-
-// ---- Dealing and its barrier ----
-
-void CPlayNet::Deal(bool dealer) {
-    CPublic& t = m_Public;
-    try {
-        if (t.m_Players[0].m_Out)
-            Message(QStringLiteral("Ждите начала новой партии!"));
-        m_DealPending = true;
-        m_DistrAwaited = OtherSeated();
-        m_EndDistrSent = false;
-        m_FirstTurnDue = true;
-        Arm(TIMER_END_DISTR, kBarrierPollMs);
-        const int n = std::max(t.m_NumberPlayers, 1);
-        m_DealStartSeat = t.m_CurrentPlayer - 1 < 1 ? n : t.m_CurrentPlayer - 1;
-        t.m_MoveBlocked = true;
-        m_Dealer = dealer;
-        ShowButton(QString(), false);
-        m_GameOn = true;
-        m_Moves.DistrCards(t.m_CurrentPlayer);
-    } catch (...) {
-        Log(kErrDeal);
-    }
-    CheckBarriers();
-}
-
-void CPlayNet::SendEndOf(bool take) {
-    bool& sent = take ? m_EndTakeSent : m_EndDistrSent;
-    if (sent)
-        return;
-    sent = true;
-    Send(netrec::BuildSignal(take ? e_EndTake : e_EndDistr));
-    WatchBarrier();
-}
-
-void CPlayNet::CountAck(DPNID sender, bool take) {
-    if (!take && !m_DealPending && m_VoidDealEnds.erase(sender) != 0) {
-        CheckBarriers();
-        return;
-    }
-    if (take) {
-        if (m_TakePending)
-            m_TakeAwaited.erase(sender);
-    } else if (m_DealPending) {
-        m_DistrAwaited.erase(sender);
-    }
-    CheckBarriers();
-}
-
-void CPlayNet::CheckBarriers() {
-    // A peer that has left is waited for no more, whether it acknowledged or not.
-    for (auto* awaited : {&m_DistrAwaited, &m_TakeAwaited, &m_VoidDealEnds})
-        for (auto it = awaited->begin(); it != awaited->end();)
-            it = LocalSeatOf(*it) == 0 || !InSession(*it) ? awaited->erase(it) : std::next(it);
-    if (m_TakePending && m_TakeAwaited.empty())
-        m_TakePending = false;
-    if (m_DealPending && m_DistrAwaited.empty()) {
-        m_DealPending = false;
-        if (m_Dealer && m_GameOn) {
-            // The dealer's own deal is over (its steps run in order): the
-            // others hear so before they hear whose turn it is.
-            SendEndOf(false);
-            AfterDeal();
-        }
-    }
-    if (m_RedealDue && m_VoidDealEnds.empty()) {
-        // A deal stopped by a departure is dealt again once every table
-        // has ended the void one.
-        m_RedealDue = false;
-        StartDeal(true);
-    }
-    if (IsHost() && !m_Joiners.empty() && !m_DealPending && !m_TakePending)
-        Arm(TIMER_SEAT, 0);
-    WatchBarrier();
-}
-
-// A table that never reports the end of its deal or take would hold up all
-// the others for good: when it alone is missing for longer than any honest
-// table takes, the host (or, for the host, its successor) declares it departed.
-void CPlayNet::WatchBarrier() {
-    DPNID laggard = 0;
-    const bool take = m_TakePending;
-    if (m_DealPending || m_TakePending) {
-        std::set<DPNID> awaited = take ? m_TakeAwaited : m_DistrAwaited;
-        // The dealer reports last, once every other table has: while
-        // another is missing, the dealer is not.
-        if (!take && awaited.size() > 1)
-            awaited.erase(m_DealerId);
-        const bool ownSent = take ? m_EndTakeSent : (m_EndDistrSent || m_Dealer);
-        if (awaited.size() == 1 && ownSent)
-            laggard = *awaited.begin();
-    } else if (m_RedealDue && m_VoidDealEnds.size() == 1) {
-        laggard = *m_VoidDealEnds.begin();
-    }
-    if (laggard == 0 || laggard != m_Laggard) {
-        m_Laggard = laggard;
-        m_LaggardSince.start();
-    }
-    if (laggard == 0) {
-        Disarm(TIMER_BARRIER_WATCH);
-        return;
-    }
-    if (m_LaggardSince.elapsed() < BarrierBoundMs()) {
-        Arm(TIMER_BARRIER_WATCH, kBarrierWatchMs);
-        return;
-    }
-    m_Laggard = 0;
-    m_DirectPlay.Expel(laggard);
-}
-
-int CPlayNet::BarrierBoundMs() const {
-    const int bound = m_BarrierBoundMs.load();
-    return bound > 0 ? bound : kBarrierBoundMs;
-}
-
-void CPlayNet::AfterDeal() {
-    CPublic& t = m_Public;
-    int holder = t.m_CurrentPlayer;
-    if (t.IsZanta(&holder)) {
-        t.m_CurrentPlayer = holder;
-        SendTurnRecord(e_Zanta, IdOf(holder), false);
-        Announce(QStringLiteral("Внимание занта!"), 1);
-        m_ZantaDue = holder;
-        Arm(TIMER_ZANTA, 2000);
-        return;
-    }
-    PassTurn(t.m_CurrentPlayer, false);
-}
-
-void CPlayNet::ApplyZanta(DPNID sender, const netrec::TurnRecord& r) {
-    DealerDone(sender);
-    if (sender != m_DealerId || !m_FirstTurnDue)
-        return Refuse(sender, "a zanta from a peer that did not deal");
-    (void)r;
-    Announce(QStringLiteral("Внимание занта!"), 1);
-}
-
-// ---- Turns ----
-
-void CPlayNet::PassTurn(int seat, bool zanta) {
-    CPublic& t = m_Public;
-    if (seat < 1 || IdOf(seat) == 0)
-        return;
-    t.m_CurrentPlayer = seat;
-    m_FirstTurnDue = false;
-    SendTurnRecord(e_NextPlayerGo, IdOf(seat), zanta);
-    AnnounceTurn(zanta);
-}
-
-void CPlayNet::DealerDone(DPNID sender) {
-    // Whatever the dealer speaks after his deal comes after his deal's end.
-    if (m_DealPending && sender == m_DealerId) {
-        m_DistrAwaited.erase(sender);
-        CheckBarriers();
-    }
-}
-
-void CPlayNet::ApplyTurn(DPNID sender, const netrec::TurnRecord& r) {
-    CPublic& t = m_Public;
-    // The dealer gives the first turn once every table has reported the end
-    // of its deal: never while this one still owes its own.
-    if (m_FirstTurnDue && sender == m_DealerId && !m_EndDistrSent)
-        return Refuse(sender, "a turn out of turn");
-    DealerDone(sender);
-    const int seat = LocalSeatOf(r.player);
-    const bool fromCurrent = sender == IdOf(t.m_CurrentPlayer) && !m_FirstTurnDue;
-    const bool fromDealer = sender == m_DealerId && m_FirstTurnDue;
-    if (!m_GameOn || m_DealPending || seat == 0 || t.m_Players[seat - 1].m_Out ||
-        !(fromCurrent || fromDealer))
-        return Refuse(sender, "a turn out of turn");
-    if (fromCurrent && !fromDealer) {
-        // The turn passes once its player has done his part, as at the local
-        // table: led, or answered every card led (an empty table counts as
-        // neither); once the circle is closed the take comes instead.
-        const int mine = t.GetNumberCardsPlayerOnTable(t.m_CurrentPlayer);
-        const bool led = mine > 0 && mine == t.GetNumberCardsOnTable();
-        const bool answered = mine > 0 && t.CheckCompletionPlayer(t.m_CurrentPlayer);
-        if (!(led || answered) || t.CheckCircleCompletion())
-            return Refuse(sender, "a turn passed too early");
-    }
-    t.m_CurrentPlayer = seat;
-    m_FirstTurnDue = false;
-    AnnounceTurn(r.afterZanta != 0);
-}
-
-void CPlayNet::AnnounceTurn(bool zanta) {
-    CPublic& t = m_Public;
-    const int seat = t.m_CurrentPlayer;
-    t.m_MoveBlocked = seat != 1;
-    const QString turn = seat == 1 ? QStringLiteral("Ваш ход!")
-                                   : QStringLiteral("Ходит ") + SeatName(seat) + QStringLiteral("!");
-    if (zanta && t.m_Game31) {
-        Message(turn);
-        PlayZanta(seat);
-        return;
-    }
-    if (zanta) {
-        Message(seat == 1 ? turn : QStringLiteral("У игрока ") + SeatName(seat) + QStringLiteral(" занта!"));
-        Announce(QStringLiteral("Игра продолжается!"), 1);
-        return;
-    }
-    Message(turn);
-    t.FlashPlayer(seat);
-}
-
-void CPlayNet::PlayZanta(int holder) {
-    m_Moves.ShowZanta(holder, true);
-    EndGame(holder);
-}
-
-// ---- The local player's moves ----
-
-void CPlayNet::LocalCard(CCard* card) {
-    CPublic& t = m_Public;
-    if (!m_GameOn || m_DealPending || m_FirstTurnDue || t.m_CurrentPlayer != 1 || t.m_MoveBlocked)
-        return;
-    if (!card || card->m_Place != e_Hand || card->m_Player != 1)
-        return;
-    const bool leading = t.GetNumberCardsOnTable() == t.GetNumberCardsPlayerOnTable(1) &&
-                         !t.IsCardsTableReset(1);
-    if (leading) {
-        if (!t.IsMastOnTable(card->m_Mast)) {
-            if (m_LabelBefore.isEmpty())
-                m_LabelBefore = t.m_LabelMessage.GetCaption();
-            Message(QStringLiteral("Такой мастью ходить нельзя!"));
-            Arm(TIMER_LABEL, 800);
+void CPlayNet::ShowChatSeats(int players, const std::array<QString, 3>& names) {
+    platform::RunOnGuiThread([&] {
+        if (players == m_TelegraphSeats)
             return;
-        }
-        netrec::GoCardRecord r;
-        r.mast = static_cast<BYTE>(card->m_Mast);
-        r.value = static_cast<BYTE>(card->m_Value);
-        r.player = LocalId();
-        Send(netrec::Build(r));
-        m_Moves.LeadCard(1, card);
-        if (t.m_AutomaticGame && !m_Moves.HoldsMast(1, card->m_Mast))
-            LocalFurther();
-        else
-            ShowButton(ButtonText::Further, true);
-        return;
-    }
-    try {
-        SendAnswer(card);
-        m_Moves.AnswerCard(1, card);
-    } catch (...) {
-        Log(kErrLocalBita);
-        return;
-    }
-    if (!t.CheckCompletionPlayer(1)) {
-        ShowButton(QString(), false);
-        return;
-    }
-    t.m_MoveBlocked = true;
-    if (t.CheckCircleCompletion()) {
-        if (t.m_AutomaticGame)
-            Arm(TIMER_AUTO_TAKE, 500);
-        else
-            ShowButton(kTake, true);
-    } else if (t.m_AutomaticGame) {
-        LocalFurther();
-    } else {
-        ShowButton(ButtonText::Further, true);
-    }
-}
-
-void CPlayNet::SendAnswer(CCard* card) {
-    CPublic& t = m_Public;
-    netrec::TableRecord r;
-    r.mast = static_cast<BYTE>(card->m_Mast);
-    r.value = static_cast<BYTE>(card->m_Value);
-    r.column = card->m_IndexX;
-    if (CCard* target = m_Moves.AnswerTarget(1, card)) {
-        r.id = e_BitaCards;
-        r.beatenMast = static_cast<BYTE>(target->m_Mast);
-        r.beatenValue = static_cast<BYTE>(target->m_Value);
-        Send(netrec::Build(r));
-        return;
-    }
-    r.id = e_ResetCards;
-    const bool throwingAlready = t.IsCardsTableReset(1);
-    Send(netrec::Build(r));
-    if (throwingAlready)
-        return;
-    // A failed beat throws the cards beaten with so far, each on its own record.
-    for (CCard* c : t.m_Pack.m_Cards) {
-        if (c->m_Place != e_Going || c->m_Player != 1)
-            continue;
-        netrec::TableRecord more;
-        more.id = e_ResetCards;
-        more.mast = static_cast<BYTE>(c->m_Mast);
-        more.value = static_cast<BYTE>(c->m_Value);
-        more.column = c->m_IndexX;
-        Send(netrec::Build(more));
-    }
-}
-
-void CPlayNet::LocalFurther() {
-    CPublic& t = m_Public;
-    if (!m_GameOn || t.m_CurrentPlayer != 1 || m_FirstTurnDue)
-        return;
-    const bool led = t.GetNumberCardsPlayerOnTable(1) > 0 && t.GetNumberCardsOnTable() == t.GetNumberCardsPlayerOnTable(1);
-    if (!led && !t.CheckCompletionPlayer(1))
-        return;
-    if (t.CheckCircleCompletion())
-        return; // the circle is closed: the take comes next
-    ShowButton(QString(), false);
-    t.m_MoveBlocked = true;
-    int next = 1;
-    t.NextPlayer(&next, nullptr);
-    PassTurn(next, false);
-}
-
-// ---- The other players' moves ----
-
-CCard* CPlayNet::FindCard(int mast, int value) const {
-    for (CCard* c : m_Public.m_Pack.m_Cards)
-        if (c->m_Mast == mast && c->m_Value == value)
-            return c;
-    return nullptr;
-}
-
-bool CPlayNet::IsTurnOf(DPNID sender) const {
-    const CPublic& t = m_Public;
-    return m_GameOn && !m_DealPending && !m_FirstTurnDue && sender != 0 &&
-           sender == IdOf(t.m_CurrentPlayer) && t.m_CurrentPlayer != 1;
-}
-
-void CPlayNet::ApplyGoCard(DPNID sender, const netrec::GoCardRecord& r) {
-    CPublic& t = m_Public;
-    if (!IsTurnOf(sender) || r.player != sender)
-        return Refuse(sender, "a lead out of turn");
-    const int seat = t.m_CurrentPlayer;
-    CCard* card = FindCard(r.mast, r.value);
-    if (t.GetNumberCardsOnTable() != t.GetNumberCardsPlayerOnTable(seat))
-        return Refuse(sender, "a lead while others' cards lie on the table");
-    if (!m_Moves.LeadCard(seat, card))
-        return Refuse(sender, "a lead of a card not held or of another suit");
-}
-
-void CPlayNet::ApplyAnswer(DPNID sender, const netrec::TableRecord& r) {
-    CPublic& t = m_Public;
-    if (!IsTurnOf(sender))
-        return Refuse(sender, "an answer out of turn");
-    const int seat = t.m_CurrentPlayer;
-    if (t.GetNumberCardsOnTable() == t.GetNumberCardsPlayerOnTable(seat))
-        return Refuse(sender, "an answer with nothing to answer");
-    CCard* card = FindCard(r.mast, r.value);
-    if (!card || card->m_Player != seat)
-        return Refuse(sender, "an answer with a card not held");
-    if (r.id == e_ResetCards && card->m_Place == e_Reset)
-        return; // thrown already with the failed beat before it
-    if (card->m_Place != e_Hand)
-        return Refuse(sender, "an answer with a card not in the hand");
-    // A whole answer takes no further card (it would be thrown with the
-    // whole answer, which could then never be complete).
-    if (t.CheckCompletionPlayer(seat))
-        return Refuse(sender, "an answer of more cards than were led");
-    CCard* target = m_Moves.AnswerTarget(seat, card);
-    if (r.id == e_BitaCards) {
-        if (!target || target != FindCard(r.beatenMast, r.beatenValue))
-            return Refuse(sender, "a beat the rules refuse");
-    } else if (target) {
-        return Refuse(sender, "a throw of a card that beats");
-    }
-    m_Moves.AnswerCard(seat, card);
-}
-
-// ---- The take ----
-
-void CPlayNet::TakeTable(DPNID taker, bool local) {
-    CPublic& t = m_Public;
-    if (!m_GameOn || m_DealPending)
-        return local ? void() : Refuse(taker, "a take while none is due");
-    if (taker != IdOf(t.m_CurrentPlayer) || !t.CheckCircleCompletion())
-        return local ? void() : Refuse(taker, "a take before the circle is closed");
-    if (local && t.m_CurrentPlayer != 1)
-        return;
-    Disarm(TIMER_AUTO_TAKE);
-    if (local) {
-        ShowButton(QString(), false);
-        Send(netrec::BuildSignal(e_TakeCards));
-    }
-    m_TakerId = taker;
-    t.m_LabelMessage.Show(false);
-    m_TakePending = true;
-    m_TakeAwaited = OtherSeated();
-    m_EndTakeSent = false;
-    Arm(TIMER_END_TAKE, kBarrierPollMs);
-    m_Moves.TakeTrick();
-    const int winner = m_Moves.GameWinner();
-    if (winner == -1) {
-        if (local)
-            Arm(TIMER_CONTINUE, 500);
-    } else {
-        EndGame(winner);
-    }
-    CheckBarriers();
-}
-
-void CPlayNet::ContinueAfterTake() {
-    CPublic& t = m_Public;
-    if (!m_GameOn || m_TakerId != LocalId() || m_DealPending)
-        return;
-    m_TakerId = 0; // one refill per take
-    SendTurnRecord(e_ContinueGame, IdOf(t.m_CurrentPlayer), false);
-    m_DealerId = LocalId();
-    Deal(true);
-}
-
-void CPlayNet::ApplyContinue(DPNID sender, const netrec::TurnRecord& r) {
-    CPublic& t = m_Public;
-    const int seat = LocalSeatOf(r.player);
-    if (!m_GameOn || m_DealPending || sender != m_TakerId || seat == 0 || seat != t.m_CurrentPlayer)
-        return Refuse(sender, "a refill out of turn");
-    // One refill per take: a second one would deal on this table alone and
-    // hold the others at a barrier nobody else entered.
-    m_TakerId = 0;
-    m_DealerId = sender;
-    Deal(false);
-}
-
-// ---- The end of a game ----
-
-void CPlayNet::EndGame(int winner) {
-    CPublic& t = m_Public;
-    m_GameOn = false;
-    m_FirstTurnDue = false;
-    Disarm(TIMER_CONTINUE);
-    Disarm(TIMER_AUTO_TAKE);
-    t.m_MoveBlocked = true;
-    const int bits = m_Moves.EndGame(winner);
-    m_NextDealerId = IdOf(winner);
-    if (bits & e_PartyOver) {
-        Announce(QStringLiteral("Партия окончена!"), 2);
-        t.m_LabelResult.SetCaption((bits & e_PartyWinnerSeat1) ? QStringLiteral("Вы выиграли!")
-                                                               : QStringLiteral("Вы проиграли!"),
-                                   2);
-        Announce(QStringLiteral("Начало новой партии!"), 1);
-        m_NextIsNewParty = true;
-    } else {
-        Announce(QStringLiteral("Игра окончена!"), 1);
-        m_NextIsNewParty = false;
-    }
-    AnnounceDealer();
-}
-
-void CPlayNet::StopGame() {
-    // The end of a deal or a take this table still owes goes out now: a
-    // table that did not see this game stop may still be waiting for it.
-    SendEndOf(false);
-    SendEndOf(true);
-    for (UINT id : {TIMER_AUTO_TAKE, TIMER_ZANTA, TIMER_CONTINUE, TIMER_END_DISTR, TIMER_END_TAKE,
-                    TIMER_BARRIER_WATCH})
-        Disarm(id);
-    m_GameOn = false;
-    m_DealPending = false;
-    m_TakePending = false;
-    m_FirstTurnDue = false;
-    m_DistrAwaited.clear();
-    m_TakeAwaited.clear();
-    m_ZantaDue = 0;
-    m_Public.m_MoveBlocked = true;
-}
-
-void CPlayNet::GatherCards() {
-    CPublic::MoveScope scope(m_Public);
-    m_Public.m_Pack.CardsToPack(true);
-}
-
-void CPlayNet::SendChat(const QString& text) {
-    Step(nullptr, [this, text] {
-        netrec::ChatRecord r;
-        r.text = Cp1251Field(text, netrec::kChatBytes + 1);
-        r.player = LocalId();
-        Send(netrec::Build(r));
+        m_TelegraphSeats = players;
+        std::copy(names.begin(), names.end(), std::begin(m_Telegraph.m_Names));
+        m_Telegraph.SetPlayers(players);
+        m_Telegraph.PlaceInCorner(height());
+        if (players <= 2)
+            m_Telegraph.ShowWindow(m_ShowTelegraph ? SW_SHOW : SW_HIDE);
     });
+}
+
+void CPlayNet::ShowChatName(int seat, const QString& name) {
+    platform::RunOnGuiThread([&] { m_Telegraph.SetName(seat, name); });
+}
+
+void CPlayNet::ShowChatLine(int seat, const QString& text) {
+    platform::RunOnGuiThread([&] { m_Telegraph.SetLine(seat, text); });
+}
+
+void CPlayNet::Notice(const QString& text, const QString& caption) {
+    if (m_Notice)
+        m_Notice(text, caption);
+}
+
+void CPlayNet::ShowTitle(const QString& title) {
+    if (m_SetTitle)
+        platform::RunOnGuiThread([&] { m_SetTitle(title); });
+}
+
+void CPlayNet::ShowCheck(UINT control, bool on) {
+    if (m_SetCheck)
+        platform::RunOnGuiThread([&] { m_SetCheck(control, on); });
+}
+
+void CPlayNet::EnableSharedChecks(bool enable) {
+    if (m_EnableSharedChecks)
+        platform::RunOnGuiThread([&] { m_EnableSharedChecks(enable); });
 }

@@ -1,4 +1,4 @@
-// What the parts of the network game window share: the boxes' flags, the
+// What the network game window and its table flow share: the boxes' flags, the
 // barriers' pace and the error lines its steps write to the session log.
 
 #pragma once

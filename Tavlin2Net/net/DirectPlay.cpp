@@ -77,6 +77,11 @@ void CDirectPlay::SetGameWindow(CWnd* wnd) {
     m_pGameWnd = wnd;
 }
 
+void CDirectPlay::SetEventSink(std::function<bool(const CNetPost& post)> sink) {
+    std::lock_guard lock(m_WndMutex);
+    m_EventSink = std::move(sink);
+}
+
 HRESULT CDirectPlay::Restart(const char* seatOneName) {
     if (m_pDP)
         m_pDP->Close();
@@ -215,6 +220,9 @@ void CDirectPlay::RenameSeat(DPNID player, const QString& name) {
 
 LPARAM CDirectPlay::Post(UINT message, WPARAM wParam, CNetPost post) {
     std::lock_guard wndLock(m_WndMutex);
+    post.message = message;
+    if (m_EventSink && m_EventSink(post))
+        return 0;
     if (m_pGameWnd == nullptr)
         return 0; // the window is closing: nothing to tell it
     LPARAM ticket = 0;

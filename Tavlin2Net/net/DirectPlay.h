@@ -52,6 +52,11 @@ public:
     // The kind of session to run over (TCP unless set); replaces the
     // current session, so it is set before hosting or connecting.
     void SetSessionFactory(CPeerSession::Factory factory);
+    // Where the session's events go before the window's messages: called on
+    // the session's thread, one event after another in the order they came
+    // (the record cut to its kind's size); an event it does not take (false)
+    // goes to the window. Empty for the window alone.
+    void SetEventSink(std::function<bool(const CNetPost& post)> sink);
 
     HRESULT Restart(const char* seatOneName);
     HRESULT SetName(const char* name);
@@ -114,6 +119,7 @@ private:
     std::unique_ptr<CPeerSession> m_pDP;
     std::mutex m_WndMutex;
     CWnd* m_pGameWnd = nullptr;
+    std::function<bool(const CNetPost& post)> m_EventSink; // guarded by m_WndMutex
     std::mutex m_PostMutex;
     std::deque<CNetPost> m_Posts;
     LPARAM m_NextTicket = 1;

@@ -1,7 +1,7 @@
-// The network game window and its session: names, players coming and
+// The network table's flow and its session: names, players coming and
 // going, seats and the records the peers send.
 
-#include "PlayNet.h"
+#include "NetTableFlow.h"
 #include "PlayNetSteps.h"
 
 #include "Cp1251.h"
@@ -17,7 +17,7 @@ using namespace playnet;
 
 // ---- Names and the session ----
 
-void CPlayNet::ChangeName(const QString& name) {
+void CNetTableFlow::ChangeName(const QString& name) {
     m_DirectPlay.SetName(Cp1251Field(name, netrec::kNameBytes).constData());
     Step(nullptr, [this, name] {
         m_Public.m_Players[0].SetName(name);
@@ -25,7 +25,7 @@ void CPlayNet::ChangeName(const QString& name) {
     });
 }
 
-bool CPlayNet::RestartPeer() {
+bool CNetTableFlow::RestartPeer() {
     if (m_Stopped)
         return false;
     ++m_Generation;
@@ -36,6 +36,9 @@ bool CPlayNet::RestartPeer() {
     const QByteArray name = Cp1251FromUnicode(SeatName(1));
     const bool posted = m_Strand.Post([this, result, name] {
         const HRESULT hr = m_DirectPlay.Restart(name.constData());
+        // What the old session reported before it closed may be queued
+        // behind this step: it does nothing.
+        ++m_Generation;
         LeaveSession();
         Publish();
         *result = hr == S_OK ? 1 : 0;
@@ -50,7 +53,7 @@ bool CPlayNet::RestartPeer() {
     return *result == 1;
 }
 
-void CPlayNet::LeaveSession() {
+void CNetTableFlow::LeaveSession() {
     CPublic& t = m_Public;
     StopGame();
     m_Joiners.clear();
@@ -71,13 +74,16 @@ void CPlayNet::LeaveSession() {
     m_Public.m_LabelAnnounce.SetCaption(QStringLiteral("Ждем игроков!"), 0);
 }
 
-void CPlayNet::Send(const QByteArray& record) {
+void CNetTableFlow::Send(const QByteArray& record) {
     if (m_DirectPlay.m_SessionState != 0 &&
         m_DirectPlay.SendTo(record.constData(), static_cast<DWORD>(record.size())) == S_OK)
-        ++m_Sent;
+    {
+        std::lock_guard lock(m_SnapshotMutex);
+        ++m_Snapshot.sent;
+    }
 }
 
-void CPlayNet::SendTurnRecord(NetMessageId id, DPNID player, bool zanta) {
+void CNetTableFlow::SendTurnRecord(NetMessageId id, DPNID player, bool zanta) {
     netrec::TurnRecord r;
     r.id = id;
     r.player = player;
@@ -85,11 +91,11 @@ void CPlayNet::SendTurnRecord(NetMessageId id, DPNID player, bool zanta) {
     Send(netrec::Build(r));
 }
 
-QString CPlayNet::DumpTable() { return m_Seats.Dump(m_Public.m_NumberGame); }
+QString CNetTableFlow::DumpTable() { return m_Seats.Dump(m_Public.m_NumberGame); }
 
 // ---- Session events (strand) ----
 
-void CPlayNet::OnCreatePlayer(DPNID player) {
+void CNetTableFlow::OnCreatePlayer(DPNID player) {
     const DPNID local = LocalId();
     if (player == local) {
         m_Public.m_Players[0].m_PlayerID = local;
@@ -112,7 +118,7 @@ void CPlayNet::OnCreatePlayer(DPNID player) {
     Arm(TIMER_SEAT, 0);
 }
 
-void CPlayNet::SeatNewPlayers() {
+void CNetTableFlow::SeatNewPlayers() {
     if (!IsHost() || m_Joiners.empty())
         return;
     // Nobody is seated while a deal or a take waits for the tables.
@@ -156,7 +162,7 @@ void CPlayNet::SeatNewPlayers() {
         AnnounceDealer();
 }
 
-void CPlayNet::OnPeerInfo(DPNID player) {
+void CNetTableFlow::OnPeerInfo(DPNID player) {
     PeerInfo info;
     if (m_DirectPlay.GetPeerInfo(player, info) != S_OK)
         return;
@@ -173,10 +179,10 @@ void CPlayNet::OnPeerInfo(DPNID player) {
     for (const QString& form : {QStringLiteral("Сдает %1!"), QStringLiteral("Ходит %1!")})
         if (shown == form.arg(before))
             Message(form.arg(name));
-    platform::RunOnGuiThread([&] { m_Telegraph.SetName(seat, name); });
+    m_View.ShowChatName(seat, name);
 }
 
-void CPlayNet::OnDestroyPlayer(DPNID player, const QByteArray& name, bool hostLeft) {
+void CNetTableFlow::OnDestroyPlayer(DPNID player, const QByteArray& name, bool hostLeft) {
     m_Joiners.erase(std::remove(m_Joiners.begin(), m_Joiners.end(), player), m_Joiners.end());
     if (m_DirectPlay.m_SessionState == 0) {
         LeaveSession();
@@ -201,7 +207,7 @@ void CPlayNet::OnDestroyPlayer(DPNID player, const QByteArray& name, bool hostLe
         CheckBarriers();
 }
 
-void CPlayNet::OnHostMigrate(DPNID newHost) {
+void CNetTableFlow::OnHostMigrate(DPNID newHost) {
     if (m_HostLeftId == 0)
         return;
     const DPNID departed = m_HostLeftId;
@@ -212,7 +218,7 @@ void CPlayNet::OnHostMigrate(DPNID newHost) {
         RemoveSeat(departed, name);
 }
 
-void CPlayNet::RemoveSeat(DPNID departed, const QByteArray& nameBytes) {
+void CNetTableFlow::RemoveSeat(DPNID departed, const QByteArray& nameBytes) {
     const QString name = nameBytes.isEmpty() ? SeatName(LocalSeatOf(departed)) : Cp1251ToUnicode(nameBytes);
     const DPNID nextDealer = DropSeat(departed);
     const SeatIds kept = KeepSeatIds();
@@ -226,7 +232,7 @@ void CPlayNet::RemoveSeat(DPNID departed, const QByteArray& nameBytes) {
     if (present >= 2) {
         if (m_LockAddPlayers && m_Public.m_NumberGame > 0)
             m_DirectPlay.SetMaxPlayers(present);
-        m_Notice(QStringLiteral("Игрок ") + name + QStringLiteral(" вышел из игры!"), kAttention);
+        m_View.Notice(QStringLiteral("Игрок ") + name + QStringLiteral(" вышел из игры!"), kAttention);
     } else {
         m_DirectPlay.SetMaxPlayers(CPublic::kMaxPlayers);
         StopGame();
@@ -239,7 +245,7 @@ void CPlayNet::RemoveSeat(DPNID departed, const QByteArray& nameBytes) {
     AfterDeparture(nextDealer);
 }
 
-DPNID CPlayNet::DropSeat(DPNID departed) {
+DPNID CNetTableFlow::DropSeat(DPNID departed) {
     CPublic& t = m_Public;
     const int seat = LocalSeatOf(departed);
     const bool wasPlaying = seat != 0 && !t.m_Players[seat - 1].m_Out;
@@ -299,18 +305,18 @@ DPNID CPlayNet::DropSeat(DPNID departed) {
     return LocalId();
 }
 
-CPlayNet::SeatIds CPlayNet::KeepSeatIds() const {
+CNetTableFlow::SeatIds CNetTableFlow::KeepSeatIds() const {
     return {IdOf(m_Public.m_CurrentPlayer), IdOf(m_DealStartSeat)};
 }
 
-void CPlayNet::RestoreSeatIds(const SeatIds& ids) {
+void CNetTableFlow::RestoreSeatIds(const SeatIds& ids) {
     // Seat numbers change with the seats; the players they stood for do not.
     // Before the first deal nobody is current, and nobody becomes so here.
     m_Public.m_CurrentPlayer = ids.current != 0 ? std::max(LocalSeatOf(ids.current), 1) : 0;
     m_DealStartSeat = LocalSeatOf(ids.dealStart);
 }
 
-void CPlayNet::AfterDeparture(DPNID nextDealer) {
+void CNetTableFlow::AfterDeparture(DPNID nextDealer) {
     // Between games the next dealer is the one whose turn it is, as after a game.
     if (m_Interrupted || !m_GameOn)
         m_Public.m_CurrentPlayer = std::max(LocalSeatOf(nextDealer), 1);
@@ -346,7 +352,7 @@ void CPlayNet::AfterDeparture(DPNID nextDealer) {
     CheckBarriers();
 }
 
-bool CPlayNet::FromHost(DPNID sender, const netrec::PlayerOrderRecord& order) const {
+bool CNetTableFlow::FromHost(DPNID sender, const netrec::PlayerOrderRecord& order) const {
     if (IsHost())
         return false;
     if (sender == m_DirectPlay.HostPlayer())
@@ -360,7 +366,7 @@ bool CPlayNet::FromHost(DPNID sender, const netrec::PlayerOrderRecord& order) co
     return sender == lowest;
 }
 
-void CPlayNet::ApplyDeparture(DPNID sender, const netrec::PlayerOrderRecord& order) {
+void CNetTableFlow::ApplyDeparture(DPNID sender, const netrec::PlayerOrderRecord& order) {
     if (!FromHost(sender, order))
         return Refuse(sender, "seat order from a peer that is not the host");
     // The departed: every seated player the record no longer has.
@@ -385,7 +391,7 @@ void CPlayNet::ApplyDeparture(DPNID sender, const netrec::PlayerOrderRecord& ord
     RestoreSeatIds(kept);
     SetPlayerCount(m_Seats.Count());
     if (!gone.empty())
-        m_Notice(QStringLiteral("Игрок ") + name + QStringLiteral(" вышел из игры!"), kAttention);
+        m_View.Notice(QStringLiteral("Игрок ") + name + QStringLiteral(" вышел из игры!"), kAttention);
     if (gone.empty()) {
         Relayout();
         CheckBarriers();
@@ -396,10 +402,11 @@ void CPlayNet::ApplyDeparture(DPNID sender, const netrec::PlayerOrderRecord& ord
 
 // ---- Records (strand) ----
 
-void CPlayNet::Dispatch(DPNID sender, const QByteArray& bytes) {
-    if (bytes.isEmpty())
+void CNetTableFlow::Dispatch(const CReceivedRecord& record) {
+    if (record.id < 0)
         return;
-    const int id = static_cast<BYTE>(bytes[0]);
+    const DPNID sender = record.sender;
+    const int id = record.id;
     // Only the seat order may come from a player the table has not seated.
     if (id != e_PlayerOrder && id != e_DestroyPlayer && id != e_Chat && id != e_SettingGame &&
         LocalSeatOf(sender) == 0)
@@ -412,16 +419,16 @@ void CPlayNet::Dispatch(DPNID sender, const QByteArray& bytes) {
         m_Public.m_CurrentPlayer = LocalSeatOf(sender);
     switch (id) {
     case e_PlayerOrder:
-        if (auto r = netrec::ReadPlayerOrder(bytes))
+        if (auto* r = record.As<netrec::PlayerOrderRecord>())
             ApplyPlayerOrder(sender, *r);
         break;
     case e_DestroyPlayer:
-        if (auto r = netrec::ReadPlayerOrder(bytes))
+        if (auto* r = record.As<netrec::PlayerOrderRecord>())
             ApplyDeparture(sender, *r);
         break;
     case e_NewParty:
     case e_NextGame:
-        if (auto r = netrec::ReadParty(bytes)) {
+        if (auto* r = record.As<netrec::PartyRecord>()) {
             try {
                 ApplyParty(sender, *r);
             } catch (...) {
@@ -430,7 +437,7 @@ void CPlayNet::Dispatch(DPNID sender, const QByteArray& bytes) {
         }
         break;
     case e_GoCard:
-        if (auto r = netrec::ReadGoCard(bytes)) {
+        if (auto* r = record.As<netrec::GoCardRecord>()) {
             try {
                 ApplyGoCard(sender, *r);
             } catch (...) {
@@ -440,7 +447,7 @@ void CPlayNet::Dispatch(DPNID sender, const QByteArray& bytes) {
         break;
     case e_BitaCards:
     case e_ResetCards:
-        if (auto r = netrec::ReadTable(bytes)) {
+        if (auto* r = record.As<netrec::TableRecord>()) {
             try {
                 ApplyAnswer(sender, *r);
             } catch (...) {
@@ -449,7 +456,7 @@ void CPlayNet::Dispatch(DPNID sender, const QByteArray& bytes) {
         }
         break;
     case e_NextPlayerGo:
-        if (auto r = netrec::ReadTurn(bytes))
+        if (auto* r = record.As<netrec::TurnRecord>())
             ApplyTurn(sender, *r);
         break;
     case e_TakeCards:
@@ -460,11 +467,11 @@ void CPlayNet::Dispatch(DPNID sender, const QByteArray& bytes) {
         }
         break;
     case e_ContinueGame:
-        if (auto r = netrec::ReadTurn(bytes))
+        if (auto* r = record.As<netrec::TurnRecord>())
             ApplyContinue(sender, *r);
         break;
     case e_Zanta:
-        if (auto r = netrec::ReadTurn(bytes))
+        if (auto* r = record.As<netrec::TurnRecord>())
             ApplyZanta(sender, *r);
         break;
     case e_EndDistr:
@@ -474,11 +481,11 @@ void CPlayNet::Dispatch(DPNID sender, const QByteArray& bytes) {
         CountAck(sender, true);
         break;
     case e_Chat:
-        if (auto r = netrec::ReadChat(bytes)) {
+        if (auto* r = record.As<netrec::ChatRecord>()) {
             const int seat = LocalSeatOf(r->player != 0 ? r->player : sender);
             const QString text = Cp1251ToUnicode(r->text);
             if (seat >= 2)
-                platform::RunOnGuiThread([&] { m_Telegraph.SetLine(seat, text); });
+                m_View.ShowChatLine(seat, text);
         }
         break;
     case e_SettingGame:
@@ -486,7 +493,7 @@ void CPlayNet::Dispatch(DPNID sender, const QByteArray& bytes) {
         // host, who sends them to a newcomer), not from one who sits out.
         if (!PlaysHere(sender) && sender != m_DirectPlay.HostPlayer())
             return Refuse(sender, "settings from a player who does not play");
-        if (auto r = netrec::ReadSetting(bytes))
+        if (auto* r = record.As<netrec::SettingRecord>())
             ApplySettings(sender, *r);
         break;
     default:
@@ -495,7 +502,7 @@ void CPlayNet::Dispatch(DPNID sender, const QByteArray& bytes) {
     }
 }
 
-void CPlayNet::ApplyPlayerOrder(DPNID sender, const netrec::PlayerOrderRecord& order) {
+void CNetTableFlow::ApplyPlayerOrder(DPNID sender, const netrec::PlayerOrderRecord& order) {
     if (!FromHost(sender, order))
         return Refuse(sender, "seat order from a peer that is not the host");
     const DPNID local = LocalId();

@@ -1,0 +1,259 @@
+#pragma once
+// The flow of a party at one peer's network table, among two to four peers.
+// Every peer runs the whole table on its own: its player's moves from the
+// window, the others' from their records. The peer that acts sends what it
+// did; every table reports the end of its deal and take animations, and the
+// next step waits for the slowest table.
+//
+// Threads: every step that reads or changes the table runs on the flow's
+// game strand, in the order its causes arrived (clicks, timers, records,
+// session events). The public calls below post such steps and may come from
+// any thread; what other threads may know is in the snapshot the strand
+// publishes after every step. The flow reaches the world only through what
+// it is given: the table and its moves, the session, a clock and the view.
+
+#include "DirectPlay.h"
+#include "FlowClock.h"
+#include "FlowSnapshot.h"
+#include "FlowView.h"
+#include "GameStrand.h"
+#include "NetSeats.h"
+#include "Public.h"
+#include "ReceivedRecord.h"
+#include "TableMoves.h"
+
+#include <QElapsedTimer>
+#include <atomic>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <set>
+
+class CNetTableFlow {
+public:
+    // The flow's timers.
+    static constexpr UINT TIMER_LABEL = 102;
+    static constexpr UINT TIMER_AUTO_TAKE = 108;
+    static constexpr UINT TIMER_ZANTA = 110;
+    static constexpr UINT TIMER_CONTINUE = 111;
+    static constexpr UINT TIMER_END_DISTR = 113;
+    static constexpr UINT TIMER_END_TAKE = 114;
+    static constexpr UINT TIMER_SEAT = 117;
+    static constexpr UINT TIMER_BARRIER_WATCH = 118;
+    static constexpr UINT kTimers[] = {TIMER_LABEL,   TIMER_AUTO_TAKE, TIMER_ZANTA,
+                                       TIMER_CONTINUE, TIMER_END_DISTR, TIMER_END_TAKE,
+                                       TIMER_SEAT,     TIMER_BARRIER_WATCH};
+    static bool IsFlowTimer(UINT id);
+    static constexpr int kStarsGame = 5;
+    static constexpr int kStarsNoGame = 1000;
+
+    CNetTableFlow(CPublic& table, CTableMoves& moves, CDirectPlay& session, IFlowClock& clock,
+                  IFlowView& view);
+    // Takes the session's events from the session (OnSessionEvent) until
+    // stopped; the destructor stops.
+    ~CNetTableFlow();
+    CNetTableFlow(const CNetTableFlow&) = delete;
+    CNetTableFlow& operator=(const CNetTableFlow&) = delete;
+
+    // The local player's doings.
+    void PlayCard(CCard* card);
+    // Deals, a new party when asked or due; only the peer whose turn it is
+    // deals, and a lone host is told why nothing is dealt.
+    void RequestDeal(bool newParty);
+    void RequestTake();
+    void RequestFurther();
+    // The party kind; send tells the other peers.
+    void SetGameKind(bool game31, bool send);
+    // The stars game; in a party to 31 points the stars are dealt anew.
+    void SetGameForStars(bool on, bool send);
+    // A shared setting of the table's own (sound, closed throw, automatic
+    // game, lock on new players); the caller sends the settings after.
+    void SetTableOption(UINT control, bool on);
+    // The five shared settings to every other peer.
+    void SendSettings();
+    void SendChat(const QString& text);
+    // The local player's new name: the seat, the victory table, the seat
+    // order and the session learn it.
+    void ChangeName(const QString& name);
+    // The session starts afresh and the table is left alone; waits for the
+    // strand to do it while serving what it asks of the GUI thread.
+    bool RestartPeer();
+
+    // A session event, on the session's thread, in the order the session
+    // reported it: a record is decoded here and applied on the strand. False
+    // for the events of the connection, which are the window's.
+    bool OnSessionEvent(const CNetPost& post);
+    // A timer of the clock ran out.
+    void Fire(UINT id);
+    // No timer starts a step any more, the strand ends.
+    void Stop();
+
+    // Nothing moves, no step runs or waits on the strand.
+    bool IsIdle() const;
+    // A step of the game is armed to start by itself: a take, a zanta, a
+    // refill, a barrier's check or the seating of a newcomer.
+    bool HasArmedStep() const;
+    // What the strand published last.
+    CFlowSnapshot Snapshot() const;
+    // The table in the session's terms, seat numbers replaced by the
+    // players' ids, so that every peer's dump of the same game is the same.
+    // Read only while IsIdle().
+    QString DumpTable();
+
+    // The game's pauses (the take, the refill, the zanta, the polls for the
+    // other tables) in percent of their length; tests play fast.
+    std::atomic<int> m_PacePercent{100};
+    // How long one table alone may hold up the end of a deal or a take
+    // before it is declared departed; 0 for the usual bound.
+    std::atomic<int> m_BarrierBoundMs{0};
+    // Shared settings kept between runs; the shell reads and writes them.
+    std::atomic<bool> m_LockAddPlayers{true};
+    std::atomic<bool> m_GameForStars{false};
+    std::atomic<int> m_NumberStars{kStarsGame};
+
+private:
+    // Runs step on the strand, guarded: an exception writes errorLine to
+    // the session log and abandons the step.
+    void Step(const char* errorLine, std::function<void()> step);
+    void Log(const char* line);
+    // A record the table will not apply: logged, nothing changes.
+    void Refuse(DPNID sender, const char* what);
+    // The clock's timers, paced.
+    void Arm(UINT id, UINT ms);
+    void Disarm(UINT id);
+    UINT Paced(UINT ms) const;
+
+    // Session events (strand).
+    void OnCreatePlayer(DPNID player);
+    void SeatNewPlayers();
+    void OnDestroyPlayer(DPNID player, const QByteArray& name, bool hostLeft);
+    void OnHostMigrate(DPNID newHost);
+    void OnPeerInfo(DPNID player);
+    void LeaveSession();
+    // The host removes a departed seat, compacts and tells the others.
+    void RemoveSeat(DPNID departed, const QByteArray& name);
+    // Takes a departed seat off the table; returns the next dealer's id.
+    DPNID DropSeat(DPNID departed);
+    void AfterDeparture(DPNID nextDealer);
+    // The current player and the deal start seat as players, across a
+    // change of seat numbers.
+    struct SeatIds {
+        DPNID current = 0;
+        DPNID dealStart = 0;
+    };
+    SeatIds KeepSeatIds() const;
+    void RestoreSeatIds(const SeatIds& ids);
+
+    // Records (strand).
+    void Dispatch(const CReceivedRecord& record);
+    void ApplyPlayerOrder(DPNID sender, const netrec::PlayerOrderRecord& order);
+    void ApplyDeparture(DPNID sender, const netrec::PlayerOrderRecord& order);
+    void ApplyParty(DPNID sender, const netrec::PartyRecord& r);
+    void ApplyGoCard(DPNID sender, const netrec::GoCardRecord& r);
+    void ApplyAnswer(DPNID sender, const netrec::TableRecord& r);
+    void ApplyTurn(DPNID sender, const netrec::TurnRecord& r);
+    void ApplyContinue(DPNID sender, const netrec::TurnRecord& r);
+    void ApplyZanta(DPNID sender, const netrec::TurnRecord& r);
+    void ApplySettings(DPNID sender, const netrec::SettingRecord& r);
+    void CountAck(DPNID sender, bool take);
+    void DealerDone(DPNID sender);
+
+    // The game (strand).
+    void StartDeal(bool newParty);
+    void ResetParty();
+    void Deal(bool dealer);
+    void SendEndOf(bool take);
+    void CheckBarriers();
+    void WatchBarrier();
+    int BarrierBoundMs() const;
+    void AfterDeal();
+    void PassTurn(int seat, bool zanta);
+    void AnnounceTurn(bool zanta);
+    void PlayZanta(int holder);
+    void LocalCard(CCard* card);
+    void SendAnswer(CCard* card);
+    void LocalFurther();
+    void TakeTable(DPNID taker, bool local);
+    void ContinueAfterTake();
+    void EndGame(int winner);
+    void StopGame();
+    void GatherCards();
+    void ApplyGameKind(bool game31, DPNID by, bool keepParty = false);
+    void SendSettingsNow();
+    void Send(const QByteArray& record);
+    void SendTurnRecord(NetMessageId id, DPNID player, bool zanta);
+
+    // Labels, button, layout (strand).
+    void Message(const QString& text);
+    void Announce(const QString& text, int effect = 0);
+    void AnnounceDealer();
+    void AnnounceWaiting();
+    void ShowButton(const QString& text, bool show);
+    void ShowVictory(int seat);
+    void Relayout();
+    void SetPlayerCount(int n);
+    void ShowChatSeats();
+    // What the window's thread may know, taken after every step.
+    void Publish();
+
+    int LocalSeatOf(DPNID player) const;
+    DPNID IdOf(int seat) const;
+    DPNID LocalId() const;
+    QString SeatName(int seat) const;
+    std::set<DPNID> OtherSeated() const;
+    bool InSession(DPNID player) const;
+    // Seated here and playing the party (not sitting out).
+    bool PlaysHere(DPNID player) const;
+    bool IsHost() const { return m_DirectPlay.m_SessionState == 1; }
+    bool IsTurnOf(DPNID sender) const;
+    bool FromHost(DPNID sender, const netrec::PlayerOrderRecord& order) const;
+    CCard* FindCard(int mast, int value) const;
+
+    CPublic& m_Public;
+    CTableMoves& m_Moves;
+    CDirectPlay& m_DirectPlay;
+    IFlowClock& m_Clock;
+    IFlowView& m_View;
+    CNetSeats m_Seats;
+    std::atomic<bool> m_Stopped{false};
+    // Counts the sessions left: steps of an earlier one do nothing.
+    std::atomic<int> m_Generation{0};
+
+    // Strand state.
+    bool m_Seated = false;      // this table has its seats from the host
+    bool m_JustSeated = false;  // the whole table came; the party's settings follow
+    bool m_Dealer = false;      // this peer dealt the current deal
+    bool m_GameOn = false;      // cards are dealt and the game is not over
+    bool m_FirstTurnDue = false; // dealt, the first turn not yet given
+    bool m_NextIsNewParty = true;
+    bool m_Interrupted = false;
+    bool m_KindShown = false;
+    bool m_DealPending = false;
+    bool m_TakePending = false;
+    int m_PlayerCount = 1;      // seats taken, at least one
+    bool m_EndDistrSent = true;
+    bool m_EndTakeSent = true;
+    int m_DealStartSeat = 0;
+    int m_ZantaDue = 0;
+    DPNID m_DealerId = 0;     // who dealt the current deal (or refill)
+    DPNID m_NextDealerId = 0; // who deals next; 0 while a game runs
+    DPNID m_TakerId = 0;      // who took the last trick, until his refill is dealt
+    DPNID m_HostLeftId = 0;
+    QByteArray m_HostLeftName;
+    std::set<DPNID> m_DistrAwaited; // peers whose end of deal is still to come
+    std::set<DPNID> m_TakeAwaited;
+    // Tables whose end of this table's deal, stopped by a departure, is
+    // still to come; the deal is dealt again once they are in.
+    std::set<DPNID> m_VoidDealEnds;
+    bool m_RedealDue = false;
+    DPNID m_Laggard = 0; // the one table the barrier still waits for
+    QElapsedTimer m_LaggardSince;
+    std::deque<DPNID> m_Joiners; // players to seat, in the order they came
+    QString m_LabelBefore;
+
+    mutable std::mutex m_SnapshotMutex;
+    CFlowSnapshot m_Snapshot;
+
+    // The strand goes first: its last step may still use all the above.
+    CGameStrand m_Strand;
+};

@@ -1,0 +1,562 @@
+// The network table's flow: the game itself from the deal to its end.
+
+#include "NetTableFlow.h"
+#include "PlayNetSteps.h"
+
+#include "Card.h"
+
+#include <algorithm>
+
+using namespace playnet;
+
+// ---- Starting a game ----
+
+void CNetTableFlow::StartDeal(bool newParty) {
+    CPublic& t = m_Public;
+    const DPNID local = LocalId();
+    // One dealer at a time: the peer whose turn it is, between games.
+    if (local == 0 || m_NextDealerId != local || m_GameOn || m_DealPending ||
+        !m_VoidDealEnds.empty())
+        return;
+    if (m_Seats.Count() < 2) {
+        m_View.Notice(QStringLiteral("Игру начать нельзя! В игре только один игрок!"), kAttention);
+        return;
+    }
+    if (m_LockAddPlayers)
+        m_DirectPlay.SetMaxPlayers(m_Seats.Count());
+    newParty = newParty || m_NextIsNewParty;
+    if (newParty)
+        ResetParty();
+    m_NextDealerId = 0;
+    char masts[netrec::kCards];
+    char values[netrec::kCards];
+    m_Moves.StartGame(masts, values);
+    t.m_CurrentPlayer = 1;
+    t.NextPlayer(&t.m_CurrentPlayer, nullptr);
+    netrec::PartyRecord r;
+    r.id = newParty ? e_NewParty : e_NextGame;
+    std::copy(std::begin(masts), std::end(masts), reinterpret_cast<char*>(r.masts.data()));
+    std::copy(std::begin(values), std::end(values), reinterpret_cast<char*>(r.values.data()));
+    r.firstPlayer = IdOf(t.m_CurrentPlayer);
+    Send(netrec::Build(r));
+    m_DealerId = local;
+    Announce(QStringLiteral("Игра №") + QString::number(t.m_NumberGame), 1);
+    Deal(true);
+}
+
+void CNetTableFlow::ApplyParty(DPNID sender, const netrec::PartyRecord& r) {
+    CPublic& t = m_Public;
+    // A deal that crossed a departure: its dealer saw the departure after
+    // dealing and stopped it, this table saw the departure first and dealt
+    // without the departed. The dealer's new party replaces the void deal
+    // as long as nobody has played in it.
+    if (r.id == e_NewParty && m_GameOn && m_FirstTurnDue && !m_Dealer && sender == m_DealerId) {
+        StopGame();
+        GatherCards();
+        m_NextDealerId = sender;
+    }
+    if (sender != m_NextDealerId || m_DealPending) {
+        Refuse(sender, "a deal out of turn");
+        // Nobody waits for this table because of a deal it refused. A table
+        // still in a deal of its own reports that one's end when it is over:
+        // reporting now would give the first turn while it still deals.
+        if (m_EndDistrSent)
+            Send(netrec::BuildSignal(e_EndDistr));
+        return;
+    }
+    const bool newParty = r.id == e_NewParty;
+    if (newParty)
+        ResetParty();
+    if (!m_Moves.StartGameAs(reinterpret_cast<const char*>(r.masts.data()),
+                             reinterpret_cast<const char*>(r.values.data()))) {
+        Refuse(sender, "a shuffle that is no order of the deck");
+        if (m_EndDistrSent)
+            Send(netrec::BuildSignal(e_EndDistr));
+        return;
+    }
+    m_NextDealerId = 0;
+    const int first = LocalSeatOf(r.firstPlayer);
+    t.m_CurrentPlayer = first != 0 ? first : LocalSeatOf(sender);
+    m_DealerId = sender;
+    Announce(QStringLiteral("Игра №") + QString::number(t.m_NumberGame), 1);
+    Deal(false);
+}
+
+void CNetTableFlow::ResetParty() {
+    CPublic& t = m_Public;
+    for (int s = 1; s <= CPublic::kMaxPlayers; ++s) {
+        t.m_Players[s - 1].m_Waiting = false;
+        t.m_Players[s - 1].m_Out = false;
+    }
+    m_Moves.ResetParty(m_NumberStars);
+    m_NextIsNewParty = false;
+    m_GameOn = false;
+}
+
+// ---- Dealing and its barrier ----
+
+void CNetTableFlow::Deal(bool dealer) {
+    CPublic& t = m_Public;
+    try {
+        if (t.m_Players[0].m_Out)
+            Message(QStringLiteral("Ждите начала новой партии!"));
+        m_DealPending = true;
+        m_DistrAwaited = OtherSeated();
+        m_EndDistrSent = false;
+        m_FirstTurnDue = true;
+        Arm(TIMER_END_DISTR, kBarrierPollMs);
+        const int n = std::max(t.m_NumberPlayers, 1);
+        m_DealStartSeat = t.m_CurrentPlayer - 1 < 1 ? n : t.m_CurrentPlayer - 1;
+        t.m_MoveBlocked = true;
+        m_Dealer = dealer;
+        ShowButton(QString(), false);
+        m_GameOn = true;
+        m_Moves.DistrCards(t.m_CurrentPlayer);
+    } catch (...) {
+        Log(kErrDeal);
+    }
+    CheckBarriers();
+}
+
+void CNetTableFlow::SendEndOf(bool take) {
+    bool& sent = take ? m_EndTakeSent : m_EndDistrSent;
+    if (sent)
+        return;
+    sent = true;
+    Send(netrec::BuildSignal(take ? e_EndTake : e_EndDistr));
+    WatchBarrier();
+}
+
+void CNetTableFlow::CountAck(DPNID sender, bool take) {
+    if (!take && !m_DealPending && m_VoidDealEnds.erase(sender) != 0) {
+        CheckBarriers();
+        return;
+    }
+    if (take) {
+        if (m_TakePending)
+            m_TakeAwaited.erase(sender);
+    } else if (m_DealPending) {
+        m_DistrAwaited.erase(sender);
+    }
+    CheckBarriers();
+}
+
+void CNetTableFlow::CheckBarriers() {
+    // A peer that has left is waited for no more, whether it acknowledged or not.
+    for (auto* awaited : {&m_DistrAwaited, &m_TakeAwaited, &m_VoidDealEnds})
+        for (auto it = awaited->begin(); it != awaited->end();)
+            it = LocalSeatOf(*it) == 0 || !InSession(*it) ? awaited->erase(it) : std::next(it);
+    if (m_TakePending && m_TakeAwaited.empty())
+        m_TakePending = false;
+    if (m_DealPending && m_DistrAwaited.empty()) {
+        m_DealPending = false;
+        if (m_Dealer && m_GameOn) {
+            // The dealer's own deal is over (its steps run in order): the
+            // others hear so before they hear whose turn it is.
+            SendEndOf(false);
+            AfterDeal();
+        }
+    }
+    if (m_RedealDue && m_VoidDealEnds.empty()) {
+        // A deal stopped by a departure is dealt again once every table
+        // has ended the void one.
+        m_RedealDue = false;
+        StartDeal(true);
+    }
+    if (IsHost() && !m_Joiners.empty() && !m_DealPending && !m_TakePending)
+        Arm(TIMER_SEAT, 0);
+    WatchBarrier();
+}
+
+// A table that never reports the end of its deal or take would hold up all
+// the others for good: when it alone is missing for longer than any honest
+// table takes, the host (or, for the host, its successor) declares it departed.
+void CNetTableFlow::WatchBarrier() {
+    DPNID laggard = 0;
+    const bool take = m_TakePending;
+    if (m_DealPending || m_TakePending) {
+        std::set<DPNID> awaited = take ? m_TakeAwaited : m_DistrAwaited;
+        // The dealer reports last, once every other table has: while
+        // another is missing, the dealer is not.
+        if (!take && awaited.size() > 1)
+            awaited.erase(m_DealerId);
+        const bool ownSent = take ? m_EndTakeSent : (m_EndDistrSent || m_Dealer);
+        if (awaited.size() == 1 && ownSent)
+            laggard = *awaited.begin();
+    } else if (m_RedealDue && m_VoidDealEnds.size() == 1) {
+        laggard = *m_VoidDealEnds.begin();
+    }
+    if (laggard == 0 || laggard != m_Laggard) {
+        m_Laggard = laggard;
+        m_LaggardSince.start();
+    }
+    if (laggard == 0) {
+        Disarm(TIMER_BARRIER_WATCH);
+        return;
+    }
+    if (m_LaggardSince.elapsed() < BarrierBoundMs()) {
+        Arm(TIMER_BARRIER_WATCH, kBarrierWatchMs);
+        return;
+    }
+    m_Laggard = 0;
+    m_DirectPlay.Expel(laggard);
+}
+
+int CNetTableFlow::BarrierBoundMs() const {
+    const int bound = m_BarrierBoundMs.load();
+    return bound > 0 ? bound : kBarrierBoundMs;
+}
+
+void CNetTableFlow::AfterDeal() {
+    CPublic& t = m_Public;
+    int holder = t.m_CurrentPlayer;
+    if (t.IsZanta(&holder)) {
+        t.m_CurrentPlayer = holder;
+        SendTurnRecord(e_Zanta, IdOf(holder), false);
+        Announce(QStringLiteral("Внимание занта!"), 1);
+        m_ZantaDue = holder;
+        Arm(TIMER_ZANTA, 2000);
+        return;
+    }
+    PassTurn(t.m_CurrentPlayer, false);
+}
+
+void CNetTableFlow::ApplyZanta(DPNID sender, const netrec::TurnRecord& r) {
+    DealerDone(sender);
+    if (sender != m_DealerId || !m_FirstTurnDue)
+        return Refuse(sender, "a zanta from a peer that did not deal");
+    (void)r;
+    Announce(QStringLiteral("Внимание занта!"), 1);
+}
+
+// ---- Turns ----
+
+void CNetTableFlow::PassTurn(int seat, bool zanta) {
+    CPublic& t = m_Public;
+    if (seat < 1 || IdOf(seat) == 0)
+        return;
+    t.m_CurrentPlayer = seat;
+    m_FirstTurnDue = false;
+    SendTurnRecord(e_NextPlayerGo, IdOf(seat), zanta);
+    AnnounceTurn(zanta);
+}
+
+void CNetTableFlow::DealerDone(DPNID sender) {
+    // Whatever the dealer speaks after his deal comes after his deal's end.
+    if (m_DealPending && sender == m_DealerId) {
+        m_DistrAwaited.erase(sender);
+        CheckBarriers();
+    }
+}
+
+void CNetTableFlow::ApplyTurn(DPNID sender, const netrec::TurnRecord& r) {
+    CPublic& t = m_Public;
+    // The dealer gives the first turn once every table has reported the end
+    // of its deal: never while this one still owes its own.
+    if (m_FirstTurnDue && sender == m_DealerId && !m_EndDistrSent)
+        return Refuse(sender, "a turn out of turn");
+    DealerDone(sender);
+    const int seat = LocalSeatOf(r.player);
+    const bool fromCurrent = sender == IdOf(t.m_CurrentPlayer) && !m_FirstTurnDue;
+    const bool fromDealer = sender == m_DealerId && m_FirstTurnDue;
+    if (!m_GameOn || m_DealPending || seat == 0 || t.m_Players[seat - 1].m_Out ||
+        !(fromCurrent || fromDealer))
+        return Refuse(sender, "a turn out of turn");
+    if (fromCurrent && !fromDealer) {
+        // The turn passes once its player has done his part, as at the local
+        // table: led, or answered every card led (an empty table counts as
+        // neither); once the circle is closed the take comes instead.
+        const int mine = t.GetNumberCardsPlayerOnTable(t.m_CurrentPlayer);
+        const bool led = mine > 0 && mine == t.GetNumberCardsOnTable();
+        const bool answered = mine > 0 && t.CheckCompletionPlayer(t.m_CurrentPlayer);
+        if (!(led || answered) || t.CheckCircleCompletion())
+            return Refuse(sender, "a turn passed too early");
+    }
+    t.m_CurrentPlayer = seat;
+    m_FirstTurnDue = false;
+    AnnounceTurn(r.afterZanta != 0);
+}
+
+void CNetTableFlow::AnnounceTurn(bool zanta) {
+    CPublic& t = m_Public;
+    const int seat = t.m_CurrentPlayer;
+    t.m_MoveBlocked = seat != 1;
+    const QString turn = seat == 1 ? QStringLiteral("Ваш ход!")
+                                   : QStringLiteral("Ходит ") + SeatName(seat) + QStringLiteral("!");
+    if (zanta && t.m_Game31) {
+        Message(turn);
+        PlayZanta(seat);
+        return;
+    }
+    if (zanta) {
+        Message(seat == 1 ? turn : QStringLiteral("У игрока ") + SeatName(seat) + QStringLiteral(" занта!"));
+        Announce(QStringLiteral("Игра продолжается!"), 1);
+        return;
+    }
+    Message(turn);
+    t.FlashPlayer(seat);
+}
+
+void CNetTableFlow::PlayZanta(int holder) {
+    m_Moves.ShowZanta(holder, true);
+    EndGame(holder);
+}
+
+// ---- The local player's moves ----
+
+void CNetTableFlow::LocalCard(CCard* card) {
+    CPublic& t = m_Public;
+    if (!m_GameOn || m_DealPending || m_FirstTurnDue || t.m_CurrentPlayer != 1 || t.m_MoveBlocked)
+        return;
+    if (!card || card->m_Place != e_Hand || card->m_Player != 1)
+        return;
+    const bool leading = t.GetNumberCardsOnTable() == t.GetNumberCardsPlayerOnTable(1) &&
+                         !t.IsCardsTableReset(1);
+    if (leading) {
+        if (!t.IsMastOnTable(card->m_Mast)) {
+            if (m_LabelBefore.isEmpty())
+                m_LabelBefore = t.m_LabelMessage.GetCaption();
+            Message(QStringLiteral("Такой мастью ходить нельзя!"));
+            Arm(TIMER_LABEL, 800);
+            return;
+        }
+        netrec::GoCardRecord r;
+        r.mast = static_cast<BYTE>(card->m_Mast);
+        r.value = static_cast<BYTE>(card->m_Value);
+        r.player = LocalId();
+        Send(netrec::Build(r));
+        m_Moves.LeadCard(1, card);
+        if (t.m_AutomaticGame && !m_Moves.HoldsMast(1, card->m_Mast))
+            LocalFurther();
+        else
+            ShowButton(ButtonText::Further, true);
+        return;
+    }
+    try {
+        SendAnswer(card);
+        m_Moves.AnswerCard(1, card);
+    } catch (...) {
+        Log(kErrLocalBita);
+        return;
+    }
+    if (!t.CheckCompletionPlayer(1)) {
+        ShowButton(QString(), false);
+        return;
+    }
+    t.m_MoveBlocked = true;
+    if (t.CheckCircleCompletion()) {
+        if (t.m_AutomaticGame)
+            Arm(TIMER_AUTO_TAKE, 500);
+        else
+            ShowButton(kTake, true);
+    } else if (t.m_AutomaticGame) {
+        LocalFurther();
+    } else {
+        ShowButton(ButtonText::Further, true);
+    }
+}
+
+void CNetTableFlow::SendAnswer(CCard* card) {
+    CPublic& t = m_Public;
+    netrec::TableRecord r;
+    r.mast = static_cast<BYTE>(card->m_Mast);
+    r.value = static_cast<BYTE>(card->m_Value);
+    r.column = card->m_IndexX;
+    if (CCard* target = m_Moves.AnswerTarget(1, card)) {
+        r.id = e_BitaCards;
+        r.beatenMast = static_cast<BYTE>(target->m_Mast);
+        r.beatenValue = static_cast<BYTE>(target->m_Value);
+        Send(netrec::Build(r));
+        return;
+    }
+    r.id = e_ResetCards;
+    const bool throwingAlready = t.IsCardsTableReset(1);
+    Send(netrec::Build(r));
+    if (throwingAlready)
+        return;
+    // A failed beat throws the cards beaten with so far, each on its own record.
+    for (CCard* c : t.m_Pack.m_Cards) {
+        if (c->m_Place != e_Going || c->m_Player != 1)
+            continue;
+        netrec::TableRecord more;
+        more.id = e_ResetCards;
+        more.mast = static_cast<BYTE>(c->m_Mast);
+        more.value = static_cast<BYTE>(c->m_Value);
+        more.column = c->m_IndexX;
+        Send(netrec::Build(more));
+    }
+}
+
+void CNetTableFlow::LocalFurther() {
+    CPublic& t = m_Public;
+    if (!m_GameOn || t.m_CurrentPlayer != 1 || m_FirstTurnDue)
+        return;
+    const bool led = t.GetNumberCardsPlayerOnTable(1) > 0 && t.GetNumberCardsOnTable() == t.GetNumberCardsPlayerOnTable(1);
+    if (!led && !t.CheckCompletionPlayer(1))
+        return;
+    if (t.CheckCircleCompletion())
+        return; // the circle is closed: the take comes next
+    ShowButton(QString(), false);
+    t.m_MoveBlocked = true;
+    int next = 1;
+    t.NextPlayer(&next, nullptr);
+    PassTurn(next, false);
+}
+
+// ---- The other players' moves ----
+
+CCard* CNetTableFlow::FindCard(int mast, int value) const {
+    for (CCard* c : m_Public.m_Pack.m_Cards)
+        if (c->m_Mast == mast && c->m_Value == value)
+            return c;
+    return nullptr;
+}
+
+bool CNetTableFlow::IsTurnOf(DPNID sender) const {
+    const CPublic& t = m_Public;
+    return m_GameOn && !m_DealPending && !m_FirstTurnDue && sender != 0 &&
+           sender == IdOf(t.m_CurrentPlayer) && t.m_CurrentPlayer != 1;
+}
+
+void CNetTableFlow::ApplyGoCard(DPNID sender, const netrec::GoCardRecord& r) {
+    CPublic& t = m_Public;
+    if (!IsTurnOf(sender) || r.player != sender)
+        return Refuse(sender, "a lead out of turn");
+    const int seat = t.m_CurrentPlayer;
+    CCard* card = FindCard(r.mast, r.value);
+    if (t.GetNumberCardsOnTable() != t.GetNumberCardsPlayerOnTable(seat))
+        return Refuse(sender, "a lead while others' cards lie on the table");
+    if (!m_Moves.LeadCard(seat, card))
+        return Refuse(sender, "a lead of a card not held or of another suit");
+}
+
+void CNetTableFlow::ApplyAnswer(DPNID sender, const netrec::TableRecord& r) {
+    CPublic& t = m_Public;
+    if (!IsTurnOf(sender))
+        return Refuse(sender, "an answer out of turn");
+    const int seat = t.m_CurrentPlayer;
+    if (t.GetNumberCardsOnTable() == t.GetNumberCardsPlayerOnTable(seat))
+        return Refuse(sender, "an answer with nothing to answer");
+    CCard* card = FindCard(r.mast, r.value);
+    if (!card || card->m_Player != seat)
+        return Refuse(sender, "an answer with a card not held");
+    if (r.id == e_ResetCards && card->m_Place == e_Reset)
+        return; // thrown already with the failed beat before it
+    if (card->m_Place != e_Hand)
+        return Refuse(sender, "an answer with a card not in the hand");
+    // A whole answer takes no further card (it would be thrown with the
+    // whole answer, which could then never be complete).
+    if (t.CheckCompletionPlayer(seat))
+        return Refuse(sender, "an answer of more cards than were led");
+    CCard* target = m_Moves.AnswerTarget(seat, card);
+    if (r.id == e_BitaCards) {
+        if (!target || target != FindCard(r.beatenMast, r.beatenValue))
+            return Refuse(sender, "a beat the rules refuse");
+    } else if (target) {
+        return Refuse(sender, "a throw of a card that beats");
+    }
+    m_Moves.AnswerCard(seat, card);
+}
+
+// ---- The take ----
+
+void CNetTableFlow::TakeTable(DPNID taker, bool local) {
+    CPublic& t = m_Public;
+    if (!m_GameOn || m_DealPending)
+        return local ? void() : Refuse(taker, "a take while none is due");
+    if (taker != IdOf(t.m_CurrentPlayer) || !t.CheckCircleCompletion())
+        return local ? void() : Refuse(taker, "a take before the circle is closed");
+    if (local && t.m_CurrentPlayer != 1)
+        return;
+    Disarm(TIMER_AUTO_TAKE);
+    if (local) {
+        ShowButton(QString(), false);
+        Send(netrec::BuildSignal(e_TakeCards));
+    }
+    m_TakerId = taker;
+    t.m_LabelMessage.Show(false);
+    m_TakePending = true;
+    m_TakeAwaited = OtherSeated();
+    m_EndTakeSent = false;
+    Arm(TIMER_END_TAKE, kBarrierPollMs);
+    m_Moves.TakeTrick();
+    const int winner = m_Moves.GameWinner();
+    if (winner == -1) {
+        if (local)
+            Arm(TIMER_CONTINUE, 500);
+    } else {
+        EndGame(winner);
+    }
+    CheckBarriers();
+}
+
+void CNetTableFlow::ContinueAfterTake() {
+    CPublic& t = m_Public;
+    if (!m_GameOn || m_TakerId != LocalId() || m_DealPending)
+        return;
+    m_TakerId = 0; // one refill per take
+    SendTurnRecord(e_ContinueGame, IdOf(t.m_CurrentPlayer), false);
+    m_DealerId = LocalId();
+    Deal(true);
+}
+
+void CNetTableFlow::ApplyContinue(DPNID sender, const netrec::TurnRecord& r) {
+    CPublic& t = m_Public;
+    const int seat = LocalSeatOf(r.player);
+    if (!m_GameOn || m_DealPending || sender != m_TakerId || seat == 0 || seat != t.m_CurrentPlayer)
+        return Refuse(sender, "a refill out of turn");
+    // One refill per take: a second one would deal on this table alone and
+    // hold the others at a barrier nobody else entered.
+    m_TakerId = 0;
+    m_DealerId = sender;
+    Deal(false);
+}
+
+// ---- The end of a game ----
+
+void CNetTableFlow::EndGame(int winner) {
+    CPublic& t = m_Public;
+    m_GameOn = false;
+    m_FirstTurnDue = false;
+    Disarm(TIMER_CONTINUE);
+    Disarm(TIMER_AUTO_TAKE);
+    t.m_MoveBlocked = true;
+    const int bits = m_Moves.EndGame(winner);
+    m_NextDealerId = IdOf(winner);
+    if (bits & e_PartyOver) {
+        Announce(QStringLiteral("Партия окончена!"), 2);
+        t.m_LabelResult.SetCaption((bits & e_PartyWinnerSeat1) ? QStringLiteral("Вы выиграли!")
+                                                               : QStringLiteral("Вы проиграли!"),
+                                   2);
+        Announce(QStringLiteral("Начало новой партии!"), 1);
+        m_NextIsNewParty = true;
+    } else {
+        Announce(QStringLiteral("Игра окончена!"), 1);
+        m_NextIsNewParty = false;
+    }
+    AnnounceDealer();
+}
+
+void CNetTableFlow::StopGame() {
+    // The end of a deal or a take this table still owes goes out now: a
+    // table that did not see this game stop may still be waiting for it.
+    SendEndOf(false);
+    SendEndOf(true);
+    for (UINT id : {TIMER_AUTO_TAKE, TIMER_ZANTA, TIMER_CONTINUE, TIMER_END_DISTR, TIMER_END_TAKE,
+                    TIMER_BARRIER_WATCH})
+        Disarm(id);
+    m_GameOn = false;
+    m_DealPending = false;
+    m_TakePending = false;
+    m_FirstTurnDue = false;
+    m_DistrAwaited.clear();
+    m_TakeAwaited.clear();
+    m_ZantaDue = 0;
+    m_Public.m_MoveBlocked = true;
+}
+
+void CNetTableFlow::GatherCards() {
+    CPublic::MoveScope scope(m_Public);
+    m_Public.m_Pack.CardsToPack(true);
+}
+

@@ -1,0 +1,23 @@
+#pragma once
+// A peer's record as it arrived, decoded once on the session's thread: its
+// kind, who sent it and its fields, if the bytes read as its kind. The
+// flow applies it on the strand.
+
+#include "NetRecords.h"
+
+#include <variant>
+
+struct CReceivedRecord {
+    using Body = std::variant<std::monostate, netrec::PlayerOrderRecord, netrec::PartyRecord,
+                              netrec::GoCardRecord, netrec::TableRecord, netrec::TurnRecord,
+                              netrec::ChatRecord, netrec::SettingRecord>;
+
+    static CReceivedRecord Decode(DPNID sender, const QByteArray& bytes);
+
+    // The fields, or null when the record has none or they did not read.
+    template <typename Record> const Record* As() const { return std::get_if<Record>(&body); }
+
+    DPNID sender = 0;
+    int id = -1; // the record's kind; -1 for no bytes at all
+    Body body;
+};

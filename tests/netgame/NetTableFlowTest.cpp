@@ -1,0 +1,171 @@
+// The table flow on its own, with no game window: two flows on the loopback,
+// each with its table on a window never shown, a clock that only the test
+// runs out and a view that only records. Every pause of the game must come
+// from the clock, and the end of a deal waits for the tables' reports.
+
+#include "NetTableFlow.h"
+#include "NetPeers.h"
+
+#include "Card.h"
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QStringList>
+#include <gtest/gtest.h>
+
+#include <map>
+#include <mutex>
+
+namespace {
+class FakeClock final : public IFlowClock {
+public:
+    void Arm(UINT id, UINT ms) override {
+        std::lock_guard lock(m_Mutex);
+        m_Armed[id] = ms;
+    }
+    void Disarm(UINT id) override {
+        std::lock_guard lock(m_Mutex);
+        m_Armed.erase(id);
+    }
+    bool IsArmed(UINT id) const override {
+        std::lock_guard lock(m_Mutex);
+        return m_Armed.count(id) != 0;
+    }
+    // Runs every armed timer out at once.
+    bool FireAll(CNetTableFlow& flow) {
+        std::map<UINT, UINT> due;
+        {
+            std::lock_guard lock(m_Mutex);
+            due.swap(m_Armed);
+        }
+        for (const auto& [id, ms] : due)
+            flow.Fire(id);
+        return !due.empty();
+    }
+
+private:
+    mutable std::mutex m_Mutex;
+    std::map<UINT, UINT> m_Armed;
+};
+
+class FakeView final : public IFlowView {
+public:
+    QSize ClientSize() const override { return {800, 600}; }
+    void Repaint() override {}
+    void ShowChatSeats(int, const std::array<QString, 3>&) override {}
+    void ShowChatName(int, const QString&) override {}
+    void ShowChatLine(int, const QString&) override {}
+    void Notice(const QString& text, const QString&) override {
+        std::lock_guard lock(m_Mutex);
+        m_Notices << text;
+    }
+    void ShowTitle(const QString&) override {}
+    void ShowCheck(UINT, bool) override {}
+    void EnableSharedChecks(bool) override {}
+    QStringList Notices() const {
+        std::lock_guard lock(m_Mutex);
+        return m_Notices;
+    }
+
+private:
+    mutable std::mutex m_Mutex;
+    QStringList m_Notices;
+};
+
+// One peer's table and its flow, without the game window.
+struct Table {
+    explicit Table(const QString& name) {
+        window.resize(800, 600);
+        CPublic& t = table;
+        t.m_Game31 = true;
+        t.m_AutomaticGame = true;
+        t.m_NumberPlayers = 1;
+        t.SetParent(&window);
+        t.m_Pack.InitPack36(&window);
+        t.m_Pack.SetValueZanta();
+        t.m_Pack.ShowAinmationCards(false);
+        for (auto& seat : t.m_Players)
+            seat.ResetScores();
+        session.m_BindAddress = QHostAddress::LocalHost;
+        flow.ChangeName(name);
+    }
+    ~Table() { flow.Stop(); }
+
+    CWnd window;
+    CPublic table;
+    CTableMoves moves{table};
+    CDirectPlay session{nullptr};
+    FakeClock clock;
+    FakeView view;
+    CNetTableFlow flow{table, moves, session, clock, view};
+};
+
+// Lets the strands and the session run, the clocks standing still, until
+// done holds with both flows idle.
+bool Settle(Table& a, Table& b, const std::function<bool()>& done) {
+    QDeadlineTimer deadline(20000);
+    while (!deadline.hasExpired()) {
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+        if (a.flow.IsIdle() && b.flow.IsIdle() && done())
+            return true;
+    }
+    return false;
+}
+
+// The same, running out whatever the clocks have armed meanwhile.
+bool RunClocks(Table& a, Table& b, const std::function<bool()>& done) {
+    for (int round = 0; round < 200; ++round) {
+        if (Settle(a, b, [] { return true; }) && done())
+            return true;
+        a.clock.FireAll(a.flow);
+        b.clock.FireAll(b.flow);
+    }
+    return false;
+}
+} // namespace
+
+TEST(NetTableFlow, SeatsDealsAndGivesTheFirstTurnOnlyAsItsClockRunsOut) {
+    testutil::PauseCounter noPauses;
+    const std::uint32_t seed = NetPeers::ShuffleSeed(2, false);
+    ASSERT_NE(seed, 0u);
+    Table host(QStringLiteral("Хозяин")), guest(QStringLiteral("Гость"));
+    ASSERT_EQ(host.session.Host(nullptr, 0), S_OK);
+    QByteArray address;
+    DWORD port = 0;
+    ASSERT_EQ(host.session.GetLocalAddress(address, port), S_OK);
+    guest.session.Connect("127.0.0.1", port); // completes later, on the session's thread
+
+    // The host seats the newcomer when its clock says so, not before.
+    ASSERT_TRUE(Settle(host, guest, [&] { return host.clock.IsArmed(CNetTableFlow::TIMER_SEAT); }));
+    EXPECT_EQ(host.flow.Snapshot().players, 1);
+    ASSERT_TRUE(RunClocks(host, guest, [&] {
+        return host.flow.Snapshot().players == 2 && guest.flow.Snapshot().players == 2;
+    }));
+    EXPECT_TRUE(host.flow.Snapshot().mayDeal);
+    EXPECT_FALSE(guest.flow.Snapshot().mayDeal);
+
+    // Dealt, the deal waits for both tables to report its end: nobody plays.
+    const std::uint32_t before = CPack::m_Shuffle.exchange(seed);
+    host.flow.RequestDeal(true);
+    ASSERT_TRUE(Settle(host, guest, [&] { return guest.flow.Snapshot().dealPending; }));
+    CPack::m_Shuffle = before;
+    for (Table* t : {&host, &guest}) {
+        const CFlowSnapshot shown = t->flow.Snapshot();
+        EXPECT_TRUE(shown.gameRuns);
+        EXPECT_TRUE(shown.dealPending);
+        EXPECT_FALSE(shown.canAct);
+        EXPECT_TRUE(t->clock.IsArmed(CNetTableFlow::TIMER_END_DISTR));
+    }
+
+    // The clocks run out: the ends are reported, and one player has the turn.
+    ASSERT_TRUE(RunClocks(host, guest,
+                          [&] {
+                              const CFlowSnapshot h = host.flow.Snapshot(),
+                                                  g = guest.flow.Snapshot();
+                              return !h.dealPending && !g.dealPending && h.canAct != g.canAct &&
+                                     h.sent == g.received && g.sent == h.received;
+                          }))
+        << "host " << host.flow.Snapshot().canAct << " guest " << guest.flow.Snapshot().canAct;
+    EXPECT_EQ(host.flow.DumpTable(), guest.flow.DumpTable());
+    EXPECT_TRUE(host.view.Notices().isEmpty());
+}
