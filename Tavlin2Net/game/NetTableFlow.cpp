@@ -22,7 +22,7 @@ bool playnet::IsBusyAnimating() {
 }
 
 CNetTableFlow::CNetTableFlow(CPublic& table, CTableMoves& moves, CDirectPlay& session,
-                             IFlowClock& clock, IFlowView& view)
+                             CClock& clock, IFlowView& view)
     : m_Public(table), m_Moves(moves), m_DirectPlay(session), m_Clock(clock), m_View(view),
       m_Seats(table) {
     m_DirectPlay.SetEventSink([this](const CNetPost& post) { return OnSessionEvent(post); });
@@ -34,10 +34,6 @@ void CNetTableFlow::Stop() {
     m_DirectPlay.SetEventSink(nullptr);
     m_Stopped = true;
     m_Strand.Stop();
-}
-
-bool CNetTableFlow::IsFlowTimer(UINT id) {
-    return std::find(std::begin(kTimers), std::end(kTimers), id) != std::end(kTimers);
 }
 
 // ---- Threads and guards ----
@@ -78,7 +74,7 @@ UINT CNetTableFlow::Paced(UINT ms) const {
 
 void CNetTableFlow::Arm(UINT id, UINT ms) {
     if (!m_Stopped)
-        m_Clock.Arm(id, Paced(ms));
+        m_Clock.Arm(id, static_cast<int>(Paced(ms)), [this, id] { Fire(id); });
 }
 
 void CNetTableFlow::Disarm(UINT id) { m_Clock.Disarm(id); }

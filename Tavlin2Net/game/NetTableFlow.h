@@ -13,7 +13,7 @@
 // it is given: the table and its moves, the session, a clock and the view.
 
 #include "DirectPlay.h"
-#include "FlowClock.h"
+#include "Clock.h"
 #include "FlowSnapshot.h"
 #include "FlowView.h"
 #include "GameStrand.h"
@@ -43,11 +43,10 @@ public:
     static constexpr UINT kTimers[] = {TIMER_LABEL,   TIMER_AUTO_TAKE, TIMER_ZANTA,
                                        TIMER_CONTINUE, TIMER_END_DISTR, TIMER_END_TAKE,
                                        TIMER_SEAT,     TIMER_BARRIER_WATCH};
-    static bool IsFlowTimer(UINT id);
     static constexpr int kStarsGame = 5;
     static constexpr int kStarsNoGame = 1000;
 
-    CNetTableFlow(CPublic& table, CTableMoves& moves, CDirectPlay& session, IFlowClock& clock,
+    CNetTableFlow(CPublic& table, CTableMoves& moves, CDirectPlay& session, CClock& clock,
                   IFlowView& view);
     // Takes the session's events from the session (OnSessionEvent) until
     // stopped; the destructor stops.
@@ -212,7 +211,7 @@ private:
     CPublic& m_Public;
     CTableMoves& m_Moves;
     CDirectPlay& m_DirectPlay;
-    IFlowClock& m_Clock;
+    CClock& m_Clock;
     IFlowView& m_View;
     CNetSeats m_Seats;
     std::atomic<bool> m_Stopped{false};

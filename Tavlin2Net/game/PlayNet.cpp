@@ -68,8 +68,11 @@ void CPlayNet::StopPlay() {
     if (m_Stopped)
         return;
     m_Stopped = true;
-    m_Clock.Stop(CNetTableFlow::kTimers);
+    // The flow first: once it is stopped it arms nothing, so nothing it
+    // armed outlives the disarming below.
     m_Flow.Stop();
+    for (UINT id : CNetTableFlow::kTimers)
+        m_Clock.Disarm(id);
 }
 
 bool CPlayNet::WaitsForPeers() const {
@@ -114,12 +117,12 @@ void CPlayNet::OnConnection(const CNetPost& post) {
     }
 }
 
-void CPlayNet::OnTimer(UINT id) {
-    if (!CNetTableFlow::IsFlowTimer(id))
-        return CWnd::OnTimer(id);
-    // The flow's timers fire once.
-    KillTimer(id);
+bool CPlayNet::RunOut(UINT id) {
+    if (!m_Clock.IsArmed(id))
+        return false;
+    m_Clock.Disarm(id);
     m_Flow.Fire(id);
+    return true;
 }
 
 BOOL CPlayNet::OnEraseBkgnd(QPainter& dc) {

@@ -14,7 +14,7 @@
 #include "Public.h"
 #include "TableMoves.h"
 #include "Telegraph.h"
-#include "WindowClock.h"
+#include "TimerClock.h"
 #include "Wnd.h"
 
 #include <atomic>
@@ -58,6 +58,9 @@ public:
     bool WaitsForPeers() const;
     // A step of the game is armed to start by itself.
     bool HasArmedStep() const { return m_Flow.HasArmedStep(); }
+    // Runs the step armed under id out now, as its timer would (tests end a
+    // long pause so); false when it is not armed.
+    bool RunOut(UINT id);
     // A running party is to be left: the frame's idle processing starts the
     // new party once the table is still.
     std::atomic<bool> m_BreakRequested{false};
@@ -108,7 +111,7 @@ public:
 
 private:
     CTableMoves m_Moves;
-    CWindowClock m_Clock{*this};
+    CTimerClock m_Clock;
 
 public:
     CNetTableFlow m_Flow;
@@ -122,7 +125,6 @@ public:
 
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
-    void OnTimer(UINT id) override;
     BOOL OnEraseBkgnd(QPainter& dc) override;
     void OnLButtonDown(UINT flags, QPoint point) override;
     void OnSize(UINT type, int cx, int cy) override;

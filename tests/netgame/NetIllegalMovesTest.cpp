@@ -294,7 +294,7 @@ TEST(NetIllegalMoves, NothingIsPlayedWhileTheDealIsNotOverEverywhere) {
     EXPECT_EQ(CurrentWindow(peers), -1);
     // The slow table done, the first player has the turn.
     peers.Peer(2).m_PacePercent = 2;
-    peers.Peer(2).SetTimer(CPlayNet::TIMER_END_DISTR, 0);
+    ASSERT_TRUE(testutil::WaitFor([&] { return peers.Peer(2).RunOut(CPlayNet::TIMER_END_DISTR); }));
     ASSERT_TRUE(peers.WaitSettled());
     EXPECT_EQ(CurrentWindow(peers), first);
     EXPECT_EQ(peers.PlayParty().toStdString(), "");

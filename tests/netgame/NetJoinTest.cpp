@@ -117,7 +117,7 @@ TEST(NetJoin, TwoJoinsWhileTheHostWaitsAreSeatedInTheirOrder) {
         testutil::WaitFor([&] { return second.m_DirectPlay.m_ConnectionStatus == 2; }, 10000));
     EXPECT_EQ(peers.Peer(0).NumberPlayers(), 2);
     peers.Peer(1).m_PacePercent = 2;
-    peers.Peer(1).SetTimer(CPlayNet::TIMER_END_DISTR, 0);
+    ASSERT_TRUE(testutil::WaitFor([&] { return peers.Peer(1).RunOut(CPlayNet::TIMER_END_DISTR); }));
     ASSERT_TRUE(peers.WaitSeated(4));
     ASSERT_TRUE(peers.WaitSettled());
     EXPECT_EQ(peers.Table(0).m_Players[2].m_PlayerID, first.m_DirectPlay.m_LocalPlayer.load());

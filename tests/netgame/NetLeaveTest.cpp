@@ -95,8 +95,7 @@ void SitterLeavesAtABarrier(bool acknowledged) {
         peers.Peer(1).m_PacePercent = 2;
         for (UINT id :
              {CPlayNet::TIMER_END_DISTR, CPlayNet::TIMER_END_TAKE, CPlayNet::TIMER_CONTINUE})
-            if (peers.Peer(1).IsTimerSet(id))
-                peers.Peer(1).SetTimer(id, 0);
+            peers.Peer(1).RunOut(id);
     }
     ASSERT_TRUE(peers.WaitSettled());
     EXPECT_EQ(peers.Disagreement().toStdString(), "");

@@ -52,7 +52,7 @@ TEST(NetParty, TheFirstTurnWaitsForTheSlowestTable) {
         EXPECT_NE(peers.Message(i), QStringLiteral("Ваш ход!")) << i;
     }
     peers.Peer(2).m_PacePercent = 2;
-    peers.Peer(2).SetTimer(CPlayNet::TIMER_END_DISTR, 0);
+    ASSERT_TRUE(testutil::WaitFor([&] { return peers.Peer(2).RunOut(CPlayNet::TIMER_END_DISTR); }));
     ASSERT_TRUE(peers.WaitSettled());
     int turns = 0;
     for (int i = 0; i < peers.Count(); ++i)

@@ -1,12 +1,15 @@
-// The table flow on its own, with no game window: two flows on the loopback,
-// each with its table on a window never shown, a clock that only the test
-// runs out and a view that only records. Every pause of the game must come
-// from the clock, and the end of a deal waits for the tables' reports.
+// The table flow on its own, with no game window: two flows over a simulated
+// session, each with its table on a window never shown, a virtual clock that
+// only the test moves and a view that only records. Every pause of the game
+// must come from the clock, and the end of a deal waits for the tables'
+// reports.
 
 #include "NetTableFlow.h"
 #include "NetPeers.h"
 
 #include "Card.h"
+#include "SimNetwork.h"
+#include "VirtualClock.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -17,37 +20,6 @@
 #include <mutex>
 
 namespace {
-class FakeClock final : public IFlowClock {
-public:
-    void Arm(UINT id, UINT ms) override {
-        std::lock_guard lock(m_Mutex);
-        m_Armed[id] = ms;
-    }
-    void Disarm(UINT id) override {
-        std::lock_guard lock(m_Mutex);
-        m_Armed.erase(id);
-    }
-    bool IsArmed(UINT id) const override {
-        std::lock_guard lock(m_Mutex);
-        return m_Armed.count(id) != 0;
-    }
-    // Runs every armed timer out at once.
-    bool FireAll(CNetTableFlow& flow) {
-        std::map<UINT, UINT> due;
-        {
-            std::lock_guard lock(m_Mutex);
-            due.swap(m_Armed);
-        }
-        for (const auto& [id, ms] : due)
-            flow.Fire(id);
-        return !due.empty();
-    }
-
-private:
-    mutable std::mutex m_Mutex;
-    std::map<UINT, UINT> m_Armed;
-};
-
 class FakeView final : public IFlowView {
 public:
     QSize ClientSize() const override { return {800, 600}; }
@@ -74,7 +46,8 @@ private:
 
 // One peer's table and its flow, without the game window.
 struct Table {
-    explicit Table(const QString& name) {
+    Table(CSimNetwork& net, const QString& name) {
+        session.SetSessionFactory(net.Factory());
         window.resize(800, 600);
         CPublic& t = table;
         t.m_Game31 = true;
@@ -86,7 +59,6 @@ struct Table {
         t.m_Pack.ShowAinmationCards(false);
         for (auto& seat : t.m_Players)
             seat.ResetScores();
-        session.m_BindAddress = QHostAddress::LocalHost;
         flow.ChangeName(name);
     }
     ~Table() { flow.Stop(); }
@@ -95,30 +67,32 @@ struct Table {
     CPublic table;
     CTableMoves moves{table};
     CDirectPlay session{nullptr};
-    FakeClock clock;
+    CVirtualClock clock;
     FakeView view;
     CNetTableFlow flow{table, moves, session, clock, view};
 };
 
-// Lets the strands and the session run, the clocks standing still, until
-// done holds with both flows idle.
-bool Settle(Table& a, Table& b, const std::function<bool()>& done) {
+// Lets the strands run and the session deliver, the clocks standing still,
+// until done holds with both flows idle and nothing on its way.
+bool Settle(CSimNetwork& net, Table& a, Table& b, const std::function<bool()>& done) {
     QDeadlineTimer deadline(20000);
     while (!deadline.hasExpired()) {
         QApplication::processEvents(QEventLoop::AllEvents, 5);
-        if (a.flow.IsIdle() && b.flow.IsIdle() && done())
+        if (net.DeliverNext())
+            continue;
+        if (a.flow.IsIdle() && b.flow.IsIdle() && net.InFlight() == 0 && done())
             return true;
     }
     return false;
 }
 
-// The same, running out whatever the clocks have armed meanwhile.
-bool RunClocks(Table& a, Table& b, const std::function<bool()>& done) {
-    for (int round = 0; round < 200; ++round) {
-        if (Settle(a, b, [] { return true; }) && done())
+// The same, running out the earliest timer of each clock between settlings.
+bool RunClocks(CSimNetwork& net, Table& a, Table& b, const std::function<bool()>& done) {
+    for (int round = 0; round < 400; ++round) {
+        if (Settle(net, a, b, [] { return true; }) && done())
             return true;
-        a.clock.FireAll(a.flow);
-        b.clock.FireAll(b.flow);
+        a.clock.AdvanceToNext();
+        b.clock.AdvanceToNext();
     }
     return false;
 }
@@ -128,17 +102,18 @@ TEST(NetTableFlow, SeatsDealsAndGivesTheFirstTurnOnlyAsItsClockRunsOut) {
     testutil::PauseCounter noPauses;
     const std::uint32_t seed = NetPeers::ShuffleSeed(2, false);
     ASSERT_NE(seed, 0u);
-    Table host(QStringLiteral("Хозяин")), guest(QStringLiteral("Гость"));
+    CSimNetwork net(seed);
+    Table host(net, QStringLiteral("Хозяин")), guest(net, QStringLiteral("Гость"));
     ASSERT_EQ(host.session.Host(nullptr, 0), S_OK);
     QByteArray address;
     DWORD port = 0;
     ASSERT_EQ(host.session.GetLocalAddress(address, port), S_OK);
-    guest.session.Connect("127.0.0.1", port); // completes later, on the session's thread
+    guest.session.Connect("127.0.0.1", port); // completes as the network delivers
 
     // The host seats the newcomer when its clock says so, not before.
-    ASSERT_TRUE(Settle(host, guest, [&] { return host.clock.IsArmed(CNetTableFlow::TIMER_SEAT); }));
+    ASSERT_TRUE(Settle(net, host, guest, [&] { return host.clock.IsArmed(CNetTableFlow::TIMER_SEAT); }));
     EXPECT_EQ(host.flow.Snapshot().players, 1);
-    ASSERT_TRUE(RunClocks(host, guest, [&] {
+    ASSERT_TRUE(RunClocks(net, host, guest, [&] {
         return host.flow.Snapshot().players == 2 && guest.flow.Snapshot().players == 2;
     }));
     EXPECT_TRUE(host.flow.Snapshot().mayDeal);
@@ -147,7 +122,7 @@ TEST(NetTableFlow, SeatsDealsAndGivesTheFirstTurnOnlyAsItsClockRunsOut) {
     // Dealt, the deal waits for both tables to report its end: nobody plays.
     const std::uint32_t before = CPack::m_Shuffle.exchange(seed);
     host.flow.RequestDeal(true);
-    ASSERT_TRUE(Settle(host, guest, [&] { return guest.flow.Snapshot().dealPending; }));
+    ASSERT_TRUE(Settle(net, host, guest, [&] { return guest.flow.Snapshot().dealPending; }));
     CPack::m_Shuffle = before;
     for (Table* t : {&host, &guest}) {
         const CFlowSnapshot shown = t->flow.Snapshot();
@@ -158,7 +133,7 @@ TEST(NetTableFlow, SeatsDealsAndGivesTheFirstTurnOnlyAsItsClockRunsOut) {
     }
 
     // The clocks run out: the ends are reported, and one player has the turn.
-    ASSERT_TRUE(RunClocks(host, guest,
+    ASSERT_TRUE(RunClocks(net, host, guest,
                           [&] {
                               const CFlowSnapshot h = host.flow.Snapshot(),
                                                   g = guest.flow.Snapshot();
