@@ -118,13 +118,21 @@ namespace {
 
 // Each pause of the dealing worker lasts until the window has been resized
 // once more, so the deal and the resizes interleave however fast either runs.
+// The window is resized only while the worker waits so: resizing back to back
+// would starve the worker, whose every card move waits for the window's
+// thread, and a deal would take minutes under the sanitizers.
 std::atomic<int> g_Resizes{0};
 std::atomic<bool> g_DealWaits{true};
+std::atomic<bool> g_PauseWaits{false};
 
 void PauseUntilNextResize(int) {
+    if (platform::IsGuiThread())
+        return;
     const int seen = g_Resizes;
-    while (!platform::IsGuiThread() && g_DealWaits && g_Resizes == seen)
+    g_PauseWaits = true;
+    while (g_DealWaits && g_Resizes == seen)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    g_PauseWaits = false;
 }
 
 } // namespace
@@ -141,14 +149,18 @@ TEST_F(PaintTest, AWorkerDealsRoundTheSeatsWhileTheWindowIsResizedAndPainted) {
     });
     const bool finished = testutil::WaitFor(
         [&] {
-            const int resizes = g_Resizes;
-            window.resize(resizes % 2 ? 800 : 1024, 600 + resizes % 3 * 50);
-            window.repaint();
-            ++g_Resizes;
+            if (g_PauseWaits) {
+                const int resizes = g_Resizes;
+                window.resize(resizes % 2 ? 800 : 1024, 600 + resizes % 3 * 50);
+                window.repaint();
+                ++g_Resizes;
+            }
             return done.load();
         },
         60000);
+    // The dealer may still wait for this thread to move a card: let it end.
     g_DealWaits = false;
+    testutil::WaitFor([&] { return done.load(); }, 60000);
     dealer.join();
     platform::SetPauseHook(counting);
     ASSERT_TRUE(finished);
