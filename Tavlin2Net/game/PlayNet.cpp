@@ -115,14 +115,18 @@ void CPlayNet::Arm(UINT id, UINT ms) {
     if (m_Stopped)
         return;
     ms = Paced(ms);
-    platform::PostToGuiThread([this, id, ms] {
-        if (!m_Stopped)
+    // The window may be gone by the time the GUI thread comes to it.
+    platform::PostToGuiThread([this, alive = std::weak_ptr<int>(m_Alive), id, ms] {
+        if (!alive.expired() && !m_Stopped)
             SetTimer(id, ms);
     });
 }
 
 void CPlayNet::Disarm(UINT id) {
-    platform::PostToGuiThread([this, id] { KillTimer(id); });
+    platform::PostToGuiThread([this, alive = std::weak_ptr<int>(m_Alive), id] {
+        if (!alive.expired())
+            KillTimer(id);
+    });
 }
 
 bool CPlayNet::IsIdle() const { return m_Strand.IsIdle() && !IsBusyAnimating(); }

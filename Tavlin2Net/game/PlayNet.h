@@ -23,6 +23,7 @@
 #include <QElapsedTimer>
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <deque>
 #include <set>
@@ -242,6 +243,9 @@ private:
     CTableMoves m_Moves;
     CNetSeats m_Seats;
     std::atomic<bool> m_Stopped{false};
+    // Expires with the window: timer calls posted to the GUI thread by the
+    // strand check it, as they may come due after the window is gone.
+    std::shared_ptr<int> m_Alive = std::make_shared<int>(0);
     // Counts the sessions left: steps of an earlier one do nothing.
     std::atomic<int> m_Generation{0};
     std::atomic<QSize> m_ClientSize{QSize()};
