@@ -46,6 +46,9 @@ public:
     void Drop(int i);
     // Leaves in order ("Выход из игры").
     void Leave(int i);
+    // Counts the records from here on, after a short wait for those under
+    // way; a member outside these windows sent some.
+    void Rebase();
 
     // Every window still, and every barrier passed.
     bool WaitSettled(int timeoutMs = 20000);
@@ -92,8 +95,6 @@ private:
     CPlayNet* NewPeer(bool animated = false);
     QString Stuck(int actions);
     void ClickCard(CPlayNet& peer, CCard* card);
-    // Counts the records from here on.
-    void Rebase();
 
     testutil::PauseCounter m_NoPauses;
     std::vector<std::unique_ptr<CPlayNet>> m_Peers;

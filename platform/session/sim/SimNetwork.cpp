@@ -437,27 +437,15 @@ std::optional<std::int64_t> CSimNetwork::NextDueMs() const {
     return due;
 }
 
-bool CSimNetwork::DeliverNext() {
-    std::vector<Pending> events;
-    {
-        std::lock_guard lock(m_mutex);
-        const auto picked = Pick(false);
-        if (!picked)
-            return false;
-        const Item item = std::move(m_items[*picked]);
-        m_items.erase(m_items.begin() + static_cast<std::ptrdiff_t>(*picked));
-        ++m_delivered;
-        Handle(item, events);
-    }
-    Run(events);
-    return true;
-}
+bool CSimNetwork::DeliverNext() { return Deliver(false); }
 
-bool CSimNetwork::DeliverEarliest() {
+bool CSimNetwork::DeliverEarliest() { return Deliver(true); }
+
+bool CSimNetwork::Deliver(bool earliest) {
     std::vector<Pending> events;
     {
         std::lock_guard lock(m_mutex);
-        const auto picked = Pick(true);
+        const auto picked = Pick(earliest);
         if (!picked)
             return false;
         const Item item = std::move(m_items[*picked]);

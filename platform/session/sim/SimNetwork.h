@@ -156,6 +156,8 @@ private:
     void Push(Item item);
     bool Allowed(const Item& item) const;
     std::optional<std::size_t> Pick(bool earliest);
+    // Hands the delivery Pick chooses to its member; false when none is allowed.
+    bool Deliver(bool earliest);
     void Handle(const Item& item, std::vector<Pending>& out);
     void HandleData(Member& m, int h, const Record& r, std::vector<Pending>& out);
     void HandleJoin(const Item& item, std::vector<Pending>& out);
