@@ -263,6 +263,16 @@ void CNetTableFlow::RequestFurther() {
     Step(kErrLocalLead, [this] { LocalFurther(); });
 }
 
+void CNetTableFlow::PressButton() {
+    const QString caption = Snapshot().button;
+    if (caption == ButtonText::NewParty || caption == ButtonText::Deal || caption == kRedeal)
+        RequestDeal(caption == ButtonText::NewParty);
+    else if (caption == kTake)
+        RequestTake();
+    else if (caption == ButtonText::Further)
+        RequestFurther();
+}
+
 void CNetTableFlow::SendChat(const QString& text) {
     Step(nullptr, [this, text] {
         netrec::ChatRecord r;

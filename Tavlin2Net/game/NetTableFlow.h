@@ -22,7 +22,6 @@
 #include "ReceivedRecord.h"
 #include "TableMoves.h"
 
-#include <QElapsedTimer>
 #include <atomic>
 #include <deque>
 #include <functional>
@@ -61,6 +60,8 @@ public:
     void RequestDeal(bool newParty);
     void RequestTake();
     void RequestFurther();
+    // What the action button shows, as a click on it would ask.
+    void PressButton();
     // The party kind; send tells the other peers.
     void SetGameKind(bool game31, bool send);
     // The stars game; in a party to 31 points the stars are dealt anew.
@@ -146,6 +147,9 @@ private:
     // Records (strand).
     void Dispatch(const CReceivedRecord& record);
     void ApplyPlayerOrder(DPNID sender, const netrec::PlayerOrderRecord& order);
+    // Takes the host's seats (with the cards for a newcomer); the number of
+    // seats, 0 when the order does not seat this table.
+    int ApplySeats(const netrec::PlayerOrderRecord& order, bool withCards);
     void ApplyDeparture(DPNID sender, const netrec::PlayerOrderRecord& order);
     void ApplyParty(DPNID sender, const netrec::PartyRecord& r);
     void ApplyGoCard(DPNID sender, const netrec::GoCardRecord& r);
@@ -244,9 +248,11 @@ private:
     // Tables whose end of this table's deal, stopped by a departure, is
     // still to come; the deal is dealt again once they are in.
     std::set<DPNID> m_VoidDealEnds;
+    // The same for the ends of a stopped take.
+    std::set<DPNID> m_VoidTakeEnds;
     bool m_RedealDue = false;
     DPNID m_Laggard = 0; // the one table the barrier still waits for
-    QElapsedTimer m_LaggardSince;
+    std::int64_t m_LaggardSinceMs = 0; // on the clock
     std::deque<DPNID> m_Joiners; // players to seat, in the order they came
     QString m_LabelBefore;
 

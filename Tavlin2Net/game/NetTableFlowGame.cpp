@@ -15,14 +15,15 @@ void CNetTableFlow::StartDeal(bool newParty) {
     CPublic& t = m_Public;
     const DPNID local = LocalId();
     // One dealer at a time: the peer whose turn it is, between games.
-    if (local == 0 || m_NextDealerId != local || m_GameOn || m_DealPending ||
-        !m_VoidDealEnds.empty())
+    if (local == 0 || m_NextDealerId != local || m_GameOn || m_DealPending || m_RedealDue)
         return;
     if (m_Seats.Count() < 2) {
         m_View.Notice(QStringLiteral("Игру начать нельзя! В игре только один игрок!"), kAttention);
         return;
     }
-    if (m_LockAddPlayers)
+    // The host keeps the session's door; another dealer's word on it would
+    // be refused by every member.
+    if (m_LockAddPlayers && IsHost())
         m_DirectPlay.SetMaxPlayers(m_Seats.Count());
     newParty = newParty || m_NextIsNewParty;
     if (newParty)
@@ -128,7 +129,9 @@ void CNetTableFlow::SendEndOf(bool take) {
 }
 
 void CNetTableFlow::CountAck(DPNID sender, bool take) {
-    if (!take && !m_DealPending && m_VoidDealEnds.erase(sender) != 0) {
+    // A table reports in order: the end of a stopped deal or take it still
+    // owed comes before any end of the next one, and counts for nothing.
+    if ((take ? m_VoidTakeEnds : m_VoidDealEnds).erase(sender) != 0) {
         CheckBarriers();
         return;
     }
@@ -143,7 +146,7 @@ void CNetTableFlow::CountAck(DPNID sender, bool take) {
 
 void CNetTableFlow::CheckBarriers() {
     // A peer that has left is waited for no more, whether it acknowledged or not.
-    for (auto* awaited : {&m_DistrAwaited, &m_TakeAwaited, &m_VoidDealEnds})
+    for (auto* awaited : {&m_DistrAwaited, &m_TakeAwaited, &m_VoidDealEnds, &m_VoidTakeEnds})
         for (auto it = awaited->begin(); it != awaited->end();)
             it = LocalSeatOf(*it) == 0 || !InSession(*it) ? awaited->erase(it) : std::next(it);
     if (m_TakePending && m_TakeAwaited.empty())
@@ -188,13 +191,13 @@ void CNetTableFlow::WatchBarrier() {
     }
     if (laggard == 0 || laggard != m_Laggard) {
         m_Laggard = laggard;
-        m_LaggardSince.start();
+        m_LaggardSinceMs = m_Clock.NowMs();
     }
     if (laggard == 0) {
         Disarm(TIMER_BARRIER_WATCH);
         return;
     }
-    if (m_LaggardSince.elapsed() < BarrierBoundMs()) {
+    if (m_Clock.NowMs() - m_LaggardSinceMs < BarrierBoundMs()) {
         Arm(TIMER_BARRIER_WATCH, kBarrierWatchMs);
         return;
     }
@@ -545,6 +548,12 @@ void CNetTableFlow::StopGame() {
     for (UINT id : {TIMER_AUTO_TAKE, TIMER_ZANTA, TIMER_CONTINUE, TIMER_END_DISTR, TIMER_END_TAKE,
                     TIMER_BARRIER_WATCH})
         Disarm(id);
+    // Every table stops this game as well and sends the ends it owes: those
+    // still to come here are no ends of whatever comes next.
+    if (m_DealPending)
+        m_VoidDealEnds.insert(m_DistrAwaited.begin(), m_DistrAwaited.end());
+    if (m_TakePending)
+        m_VoidTakeEnds.insert(m_TakeAwaited.begin(), m_TakeAwaited.end());
     m_GameOn = false;
     m_DealPending = false;
     m_TakePending = false;

@@ -65,6 +65,7 @@ void CNetTableFlow::LeaveSession() {
     m_Seated = false;
     m_NextDealerId = 0;
     m_VoidDealEnds.clear();
+    m_VoidTakeEnds.clear();
     m_RedealDue = false;
     ShowButton(QString(), false);
     SetPlayerCount(1);
@@ -345,7 +346,7 @@ void CNetTableFlow::AfterDeparture(DPNID nextDealer) {
     }
     m_Interrupted = false;
     if (ownDealStopped && m_NextDealerId == LocalId() && m_Seats.Count() >= 2) {
-        m_VoidDealEnds = owed;
+        m_VoidDealEnds.insert(owed.begin(), owed.end());
         m_RedealDue = true;
     }
     Relayout();
@@ -386,7 +387,7 @@ void CNetTableFlow::ApplyDeparture(DPNID sender, const netrec::PlayerOrderRecord
     if (order.dealStart != 0 && !m_GameOn)
         nextDealer = order.dealStart;
     const SeatIds kept = KeepSeatIds();
-    if (m_Seats.Apply(order, LocalId(), false) == 0)
+    if (ApplySeats(order, false) == 0)
         return;
     RestoreSeatIds(kept);
     SetPlayerCount(m_Seats.Count());
@@ -502,6 +503,28 @@ void CNetTableFlow::Dispatch(const CReceivedRecord& record) {
     }
 }
 
+int CNetTableFlow::ApplySeats(const netrec::PlayerOrderRecord& order, bool withCards) {
+    const QString own = SeatName(1);
+    const int seated = m_Seats.Apply(order, LocalId(), withCards);
+    if (seated == 0)
+        return 0;
+    // The host wrote the names it knew when it sent the order: a player
+    // renamed while it was on its way keeps his new name, which the session
+    // has told this table, and this table knows its own best.
+    if (!own.isEmpty() && SeatName(1) != own)
+        m_Public.m_Players[0].SetName(own);
+    for (int s = 2; s <= CPublic::kMaxPlayers; ++s) {
+        PeerInfo info;
+        if (IdOf(s) == 0 || m_DirectPlay.GetPeerInfo(IdOf(s), info) != S_OK || info.name.isEmpty())
+            continue;
+        // As a seat record carries it.
+        const QString name = Cp1251ToUnicode(Cp1251Field(info.name, netrec::kNameBytes));
+        if (SeatName(s) != name)
+            m_Public.m_Players[s - 1].SetName(name);
+    }
+    return seated;
+}
+
 void CNetTableFlow::ApplyPlayerOrder(DPNID sender, const netrec::PlayerOrderRecord& order) {
     if (!FromHost(sender, order))
         return Refuse(sender, "seat order from a peer that is not the host");
@@ -514,7 +537,7 @@ void CNetTableFlow::ApplyPlayerOrder(DPNID sender, const netrec::PlayerOrderReco
     const bool full = own->waitsNextParty != 0 || !m_Seated;
     try {
         const SeatIds kept = KeepSeatIds();
-        if (m_Seats.Apply(order, local, full) == 0)
+        if (ApplySeats(order, full) == 0)
             return;
         if (!full)
             RestoreSeatIds(kept);

@@ -150,17 +150,7 @@ void CPlayNet::OnLButtonDown(UINT /*flags*/, QPoint point) {
     PressButton();
 }
 
-void CPlayNet::PressButton() {
-    const QString caption = ButtonCaption();
-    if (caption.isEmpty())
-        return;
-    if (caption == ButtonText::NewParty || caption == ButtonText::Deal || caption == kRedeal)
-        m_Flow.RequestDeal(caption == ButtonText::NewParty);
-    else if (caption == kTake)
-        m_Flow.RequestTake();
-    else if (caption == ButtonText::Further)
-        m_Flow.RequestFurther();
-}
+void CPlayNet::PressButton() { m_Flow.PressButton(); }
 
 void CPlayNet::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_F2) {

@@ -245,6 +245,16 @@ QString NetPeers::Disagreement() {
     return {};
 }
 
+std::vector<CCard*> NetPeers::PlayableCards(CPublic& t) {
+    // Leading, any card; after one's own lead, more of the suits on the table.
+    const bool leading = t.GetNumberCardsOnTable() == t.GetNumberCardsPlayerOnTable(1);
+    std::vector<CCard*> legal;
+    for (CCard* c : t.m_Pack.m_Cards)
+        if (c->m_Place == e_Hand && c->m_Player == 1 && (!leading || t.IsMastOnTable(c->m_Mast)))
+            legal.push_back(c);
+    return legal;
+}
+
 bool NetPeers::Act() {
     for (int i = 0; i < Count(); ++i) {
         CPlayNet* p = m_Peers[static_cast<size_t>(i)].get();
@@ -266,11 +276,7 @@ bool NetPeers::Act() {
         }
         if (!myTurn || hand.empty())
             continue;
-        const bool leading = t.GetNumberCardsOnTable() == t.GetNumberCardsPlayerOnTable(1);
-        std::vector<CCard*> legal;
-        for (CCard* c : hand)
-            if (!leading || t.IsMastOnTable(c->m_Mast))
-                legal.push_back(c);
+        const std::vector<CCard*> legal = PlayableCards(t);
         if (legal.empty())
             continue;
         m_LastWasCard = true;

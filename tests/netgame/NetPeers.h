@@ -60,6 +60,9 @@ public:
     // One action by whichever window may act: a card, "Далее", "Взятка" or
     // a deal. False when nobody can act.
     bool Act();
+    // The cards in the local player's hand he may play now (his turn taken
+    // for granted).
+    static std::vector<CCard*> PlayableCards(CPublic& t);
     // The window that acted last, and whether it played a card.
     int LastActor() const { return m_LastActor; }
     bool LastWasCard() const { return m_LastWasCard; }

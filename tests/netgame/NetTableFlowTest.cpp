@@ -4,73 +4,19 @@
 // must come from the clock, and the end of a deal waits for the tables'
 // reports.
 
-#include "NetTableFlow.h"
 #include "NetPeers.h"
+#include "SimTable.h"
 
 #include "Card.h"
-#include "SimNetwork.h"
-#include "VirtualClock.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QStringList>
 #include <gtest/gtest.h>
 
-#include <map>
-#include <mutex>
 
 namespace {
-class FakeView final : public IFlowView {
-public:
-    QSize ClientSize() const override { return {800, 600}; }
-    void Repaint() override {}
-    void ShowChatSeats(int, const std::array<QString, 3>&) override {}
-    void ShowChatName(int, const QString&) override {}
-    void ShowChatLine(int, const QString&) override {}
-    void Notice(const QString& text, const QString&) override {
-        std::lock_guard lock(m_Mutex);
-        m_Notices << text;
-    }
-    void ShowTitle(const QString&) override {}
-    void ShowCheck(UINT, bool) override {}
-    void EnableSharedChecks(bool) override {}
-    QStringList Notices() const {
-        std::lock_guard lock(m_Mutex);
-        return m_Notices;
-    }
-
-private:
-    mutable std::mutex m_Mutex;
-    QStringList m_Notices;
-};
-
-// One peer's table and its flow, without the game window.
-struct Table {
-    Table(CSimNetwork& net, const QString& name) {
-        session.SetSessionFactory(net.Factory());
-        window.resize(800, 600);
-        CPublic& t = table;
-        t.m_Game31 = true;
-        t.m_AutomaticGame = true;
-        t.m_NumberPlayers = 1;
-        t.SetParent(&window);
-        t.m_Pack.InitPack36(&window);
-        t.m_Pack.SetValueZanta();
-        t.m_Pack.ShowAinmationCards(false);
-        for (auto& seat : t.m_Players)
-            seat.ResetScores();
-        flow.ChangeName(name);
-    }
-    ~Table() { flow.Stop(); }
-
-    CWnd window;
-    CPublic table;
-    CTableMoves moves{table};
-    CDirectPlay session{nullptr};
-    CVirtualClock clock;
-    FakeView view;
-    CNetTableFlow flow{table, moves, session, clock, view};
-};
+using Table = SimTable;
 
 // Lets the strands run and the session deliver, the clocks standing still,
 // until done holds with both flows idle and nothing on its way.

@@ -1,0 +1,341 @@
+// Whole network tables in one thread of time: two to four flows over a
+// simulated session, each with its own virtual clock. A seeded generator
+// chooses every moment: which record arrives next, whose timer runs out,
+// which player acts, and when a player's program crashes, leaves, is renamed
+// or switches the party's kind. After every moment the tables are checked:
+// those still in the session agree once nothing is on its way, and someone
+// can always act or has a timer running. A failure names its seed, and
+// ZANTA_NETSIM_SEED=<seed> replays exactly that run; ZANTA_NETSIM_RUNS sets
+// how many runs the test tries (a long run for the night).
+
+#include "NetPeers.h"
+#include "SimTable.h"
+
+#include "Card.h"
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+#ifndef ZANTA_NETSIM_RUNS
+#define ZANTA_NETSIM_RUNS 200
+#endif
+
+class TableSim {
+public:
+    explicit TableSim(std::uint64_t seed) : m_Seed(seed), m_Net(seed) {}
+
+    // Empty when the run kept every rule; otherwise what broke, and the
+    // last moments before it.
+    QString Run(int moments);
+
+private:
+    struct Seat {
+        std::unique_ptr<SimTable> table;
+        bool gone = false; // crashed or left: no longer checked
+    };
+    bool Live(const Seat& s) const { return !s.gone; }
+    int LiveCount() const;
+    // Lets the strands finish what they were given, serving the GUI thread.
+    bool Drain();
+    bool Quiet() const;
+    QString Check(bool quiet);
+    // What each table shows and waits for, to explain a failure.
+    QString State() const;
+    void Moment();
+    bool PlayerActs(SimTable& t);
+    void Upset();
+    void Note(const QString& what);
+    std::uint64_t Pick(std::uint64_t n) { return m_Net.Random(n); }
+
+    std::uint64_t m_Seed;
+    CSimNetwork m_Net;
+    std::vector<Seat> m_Seats;
+    QStringList m_Trace;
+    int m_Upsets = 0;
+};
+
+int TableSim::LiveCount() const {
+    int n = 0;
+    for (const Seat& s : m_Seats)
+        n += Live(s) ? 1 : 0;
+    return n;
+}
+
+bool TableSim::Drain() {
+    QDeadlineTimer deadline(10000);
+    while (!deadline.hasExpired()) {
+        QApplication::processEvents(QEventLoop::AllEvents);
+        bool idle = true;
+        for (const Seat& s : m_Seats)
+            idle = idle && (!Live(s) || s.table->flow.IsIdle());
+        if (idle)
+            return true;
+    }
+    return false;
+}
+
+bool TableSim::Quiet() const {
+    if (m_Net.InFlight() != 0)
+        return false;
+    for (const Seat& s : m_Seats)
+        if (Live(s) && s.table->flow.HasArmedStep())
+            return false;
+    return true;
+}
+
+void TableSim::Note(const QString& what) {
+    m_Trace << QStringLiteral("%1: %2").arg(m_Net.DeliveryPoint()).arg(what);
+    if (qEnvironmentVariableIsSet("ZANTA_NETSIM_TRACE"))
+        qInfo().noquote() << m_Trace.last();
+    if (m_Trace.size() > 12)
+        m_Trace.removeFirst();
+}
+
+// A player's doing at one table: a deal, the button or a card; false when
+// the table offers nothing.
+bool TableSim::PlayerActs(SimTable& t) {
+    const CFlowSnapshot shown = t.flow.Snapshot();
+    const QString who = t.table.m_Players[0].m_LabelName.GetCaption();
+    if (shown.mayDeal && shown.button.isEmpty()) {
+        Note(who + QStringLiteral(" asks to deal (F2)"));
+        t.flow.RequestDeal(false);
+        return true;
+    }
+    const bool card = shown.canAct && t.table.m_CurrentPlayer == 1 && !t.table.m_MoveBlocked;
+    if (!shown.button.isEmpty() && (!card || Pick(2) == 0)) {
+        Note(who + QStringLiteral(" presses \"") + shown.button + QStringLiteral("\""));
+        t.flow.PressButton();
+        return true;
+    }
+    if (!card)
+        return false;
+    std::vector<CCard*> cards = NetPeers::PlayableCards(t.table);
+    if (cards.empty() || Pick(10) == 0) {
+        // Now and then a card the rules do not allow: the flow refuses it.
+        cards.clear();
+        for (CCard* c : t.table.m_Pack.m_Cards)
+            if (c->m_Place == e_Hand && c->m_Player == 1)
+                cards.push_back(c);
+    }
+    if (cards.empty())
+        return false;
+    CCard* c = cards[Pick(cards.size())];
+    Note(who + QStringLiteral(" plays %1.%2").arg(c->m_Mast).arg(c->m_Value));
+    t.flow.PlayCard(c);
+    return true;
+}
+
+// Something a player's program does apart from the game.
+void TableSim::Upset() {
+    std::vector<int> live;
+    for (int i = 0; i < static_cast<int>(m_Seats.size()); ++i)
+        if (Live(m_Seats[i]))
+            live.push_back(i);
+    const int i = live[Pick(live.size())];
+    Seat& s = m_Seats[static_cast<size_t>(i)];
+    SimTable& t = *s.table;
+    const QString who = t.table.m_Players[0].m_LabelName.GetCaption();
+    switch (Pick(4)) {
+    case 0:
+        if (LiveCount() > 2 && m_Upsets++ < 2) {
+            Note(who + QStringLiteral(" crashes"));
+            t.flow.Stop();
+            m_Net.Crash(*t.Session());
+            s.gone = true;
+        }
+        break;
+    case 1:
+        if (LiveCount() > 2 && m_Upsets++ < 2) {
+            Note(who + QStringLiteral(" leaves"));
+            t.flow.RestartPeer();
+            t.flow.Stop();
+            s.gone = true;
+        }
+        break;
+    case 2:
+        Note(who + QStringLiteral(" is renamed"));
+        t.flow.ChangeName(who + QLatin1Char('\''));
+        break;
+    default: {
+        const CFlowSnapshot shown = t.flow.Snapshot();
+        if (shown.partyLeader) {
+            Note(who + QStringLiteral(" switches the party's kind"));
+            t.flow.SetGameKind(!shown.game31, true);
+        }
+        break;
+    }
+    }
+}
+
+void TableSim::Moment() {
+    const std::uint64_t r = Pick(100);
+    if (r < 50 && m_Net.InFlight() != 0) {
+        m_Net.DeliverNext();
+        return;
+    }
+    if (r < 75) {
+        std::vector<SimTable*> armed;
+        for (Seat& s : m_Seats)
+            if (Live(s) && s.table->clock.NextDueMs())
+                armed.push_back(s.table.get());
+        if (!armed.empty()) {
+            SimTable* t = armed[Pick(armed.size())];
+            Note(t->table.m_Players[0].m_LabelName.GetCaption() + QStringLiteral(" timer at %1").arg(*t->clock.NextDueMs()));
+            t->clock.AdvanceToNext();
+            return;
+        }
+    }
+    if (r < 99) {
+        std::vector<SimTable*> order;
+        for (Seat& s : m_Seats)
+            if (Live(s))
+                order.push_back(s.table.get());
+        const size_t first = Pick(order.size());
+        for (size_t k = 0; k < order.size(); ++k)
+            if (PlayerActs(*order[(first + k) % order.size()]))
+                return;
+        if (m_Net.InFlight() != 0)
+            m_Net.DeliverNext();
+        return;
+    }
+    Upset();
+}
+
+QString TableSim::State() const {
+    QString out;
+    for (const Seat& s : m_Seats) {
+        const SimTable& t = *s.table;
+        const CFlowSnapshot shown = t.flow.Snapshot();
+        out += QStringLiteral("  %1%2: '%3' button '%4' act %5 deal %6 game %7 pending %8/%9 "
+                              "current %10 blocked %11 timers %12 in flight %13\n")
+                   .arg(t.table.m_Players[0].m_LabelName.GetCaption(), s.gone ? " (gone)" : "",
+                        t.table.m_LabelMessage.GetCaption(), shown.button)
+                   .arg(shown.canAct)
+                   .arg(shown.mayDeal)
+                   .arg(shown.gameRuns)
+                   .arg(shown.dealPending)
+                   .arg(shown.takePending)
+                   .arg(t.table.m_CurrentPlayer)
+                   .arg(t.table.m_MoveBlocked)
+                   .arg(t.clock.ArmedCount())
+                   .arg(m_Net.InFlight());
+        if (t.session.m_Log.Refusals() != 0)
+            out += QStringLiteral("    %1 refused, the last: %2")
+                       .arg(t.session.m_Log.Refusals())
+                       .arg(QString::fromLatin1(t.session.m_Log.LastRefusal()));
+    }
+    return out;
+}
+
+QString TableSim::Check(bool quiet) {
+    bool someone = false;
+    for (const Seat& s : m_Seats) {
+        if (!Live(s))
+            continue;
+        const CFlowSnapshot shown = s.table->flow.Snapshot();
+        someone = someone || shown.canAct || shown.mayDeal || s.table->clock.NextDueMs();
+    }
+    if (!someone && m_Net.InFlight() == 0)
+        return QStringLiteral("nobody can act and nothing is on its way");
+    if (!quiet)
+        return {};
+    // Still: every table in the session shows the same game.
+    const Seat* first = nullptr;
+    for (const Seat& s : m_Seats) {
+        if (!Live(s))
+            continue;
+        if (!first) {
+            first = &s;
+            continue;
+        }
+        const QStringList a = first->table->flow.DumpTable().split('\n'),
+                          b = s.table->flow.DumpTable().split('\n');
+        for (qsizetype k = 0; k < std::max(a.size(), b.size()); ++k)
+            if (a.value(k) != b.value(k))
+                return QStringLiteral("tables differ: '%1' / '%2'").arg(a.value(k), b.value(k));
+    }
+    return {};
+}
+
+QString TableSim::Run(int moments) {
+    const int players = 2 + static_cast<int>(Pick(3));
+    for (int i = 0; i < players; ++i) {
+        Seat s;
+        s.table = std::make_unique<SimTable>(m_Net, QStringLiteral("Игрок%1").arg(i + 1));
+        s.table->flow.m_BarrierBoundMs = 1 << 30; // every table here is honest
+        s.table->flow.m_PacePercent = 100;
+        m_Seats.push_back(std::move(s));
+    }
+    // The deck's shuffles follow from the seed too (a new pack reads the
+    // stored shuffle).
+    CPack::m_Shuffle = static_cast<std::uint32_t>(m_Seed % 32767 + 1);
+    const auto fail = [&](const QString& what) {
+        return QStringLiteral("seed %1, %2 players, at delivery %3: %4\n  %5\n%6")
+            .arg(m_Seed)
+            .arg(players)
+            .arg(m_Net.DeliveryPoint())
+            .arg(what, m_Trace.join(QStringLiteral("\n  ")), State());
+    };
+    SimTable& host = *m_Seats[0].table;
+    if (host.session.Host(nullptr, 0) != S_OK)
+        return fail(QStringLiteral("no session to host"));
+    QByteArray address;
+    DWORD port = 0;
+    host.session.GetLocalAddress(address, port);
+    for (int i = 1; i < players; ++i)
+        m_Seats[static_cast<size_t>(i)].table->session.Connect("127.0.0.1", port);
+    // Seated: every table counts every player.
+    for (int k = 0;; ++k) {
+        if (k == 2000)
+            return fail(QStringLiteral("the players were never seated"));
+        if (!Drain())
+            return fail(QStringLiteral("a step never ended"));
+        bool seated = true;
+        for (const Seat& s : m_Seats)
+            seated = seated && s.table->flow.Snapshot().players == players;
+        if (seated)
+            break;
+        if (!m_Net.DeliverNext())
+            for (Seat& s : m_Seats)
+                s.table->clock.AdvanceToNext();
+    }
+    for (int k = 0; k < moments; ++k) {
+        Moment();
+        if (!Drain())
+            return fail(QStringLiteral("a step never ended"));
+        if (const QString broken = Check(Quiet()); !broken.isEmpty())
+            return fail(broken);
+    }
+    return {};
+}
+
+} // namespace
+
+TEST(NetTableSim, EveryMomentKeepsTheTablesInStepAndSomeoneAbleToAct) {
+    testutil::PauseCounter noPauses;
+    std::vector<std::uint64_t> seeds;
+    if (qEnvironmentVariableIsSet("ZANTA_NETSIM_SEED")) {
+        seeds.push_back(qEnvironmentVariable("ZANTA_NETSIM_SEED").toULongLong());
+    } else {
+        const int runs = qEnvironmentVariableIsSet("ZANTA_NETSIM_RUNS")
+                             ? qEnvironmentVariableIntValue("ZANTA_NETSIM_RUNS")
+                             : ZANTA_NETSIM_RUNS;
+        for (int i = 1; i <= runs; ++i)
+            seeds.push_back(static_cast<std::uint64_t>(i));
+    }
+    int failed = 0;
+    for (std::uint64_t seed : seeds) {
+        const QString broken = TableSim(seed).Run(600);
+        if (!broken.isEmpty()) {
+            ADD_FAILURE() << broken.toStdString();
+            if (++failed == 3)
+                break;
+        }
+    }
+}
