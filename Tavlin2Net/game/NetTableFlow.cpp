@@ -286,6 +286,8 @@ void CNetTableFlow::SendChat(const QString& text) {
 
 bool CNetTableFlow::OnSessionEvent(const CNetPost& post) {
     const DPNID player = post.player;
+    if (post.message != WM_DP_RECEIVE)
+        qCDebug(lcNetGame) << "table" << LocalId() << "session event" << post.message << "about" << player;
     switch (post.message) {
     case WM_DP_CREATE_PLAYER:
         Step(kErrCreatePlayer, [this, player] { OnCreatePlayer(player); });

@@ -158,7 +158,10 @@ private:
     void ApplyContinue(DPNID sender, const netrec::TurnRecord& r);
     void ApplyZanta(DPNID sender, const netrec::TurnRecord& r);
     void ApplySettings(DPNID sender, const netrec::SettingRecord& r);
-    void CountAck(DPNID sender, bool take);
+    void CountAck(DPNID sender, bool take, std::optional<std::uint32_t> tag);
+    std::uint32_t DealTag(DPNID dealer) const;
+    static std::uint32_t PartyTag(DPNID dealer, const netrec::PartyRecord& r);
+    std::uint32_t TakeTag(DPNID taker) const;
     void DealerDone(DPNID sender);
 
     // The game (strand).
@@ -244,6 +247,8 @@ private:
     DPNID m_HostLeftId = 0;
     QByteArray m_HostLeftName;
     std::set<DPNID> m_DistrAwaited; // peers whose end of deal is still to come
+    std::uint32_t m_DealTag = 0;     // the deal this table deals or waits for
+    std::uint32_t m_TakeTag = 0;     // the same for the take
     std::set<DPNID> m_TakeAwaited;
     // Tables whose end of this table's deal, stopped by a departure, is
     // still to come; the deal is dealt again once they are in.

@@ -62,7 +62,7 @@ void CNetTableFlow::ApplyParty(DPNID sender, const netrec::PartyRecord& r) {
         // still in a deal of its own reports that one's end when it is over:
         // reporting now would give the first turn while it still deals.
         if (m_EndDistrSent)
-            Send(netrec::BuildSignal(e_EndDistr));
+            Send(netrec::BuildEnd(e_EndDistr, PartyTag(sender, r)));
         return;
     }
     const bool newParty = r.id == e_NewParty;
@@ -72,7 +72,7 @@ void CNetTableFlow::ApplyParty(DPNID sender, const netrec::PartyRecord& r) {
                              reinterpret_cast<const char*>(r.values.data()))) {
         Refuse(sender, "a shuffle that is no order of the deck");
         if (m_EndDistrSent)
-            Send(netrec::BuildSignal(e_EndDistr));
+            Send(netrec::BuildEnd(e_EndDistr, PartyTag(sender, r)));
         return;
     }
     m_NextDealerId = 0;
@@ -96,6 +96,40 @@ void CNetTableFlow::ResetParty() {
 
 // ---- Dealing and its barrier ----
 
+// The tags that tell one deal or take from another on every table alike: who
+// deals and the order of the pack he deals from (a new party's shuffle as
+// its record gives it), who takes and which cards.
+namespace {
+std::uint32_t Mix(std::uint32_t h, std::uint32_t v) { return (h ^ v) * 16777619u; }
+} // namespace
+
+std::uint32_t CNetTableFlow::DealTag(DPNID dealer) const {
+    std::uint32_t h = Mix(2166136261u, dealer);
+    for (const CCard* c : m_Public.m_Pack.m_Cards)
+        if (c->m_Place == e_Pack)
+            h = Mix(h, static_cast<std::uint32_t>(c->m_Mast * 64 + c->m_Value));
+    return h;
+}
+
+std::uint32_t CNetTableFlow::PartyTag(DPNID dealer, const netrec::PartyRecord& r) {
+    std::uint32_t h = Mix(2166136261u, dealer);
+    for (size_t i = 0; i < r.masts.size(); ++i)
+        h = Mix(h, static_cast<std::uint32_t>(r.masts[i] * 64 + r.values[i]));
+    return h;
+}
+
+std::uint32_t CNetTableFlow::TakeTag(DPNID taker) const {
+    std::vector<std::uint32_t> cards;
+    for (const CCard* c : m_Public.m_Pack.m_Cards)
+        if (c->m_Place == e_Going || c->m_Place == e_Reset)
+            cards.push_back(static_cast<std::uint32_t>(c->m_Mast * 64 + c->m_Value));
+    std::sort(cards.begin(), cards.end());
+    std::uint32_t h = Mix(2166136261u, taker);
+    for (std::uint32_t v : cards)
+        h = Mix(h, v);
+    return h;
+}
+
 void CNetTableFlow::Deal(bool dealer) {
     CPublic& t = m_Public;
     try {
@@ -110,6 +144,7 @@ void CNetTableFlow::Deal(bool dealer) {
         m_DealStartSeat = t.m_CurrentPlayer - 1 < 1 ? n : t.m_CurrentPlayer - 1;
         t.m_MoveBlocked = true;
         m_Dealer = dealer;
+        m_DealTag = DealTag(m_DealerId);
         ShowButton(QString(), false);
         m_GameOn = true;
         m_Moves.DistrCards(t.m_CurrentPlayer);
@@ -124,14 +159,27 @@ void CNetTableFlow::SendEndOf(bool take) {
     if (sent)
         return;
     sent = true;
-    Send(netrec::BuildSignal(take ? e_EndTake : e_EndDistr));
+    Send(netrec::BuildEnd(take ? e_EndTake : e_EndDistr, take ? m_TakeTag : m_DealTag));
     WatchBarrier();
 }
 
-void CNetTableFlow::CountAck(DPNID sender, bool take) {
-    // A table reports in order: the end of a stopped deal or take it still
-    // owed comes before any end of the next one, and counts for nothing.
-    if ((take ? m_VoidTakeEnds : m_VoidDealEnds).erase(sender) != 0) {
+void CNetTableFlow::CountAck(DPNID sender, bool take, std::optional<std::uint32_t> tag) {
+    std::set<DPNID>& owed = take ? m_VoidTakeEnds : m_VoidDealEnds;
+    if (tag) {
+        // It names what it ends: an end of anything but the deal or take
+        // this table waits for (one stopped, one this table never took)
+        // counts for nothing, and the table that sent it owes no other.
+        owed.erase(sender);
+        const bool current = take ? m_TakePending && *tag == m_TakeTag
+                                  : m_DealPending && *tag == m_DealTag;
+        if (!current) {
+            CheckBarriers();
+            return;
+        }
+    } else if (owed.erase(sender) != 0) {
+        // An end without a tag: a table reports in order, so the end of a
+        // stopped deal or take it still owed comes before any end of the
+        // next one, and counts for nothing.
         CheckBarriers();
         return;
     }
@@ -477,6 +525,7 @@ void CNetTableFlow::TakeTable(DPNID taker, bool local) {
         Send(netrec::BuildSignal(e_TakeCards));
     }
     m_TakerId = taker;
+    m_TakeTag = TakeTag(taker);
     t.m_LabelMessage.Show(false);
     m_TakePending = true;
     m_TakeAwaited = OtherSeated();

@@ -209,14 +209,19 @@ void CNetTableFlow::OnDestroyPlayer(DPNID player, const QByteArray& name, bool h
 }
 
 void CNetTableFlow::OnHostMigrate(DPNID newHost) {
-    if (m_HostLeftId == 0)
-        return;
     const DPNID departed = m_HostLeftId;
     const QByteArray name = m_HostLeftName;
     m_HostLeftId = 0;
     m_HostLeftName.clear();
-    if (newHost == LocalId() && LocalSeatOf(departed) != 0)
+    if (newHost != LocalId())
+        return;
+    if (departed != 0 && LocalSeatOf(departed) != 0)
         RemoveSeat(departed, name);
+    // Those who went while the old host was going, whose seats it never
+    // cleared: the session has told this table of them already.
+    for (DPNID id : OtherSeated())
+        if (!InSession(id))
+            RemoveSeat(id, {});
 }
 
 void CNetTableFlow::RemoveSeat(DPNID departed, const QByteArray& nameBytes) {
@@ -227,7 +232,10 @@ void CNetTableFlow::RemoveSeat(DPNID departed, const QByteArray& nameBytes) {
     RestoreSeatIds(kept);
     SetPlayerCount(m_Seats.Count());
     const int present = m_Seats.Count();
-    netrec::PlayerOrderRecord order = m_Seats.Build(m_GameOn ? IdOf(m_DealStartSeat) : nextDealer);
+    // A game the departure ends names the next dealer as this host sees it:
+    // the others may not have seen the same refills by then.
+    netrec::PlayerOrderRecord order =
+        m_Seats.Build(m_GameOn && !m_Interrupted ? IdOf(m_DealStartSeat) : nextDealer);
     order.id = e_DestroyPlayer;
     Send(netrec::Build(order));
     if (present >= 2) {
@@ -384,7 +392,7 @@ void CNetTableFlow::ApplyDeparture(DPNID sender, const netrec::PlayerOrderRecord
         name = SeatName(LocalSeatOf(id));
         nextDealer = DropSeat(id);
     }
-    if (order.dealStart != 0 && !m_GameOn)
+    if (order.dealStart != 0 && (!m_GameOn || m_Interrupted) && LocalSeatOf(order.dealStart) != 0)
         nextDealer = order.dealStart;
     const SeatIds kept = KeepSeatIds();
     if (ApplySeats(order, false) == 0)
@@ -408,6 +416,7 @@ void CNetTableFlow::Dispatch(const CReceivedRecord& record) {
         return;
     const DPNID sender = record.sender;
     const int id = record.id;
+    qCDebug(lcNetGame) << "table" << LocalId() << "takes record" << id << "from" << sender;
     // Only the seat order may come from a player the table has not seated.
     if (id != e_PlayerOrder && id != e_DestroyPlayer && id != e_Chat && id != e_SettingGame &&
         LocalSeatOf(sender) == 0)
@@ -476,10 +485,10 @@ void CNetTableFlow::Dispatch(const CReceivedRecord& record) {
             ApplyZanta(sender, *r);
         break;
     case e_EndDistr:
-        CountAck(sender, false);
+        CountAck(sender, false, record.endTag);
         break;
     case e_EndTake:
-        CountAck(sender, true);
+        CountAck(sender, true, record.endTag);
         break;
     case e_Chat:
         if (auto* r = record.As<netrec::ChatRecord>()) {

@@ -41,8 +41,12 @@ CReceivedRecord CReceivedRecord::Decode(DPNID sender, const QByteArray& bytes) {
     case e_SettingGame:
         r.body = BodyOf(netrec::ReadSetting(bytes));
         break;
+    case e_EndDistr:
+    case e_EndTake:
+        r.endTag = netrec::ReadEndTag(bytes);
+        break;
     default:
-        break; // the signals carry no fields
+        break; // the other signals carry no fields
     }
     return r;
 }

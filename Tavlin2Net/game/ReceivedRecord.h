@@ -20,4 +20,6 @@ struct CReceivedRecord {
     DPNID sender = 0;
     int id = -1; // the record's kind; -1 for no bytes at all
     Body body;
+    // The tag of an end of a deal or a take, when it carries one.
+    std::optional<std::uint32_t> endTag;
 };

@@ -141,6 +141,23 @@ QByteArray BuildSignal(NetMessageId id) {
     return QByteArray(1, static_cast<char>(id));
 }
 
+QByteArray BuildEnd(NetMessageId id, std::uint32_t tag) {
+    QByteArray b(5, '\0');
+    b[0] = static_cast<char>(id);
+    for (int i = 0; i < 4; ++i)
+        b[1 + i] = static_cast<char>((tag >> (8 * i)) & 0xFF);
+    return b;
+}
+
+std::optional<std::uint32_t> ReadEndTag(const QByteArray& b) {
+    if (b.size() != 5)
+        return std::nullopt;
+    std::uint32_t tag = 0;
+    for (int i = 0; i < 4; ++i)
+        tag |= static_cast<std::uint32_t>(static_cast<std::uint8_t>(b[1 + i])) << (8 * i);
+    return tag;
+}
+
 std::optional<PlayerOrderRecord> ReadPlayerOrder(const QByteArray& b) {
     if (!Fits(b, e_PlayerOrder) && !Fits(b, e_DestroyPlayer))
         return std::nullopt;
@@ -241,7 +258,9 @@ std::optional<QByteArray> Checked(const QByteArray& received) {
     const int size = RecordSize(id);
     if (size == 0 || received.size() < size)
         return std::nullopt;
-    const QByteArray r = received.left(size);
+    // An end of a deal or a take may carry the tag of what it ends.
+    const bool tagged = (id == e_EndDistr || id == e_EndTake) && received.size() >= 5;
+    const QByteArray r = received.left(tagged ? 5 : size);
     bool ok = true;
     switch (id) {
     case e_PlayerOrder:

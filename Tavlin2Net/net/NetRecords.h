@@ -118,6 +118,10 @@ QByteArray Build(const TableRecord& r);
 QByteArray Build(const ChatRecord& r);
 QByteArray Build(const SettingRecord& r);
 QByteArray BuildSignal(NetMessageId id); // e_TakeCards, e_EndDistr, e_EndTake
+// The end of a deal or a take with the tag of the deal or take it ends (the
+// id and four bytes); a one-byte end carries none.
+QByteArray BuildEnd(NetMessageId id, std::uint32_t tag);
+std::optional<std::uint32_t> ReadEndTag(const QByteArray& b);
 
 std::optional<PlayerOrderRecord> ReadPlayerOrder(const QByteArray& b);
 std::optional<PartyRecord> ReadParty(const QByteArray& b);
