@@ -159,6 +159,9 @@ private:
     void ApplyZanta(DPNID sender, const netrec::TurnRecord& r);
     void ApplySettings(DPNID sender, const netrec::SettingRecord& r);
     void CountAck(DPNID sender, bool take, std::optional<std::uint32_t> tag);
+    // A refill or a take this table will not apply: refused, and its end
+    // reported all the same.
+    void RefuseEnded(DPNID sender, bool take, const char* what);
     std::uint32_t DealTag(DPNID dealer) const;
     static std::uint32_t PartyTag(DPNID dealer, const netrec::PartyRecord& r);
     std::uint32_t TakeTag(DPNID taker) const;

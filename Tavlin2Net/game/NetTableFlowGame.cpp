@@ -292,6 +292,17 @@ void CNetTableFlow::PassTurn(int seat, bool zanta) {
     AnnounceTurn(zanta);
 }
 
+void CNetTableFlow::RefuseEnded(DPNID sender, bool take, const char* what) {
+    Refuse(sender, what);
+    // The tables that took it wait for this one's end as well: it ends at
+    // once, named as they name it. A table in a deal or take of its own
+    // reports that one when it is over.
+    if (take && m_EndTakeSent)
+        Send(netrec::BuildEnd(e_EndTake, TakeTag(sender)));
+    else if (!take && m_EndDistrSent)
+        Send(netrec::BuildEnd(e_EndDistr, DealTag(sender)));
+}
+
 void CNetTableFlow::DealerDone(DPNID sender) {
     // Whatever the dealer speaks after his deal comes after his deal's end.
     if (m_DealPending && sender == m_DealerId) {
@@ -514,9 +525,9 @@ void CNetTableFlow::ApplyAnswer(DPNID sender, const netrec::TableRecord& r) {
 void CNetTableFlow::TakeTable(DPNID taker, bool local) {
     CPublic& t = m_Public;
     if (!m_GameOn || m_DealPending)
-        return local ? void() : Refuse(taker, "a take while none is due");
+        return local ? void() : RefuseEnded(taker, true, "a take while none is due");
     if (taker != IdOf(t.m_CurrentPlayer) || !t.CheckCircleCompletion())
-        return local ? void() : Refuse(taker, "a take before the circle is closed");
+        return local ? void() : RefuseEnded(taker, true, "a take before the circle is closed");
     if (local && t.m_CurrentPlayer != 1)
         return;
     Disarm(TIMER_AUTO_TAKE);
@@ -556,7 +567,7 @@ void CNetTableFlow::ApplyContinue(DPNID sender, const netrec::TurnRecord& r) {
     CPublic& t = m_Public;
     const int seat = LocalSeatOf(r.player);
     if (!m_GameOn || m_DealPending || sender != m_TakerId || seat == 0 || seat != t.m_CurrentPlayer)
-        return Refuse(sender, "a refill out of turn");
+        return RefuseEnded(sender, false, "a refill out of turn");
     // One refill per take: a second one would deal on this table alone and
     // hold the others at a barrier nobody else entered.
     m_TakerId = 0;

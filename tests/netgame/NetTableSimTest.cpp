@@ -38,18 +38,25 @@ private:
     struct Seat {
         std::unique_ptr<SimTable> table;
         bool gone = false; // crashed or left: no longer checked
+        // Joined during the run: it learns the game's number and whose turn
+        // it is from the next deal, and counts once seated.
+        bool late = false;
+        std::uint64_t joinedAt = 0;
     };
     bool Live(const Seat& s) const { return !s.gone; }
     int LiveCount() const;
     // Lets the strands finish what they were given, serving the GUI thread.
     bool Drain();
-    bool Quiet() const;
+    bool Quiet();
     QString Check(bool quiet);
     // What each table shows and waits for, to explain a failure.
     QString State() const;
     void Moment();
     bool PlayerActs(SimTable& t);
     void Upset();
+    void Join();
+    // Seated like every other live table (a late one once the host took it).
+    bool Counts(const Seat& s) const;
     void Note(const QString& what);
     std::uint64_t Pick(std::uint64_t n) { return m_Net.Random(n); }
 
@@ -58,7 +65,49 @@ private:
     std::vector<Seat> m_Seats;
     QStringList m_Trace;
     int m_Upsets = 0;
+    std::uint64_t m_Moment = 0;
+    // Newcomers during the run (ZANTA_NETSIM_JOINS=1).
+    const bool m_Joins = qEnvironmentVariableIntValue("ZANTA_NETSIM_JOINS") != 0;
+    // The stars game switched on and off during the run (ZANTA_NETSIM_STARS=1).
+    const bool m_Stars = qEnvironmentVariableIntValue("ZANTA_NETSIM_STARS") != 0;
 };
+
+bool TableSim::Counts(const Seat& s) const {
+    if (!Live(s))
+        return false;
+    if (!s.late)
+        return true;
+    if (s.table->session.m_SessionState == 0)
+        return false;
+    int players = 0;
+    for (const Seat& o : m_Seats)
+        if (Live(o) && !o.late)
+            players = std::max(players, o.table->flow.Snapshot().players);
+    return s.table->flow.Snapshot().players == players;
+}
+
+void TableSim::Join() {
+    if (m_Seats.size() >= 6)
+        return;
+    for (Seat& s : m_Seats) {
+        if (!Live(s) || s.table->session.m_SessionState != 1)
+            continue;
+        QByteArray address;
+        DWORD port = 0;
+        s.table->session.GetLocalAddress(address, port);
+        Seat joiner;
+        joiner.late = true;
+        joiner.joinedAt = m_Moment;
+        const QString name = QStringLiteral("Гость%1").arg(m_Seats.size() + 1);
+        joiner.table = std::make_unique<SimTable>(m_Net, name);
+        joiner.table->flow.m_BarrierBoundMs = 1 << 30;
+        joiner.table->flow.m_LockAddPlayers = s.table->flow.m_LockAddPlayers.load();
+        Note(name + QStringLiteral(" joins"));
+        joiner.table->session.Connect("127.0.0.1", port);
+        m_Seats.push_back(std::move(joiner));
+        return;
+    }
+}
 
 int TableSim::LiveCount() const {
     int n = 0;
@@ -80,7 +129,19 @@ bool TableSim::Drain() {
     return false;
 }
 
-bool TableSim::Quiet() const {
+bool TableSim::Quiet() {
+    for (Seat& s : m_Seats) {
+        if (!s.late || !Live(s) || Counts(s))
+            continue;
+        // Turned away (the table is full or locked): it plays alone.
+        if (s.table->session.m_SessionState == 0 && m_Moment > s.joinedAt + 40) {
+            Note(s.table->table.m_Players[0].m_LabelName.GetCaption() + QStringLiteral(" was turned away"));
+            s.table->flow.Stop();
+            s.gone = true;
+            continue;
+        }
+        return false;
+    }
     if (m_Net.InFlight() != 0)
         return false;
     for (const Seat& s : m_Seats)
@@ -141,7 +202,7 @@ void TableSim::Upset() {
     Seat& s = m_Seats[static_cast<size_t>(i)];
     SimTable& t = *s.table;
     const QString who = t.table.m_Players[0].m_LabelName.GetCaption();
-    switch (Pick(4)) {
+    switch (Pick(7)) {
     case 0:
         if (LiveCount() > 2 && m_Upsets++ < 2) {
             Note(who + QStringLiteral(" crashes"));
@@ -162,7 +223,7 @@ void TableSim::Upset() {
         Note(who + QStringLiteral(" is renamed"));
         t.flow.ChangeName(who + QLatin1Char('\''));
         break;
-    default: {
+    case 3: {
         const CFlowSnapshot shown = t.flow.Snapshot();
         if (shown.partyLeader) {
             Note(who + QStringLiteral(" switches the party's kind"));
@@ -170,6 +231,22 @@ void TableSim::Upset() {
         }
         break;
     }
+    case 4:
+        if (m_Stars && t.flow.Snapshot().maySetShared) {
+            const bool on = !t.flow.m_GameForStars;
+            Note(who + (on ? QStringLiteral(" plays for stars") : QStringLiteral(" plays without stars")));
+            t.flow.SetGameForStars(on, true);
+        }
+        break;
+    case 5:
+        if (m_Joins)
+            Join();
+        break;
+    default:
+        // Someone presses F2 whatever the table shows: only the dealer deals.
+        Note(who + QStringLiteral(" presses F2"));
+        t.flow.RequestDeal(false);
+        break;
     }
 }
 
@@ -236,7 +313,11 @@ QString TableSim::State() const {
 QString TableSim::Check(bool quiet) {
     bool someone = false;
     for (const Seat& s : m_Seats) {
+        // A newcomer not yet seated or turned away may still change things.
+        someone = someone || (s.late && Live(s) && !Counts(s));
         if (!Live(s))
+            continue;
+        if (!Counts(s))
             continue;
         const CFlowSnapshot shown = s.table->flow.Snapshot();
         someone = someone || shown.canAct || shown.mayDeal || s.table->clock.NextDueMs();
@@ -247,15 +328,23 @@ QString TableSim::Check(bool quiet) {
         return {};
     // Still: every table in the session shows the same game.
     const Seat* first = nullptr;
-    for (const Seat& s : m_Seats) {
-        if (!Live(s))
+    for (Seat& s : m_Seats) {
+        if (!Counts(s))
             continue;
         if (!first) {
             first = &s;
             continue;
         }
-        const QStringList a = first->table->flow.DumpTable().split('\n'),
-                          b = s.table->flow.DumpTable().split('\n');
+        QStringList a = first->table->flow.DumpTable().split('\n'),
+                    b = s.table->flow.DumpTable().split('\n');
+        // A late table knows the game's number and the current player
+        // once a deal has shown them; once it does it keeps in step.
+        if (s.late && a.value(0) == b.value(0))
+            s.late = false;
+        if (s.late || first->late) {
+            a.removeFirst();
+            b.removeFirst();
+        }
         for (qsizetype k = 0; k < std::max(a.size(), b.size()); ++k)
             if (a.value(k) != b.value(k))
                 return QStringLiteral("tables differ: '%1' / '%2'").arg(a.value(k), b.value(k));
@@ -265,11 +354,13 @@ QString TableSim::Check(bool quiet) {
 
 QString TableSim::Run(int moments) {
     const int players = 2 + static_cast<int>(Pick(3));
+    const bool locked = Pick(2) == 0;
     for (int i = 0; i < players; ++i) {
         Seat s;
         s.table = std::make_unique<SimTable>(m_Net, QStringLiteral("Игрок%1").arg(i + 1));
         s.table->flow.m_BarrierBoundMs = 1 << 30; // every table here is honest
         s.table->flow.m_PacePercent = 100;
+        s.table->flow.m_LockAddPlayers = locked;
         m_Seats.push_back(std::move(s));
     }
     // The deck's shuffles follow from the seed too (a new pack reads the
@@ -306,6 +397,7 @@ QString TableSim::Run(int moments) {
                 s.table->clock.AdvanceToNext();
     }
     for (int k = 0; k < moments; ++k) {
+        m_Moment = static_cast<std::uint64_t>(k);
         Moment();
         if (!Drain())
             return fail(QStringLiteral("a step never ended"));
