@@ -112,7 +112,7 @@ void TableSim::Join() {
 int TableSim::LiveCount() const {
     int n = 0;
     for (const Seat& s : m_Seats)
-        n += Live(s) ? 1 : 0;
+        n += Counts(s) ? 1 : 0;
     return n;
 }
 
@@ -322,7 +322,8 @@ QString TableSim::Check(bool quiet) {
         const CFlowSnapshot shown = s.table->flow.Snapshot();
         someone = someone || shown.canAct || shown.mayDeal || s.table->clock.NextDueMs();
     }
-    if (!someone && m_Net.InFlight() == 0)
+    // A table left alone waits for players, rightly.
+    if (!someone && m_Net.InFlight() == 0 && LiveCount() >= 2)
         return QStringLiteral("nobody can act and nothing is on its way");
     if (!quiet)
         return {};
