@@ -12,12 +12,14 @@
 #include "SimTable.h"
 
 #include "Card.h"
+#include "GuiThread.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -118,13 +120,21 @@ int TableSim::LiveCount() const {
 
 bool TableSim::Drain() {
     QDeadlineTimer deadline(10000);
-    while (!deadline.hasExpired()) {
-        QApplication::processEvents(QEventLoop::AllEvents);
+    for (unsigned k = 0; !deadline.hasExpired(); ++k) {
+        // What the strands hand the GUI thread, without a trip through the
+        // event loop's poll each time; the loop itself now and then.
+        platform::DrainGuiQueue();
+        if (k % 64 == 0)
+            QApplication::processEvents(QEventLoop::AllEvents);
         bool idle = true;
         for (const Seat& s : m_Seats)
             idle = idle && (!Live(s) || s.table->flow.IsIdle());
-        if (idle)
+        if (idle) {
+            QApplication::processEvents(QEventLoop::AllEvents);
+            platform::DrainGuiQueue();
             return true;
+        }
+        std::this_thread::yield();
     }
     return false;
 }
