@@ -97,8 +97,13 @@ public:
     CFlowSnapshot Snapshot() const;
     // The table in the session's terms, seat numbers replaced by the
     // players' ids, so that every peer's dump of the same game is the same.
-    // Read only while IsIdle().
+    // Taken between two steps of the strand; "busy" if no step ends in time.
     QString DumpTable();
+    // Runs read on the strand between two steps and waits for it (any
+    // thread; a window's thread keeps serving the strand meanwhile): the
+    // table as it stands. False, with read not run, if no step ends within
+    // ten seconds.
+    bool ReadBetweenSteps(const std::function<void()>& read);
 
     // The game's pauses (the take, the refill, the zanta, the polls for the
     // other tables) in percent of their length; tests play fast.

@@ -10,6 +10,7 @@
 #include <QDeadlineTimer>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -92,7 +93,48 @@ void CNetTableFlow::SendTurnRecord(NetMessageId id, DPNID player, bool zanta) {
     Send(netrec::Build(r));
 }
 
-QString CNetTableFlow::DumpTable() { return m_Seats.Dump(m_Public.m_NumberGame); }
+QString CNetTableFlow::DumpTable() {
+    QString dump = QStringLiteral("busy");
+    ReadBetweenSteps([&] { dump = m_Seats.Dump(m_Public.m_NumberGame); });
+    return dump;
+}
+
+bool CNetTableFlow::ReadBetweenSteps(const std::function<void()>& read) {
+    if (m_Strand.IsStrandThread()) {
+        read();
+        return true;
+    }
+    // A record may start a step at any moment: the read waits its turn on
+    // the strand, and the caller serves what the running step asks of the
+    // GUI thread meanwhile.
+    // 0 waiting, 1 running, 2 done, 3 given up by the caller.
+    auto turn = std::make_shared<std::atomic<int>>(0);
+    const bool posted = m_Strand.Post([turn, &read] {
+        int waiting = 0;
+        if (!turn->compare_exchange_strong(waiting, 1))
+            return; // given up: read belongs to a caller that has returned
+        read();
+        *turn = 2;
+    });
+    if (!posted) { // the strand has ended: nothing changes the table any more
+        read();
+        return true;
+    }
+    const QDeadlineTimer deadline(10000);
+    for (int spins = 0;; ++spins) {
+        if (turn->load() == 2)
+            return true;
+        int waiting = 0;
+        if (deadline.hasExpired() && turn->compare_exchange_strong(waiting, 3))
+            return false;
+        if (platform::IsGuiThread())
+            platform::DrainGuiQueue();
+        if (spins < 100)
+            std::this_thread::yield();
+        else
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+}
 
 // ---- Session events (strand) ----
 

@@ -73,6 +73,8 @@ public:
     int NumberPlayers() const { return Snapshot().players; }
     // The table in the session's terms; read only while IsIdle().
     QString DumpTable() { return m_Flow.DumpTable(); }
+    // Reads the table between two steps of the game (see CNetTableFlow).
+    bool ReadBetweenSteps(const std::function<void()>& read) { return m_Flow.ReadBetweenSteps(read); }
     // Records this window sent and records it received, for tests that
     // wait until nothing is on its way.
     int RecordsSent() const { return Snapshot().sent; }

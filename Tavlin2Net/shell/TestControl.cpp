@@ -37,6 +37,17 @@ void Click(QWidget* target, QPoint at) {
     QApplication::sendEvent(target, &release);
 }
 
+// The local player's hand from the left, as the window shows it.
+std::vector<CCard*> HandOf(CPublic& t) {
+    std::vector<CCard*> hand;
+    for (CCard* c : t.m_Pack.m_Cards)
+        if (c && c->m_Place == e_Hand && c->m_Player == 1)
+            hand.push_back(c);
+    std::sort(hand.begin(), hand.end(),
+              [](CCard* a, CCard* b) { return a->GetCardPos().x() < b->GetCardPos().x(); });
+    return hand;
+}
+
 } // namespace
 
 std::unique_ptr<CTestControl> CTestControl::FromEnvironment(CNetMainFrame* frame) {
@@ -188,11 +199,20 @@ QString CTestControl::Execute(const QString& line) {
             return QStringLiteral("busy");
         CPublic& t = view.m_Public;
         std::vector<CCard*> hand;
-        for (CCard* c : t.m_Pack.m_Cards)
-            if (c && c->m_Place == e_Hand && c->m_Player == 1)
-                hand.push_back(c);
-        std::sort(hand.begin(), hand.end(),
-                  [](CCard* a, CCard* b) { return a->GetCardPos().x() < b->GetCardPos().x(); });
+        // The cards the user may play now: any when answering, the led suit
+        // (or any suit on an empty table) when leading.
+        QString answer = QStringLiteral("legal");
+        const bool read = view.ReadBetweenSteps([&] {
+            hand = HandOf(t);
+            if (t.m_CurrentPlayer != 1 || t.m_MoveBlocked || !view.CanAct())
+                return;
+            const bool leading = t.GetNumberCardsOnTable() == t.GetNumberCardsPlayerOnTable(1);
+            for (size_t k = 0; k < hand.size(); ++k)
+                if (!leading || t.IsMastOnTable(hand[k]->m_Mast))
+                    answer += QStringLiteral(" %1").arg(k + 1);
+        });
+        if (!read)
+            return QStringLiteral("busy");
         if (command == QLatin1String("where")) {
             // Where on the screen a user would click: a card of the hand, or the button.
             if (words.value(1) == QLatin1String("button")) {
@@ -205,15 +225,6 @@ QString CTestControl::Execute(const QString& line) {
             const QPoint at = hand[static_cast<size_t>(n - 1)]->mapToGlobal(QPoint(30, 40));
             return QStringLiteral("where %1 %2").arg(at.x()).arg(at.y());
         }
-        // The cards the user may play now: any when answering, the led suit
-        // (or any suit on an empty table) when leading.
-        QString answer = QStringLiteral("legal");
-        if (t.m_CurrentPlayer != 1 || t.m_MoveBlocked || !view.CanAct())
-            return answer;
-        const bool leading = t.GetNumberCardsOnTable() == t.GetNumberCardsPlayerOnTable(1);
-        for (size_t k = 0; k < hand.size(); ++k)
-            if (!leading || t.IsMastOnTable(hand[k]->m_Mast))
-                answer += QStringLiteral(" %1").arg(k + 1);
         return answer;
     }
     if (command == QLatin1String("card")) {
@@ -223,11 +234,8 @@ QString CTestControl::Execute(const QString& line) {
         if (!view.IsIdle())
             return QStringLiteral("busy");
         std::vector<CCard*> hand;
-        for (CCard* c : view.m_Public.m_Pack.m_Cards)
-            if (c && c->m_Place == e_Hand && c->m_Player == 1)
-                hand.push_back(c);
-        std::sort(hand.begin(), hand.end(),
-                  [](CCard* a, CCard* b) { return a->GetCardPos().x() < b->GetCardPos().x(); });
+        if (!view.ReadBetweenSteps([&] { hand = HandOf(view.m_Public); }))
+            return QStringLiteral("busy");
         if (n > static_cast<int>(hand.size()))
             return QStringLiteral("error no card %1").arg(n);
         Click(hand[static_cast<size_t>(n - 1)], QPoint(30, 40));
