@@ -3,8 +3,9 @@
 // chooses every moment: which record arrives next, whose timer runs out,
 // which player acts, and when a player's program crashes, leaves, is renamed
 // or switches the party's kind. After every moment the tables are checked:
-// those still in the session agree once nothing is on its way, and someone
-// can always act or has a timer running. A failure names its seed, and
+// each keeps the deck whole and no hand above three cards, those still in
+// the session agree once nothing is on its way, and someone can always act
+// or has a timer running. A failure names its seed, and
 // ZANTA_NETSIM_SEED=<seed> replays exactly that run; ZANTA_NETSIM_RUNS sets
 // how many runs the test tries (a long run for the night).
 
@@ -18,7 +19,9 @@
 #include <QDeadlineTimer>
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
+#include <set>
 #include <thread>
 #include <vector>
 
@@ -320,7 +323,27 @@ QString TableSim::State() const {
     return out;
 }
 
+// What the rules say of any table at any moment, whatever the flow did: the
+// 36 cards of the deck each once, and no hand above three cards.
+QString RulesBroken(const CPublic& t) {
+    std::set<std::pair<int, int>> seen;
+    std::map<int, int> hands;
+    for (const CCard* c : t.m_Pack.m_Cards) {
+        if (!seen.insert({c->m_Mast, c->m_Value}).second)
+            return QStringLiteral("card %1.%2 twice").arg(c->m_Mast).arg(c->m_Value);
+        if (c->m_Place == e_Hand && ++hands[c->m_Player] > 3)
+            return QStringLiteral("seat %1 holds more than three cards").arg(c->m_Player);
+    }
+    if (seen.size() != 36)
+        return QStringLiteral("%1 cards in the deck").arg(seen.size());
+    return {};
+}
+
 QString TableSim::Check(bool quiet) {
+    for (const Seat& s : m_Seats)
+        if (Live(s))
+            if (const QString broken = RulesBroken(s.table->table); !broken.isEmpty())
+                return s.table->table.m_Players[0].m_LabelName.GetCaption() + QStringLiteral(": ") + broken;
     bool someone = false;
     for (const Seat& s : m_Seats) {
         // A newcomer not yet seated or turned away may still change things.
