@@ -4,7 +4,17 @@
 
 #include <chrono>
 
-CGameStrand::CGameStrand() : m_Thread([this] { Run(); }) {}
+CGameStrand::CGameStrand(Mode mode) : m_Mode(mode) {
+    if (m_Mode == Mode::OwnThread)
+        m_Thread = std::thread([this] { Run(); });
+}
+
+bool CGameStrand::IsStrandThread() const {
+    if (m_Mode == Mode::OwnThread)
+        return std::this_thread::get_id() == m_Thread.get_id();
+    std::lock_guard lock(m_Mutex);
+    return m_Running == std::this_thread::get_id();
+}
 
 CGameStrand::~CGameStrand() { Stop(); }
 
@@ -16,8 +26,34 @@ bool CGameStrand::Post(std::function<void()> step) {
         m_Steps.push_back(std::move(step));
         ++m_Pending;
     }
-    m_Wake.notify_one();
+    if (m_Mode == Mode::OwnThread)
+        m_Wake.notify_one();
     return true;
+}
+
+void CGameStrand::RunQueued() {
+    if (m_Mode != Mode::Caller)
+        return;
+    {
+        std::lock_guard lock(m_Mutex);
+        if (m_Running != std::thread::id())
+            return; // the step running now posted this one: it comes next
+        m_Running = std::this_thread::get_id();
+    }
+    for (;;) {
+        std::function<void()> step;
+        {
+            std::lock_guard lock(m_Mutex);
+            if (m_Stopping || m_Steps.empty()) {
+                m_Running = std::thread::id();
+                return;
+            }
+            step = std::move(m_Steps.front());
+            m_Steps.pop_front();
+        }
+        step();
+        --m_Pending;
+    }
 }
 
 void CGameStrand::Run() {

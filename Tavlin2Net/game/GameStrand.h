@@ -14,7 +14,14 @@
 
 class CGameStrand {
 public:
-    CGameStrand();
+    enum class Mode {
+        OwnThread, // the strand's own worker thread, as the program runs it
+        // Steps wait until the owner runs them (RunQueued) on its own
+        // thread, at a moment of its choosing: one thread of time, for a
+        // simulation.
+        Caller,
+    };
+    explicit CGameStrand(Mode mode = Mode::OwnThread);
     // Drops whatever waits and lets the running step end; see Stop.
     ~CGameStrand();
     CGameStrand(const CGameStrand&) = delete;
@@ -22,10 +29,13 @@ public:
 
     // Queues a step; refused once the strand is stopping.
     bool Post(std::function<void()> step);
+    // Caller mode: runs what is queued, and what those steps queue, on this
+    // thread (nothing if it runs steps already). Nothing in OwnThread mode.
+    void RunQueued();
     // Nothing queued and nothing running.
     bool IsIdle() const { return m_Pending.load() == 0; }
-    // True on the strand's own thread.
-    bool IsStrandThread() const { return std::this_thread::get_id() == m_Thread.get_id(); }
+    // True on the strand's own thread (in Caller mode: while it runs steps).
+    bool IsStrandThread() const;
     // Refuses further steps, drops those waiting and waits for the running
     // one. On the GUI thread it keeps running the calls the step hands to
     // the GUI thread meanwhile, so the step can always end.
@@ -39,5 +49,7 @@ private:
     std::deque<std::function<void()>> m_Steps;
     std::atomic<int> m_Pending{0};
     bool m_Stopping = false;
+    const Mode m_Mode;
+    std::thread::id m_Running; // Caller mode: the thread running steps now
     std::thread m_Thread;
 };

@@ -22,9 +22,9 @@ bool playnet::IsBusyAnimating() {
 }
 
 CNetTableFlow::CNetTableFlow(CPublic& table, CTableMoves& moves, CDirectPlay& session,
-                             CClock& clock, IFlowView& view)
+                             CClock& clock, IFlowView& view, CGameStrand::Mode strand)
     : m_Public(table), m_Moves(moves), m_DirectPlay(session), m_Clock(clock), m_View(view),
-      m_Seats(table) {
+      m_Seats(table), m_Strand(strand) {
     m_DirectPlay.SetEventSink([this](const CNetPost& post) { return OnSessionEvent(post); });
 }
 

@@ -45,8 +45,10 @@ public:
     static constexpr int kStarsGame = 5;
     static constexpr int kStarsNoGame = 1000;
 
+    // strand: the program's own worker thread, or the caller's thread for a
+    // simulation that runs everything in one thread of time.
     CNetTableFlow(CPublic& table, CTableMoves& moves, CDirectPlay& session, CClock& clock,
-                  IFlowView& view);
+                  IFlowView& view, CGameStrand::Mode strand = CGameStrand::Mode::OwnThread);
     // Takes the session's events from the session (OnSessionEvent) until
     // stopped; the destructor stops.
     ~CNetTableFlow();
@@ -90,6 +92,8 @@ public:
 
     // Nothing moves, no step runs or waits on the strand.
     bool IsIdle() const;
+    // With the caller's strand: runs the steps waiting, on this thread.
+    void RunQueuedSteps() { m_Strand.RunQueued(); }
     // A step of the game is armed to start by itself: a take, a zanta, a
     // refill, a barrier's check or the seating of a newcomer.
     bool HasArmedStep() const;

@@ -48,6 +48,7 @@ bool CNetTableFlow::RestartPeer() {
         return false;
     QDeadlineTimer deadline(10000);
     while (*result < 0 && !deadline.hasExpired()) {
+        m_Strand.RunQueued();
         platform::DrainGuiQueue();
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
@@ -127,6 +128,7 @@ bool CNetTableFlow::ReadBetweenSteps(const std::function<void()>& read) {
         int waiting = 0;
         if (deadline.hasExpired() && turn->compare_exchange_strong(waiting, 3))
             return false;
+        m_Strand.RunQueued();
         if (platform::IsGuiThread())
             platform::DrainGuiQueue();
         if (spins < 100)
@@ -237,8 +239,9 @@ void CNetTableFlow::OnDestroyPlayer(DPNID player, const QByteArray& name, bool h
         CheckBarriers();
         return;
     }
-    if (hostLeft) {
-        // The new host removes the seat once the session has chosen him.
+    if (hostLeft && !IsHost()) {
+        // The new host removes the seat once the session has chosen him
+        // (this table, if it is host already, does it now).
         m_HostLeftId = player;
         m_HostLeftName = name;
         CheckBarriers();

@@ -24,6 +24,8 @@ bool Settle(CSimNetwork& net, Table& a, Table& b, const std::function<bool()>& d
     QDeadlineTimer deadline(20000);
     while (!deadline.hasExpired()) {
         QApplication::processEvents(QEventLoop::AllEvents, 5);
+        a.flow.RunQueuedSteps();
+        b.flow.RunQueuedSteps();
         if (net.DeliverNext())
             continue;
         if (a.flow.IsIdle() && b.flow.IsIdle() && net.InFlight() == 0 && done())

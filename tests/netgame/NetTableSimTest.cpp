@@ -126,6 +126,9 @@ bool TableSim::Drain() {
     for (unsigned k = 0; !deadline.hasExpired(); ++k) {
         // What the strands hand the GUI thread, without a trip through the
         // event loop's poll each time; the loop itself now and then.
+        for (const Seat& s : m_Seats)
+            if (Live(s))
+                s.table->flow.RunQueuedSteps();
         platform::DrainGuiQueue();
         if (k % 64 == 0)
             QApplication::processEvents(QEventLoop::AllEvents);

@@ -1,7 +1,8 @@
 #pragma once
 // One peer's network table without its game window: the table on a window
 // never shown, its flow, a session of a simulated network, a virtual clock
-// that only the test moves and a view that only records.
+// that only the test moves and a view that only records. Its steps run on
+// the thread that causes them, so a run has one thread of time.
 
 #include "NetTableFlow.h"
 
@@ -46,7 +47,7 @@ struct SimTable {
     CDirectPlay session{nullptr};
     CVirtualClock clock;
     RecordingView view;
-    CNetTableFlow flow{table, moves, session, clock, view};
+    CNetTableFlow flow{table, moves, session, clock, view, CGameStrand::Mode::Caller};
 
 private:
     CPeerSession* m_Current = nullptr;
