@@ -310,9 +310,13 @@ QString NetPeers::Stuck(int n) {
                 .arg(p->RecordsSent() - m_SentBase[p.get()])
                 .arg(p->RecordsReceived() - m_ReceivedBase[p.get()]) +
             p->DumpTable().section('\n', 0, 0) +
-            QStringLiteral(" cur %1 blocked %2 ")
+            QStringLiteral(" cur %1 blocked %2 armed %3 game %4 deal %5 take %6 ")
                 .arg(p->m_Public.m_CurrentPlayer)
-                .arg(p->m_Public.m_MoveBlocked);
+                .arg(p->m_Public.m_MoveBlocked)
+                .arg(p->HasArmedStep())
+                .arg(p->Snapshot().gameRuns)
+                .arg(p->Snapshot().dealPending)
+                .arg(p->Snapshot().takePending);
     return QStringLiteral("no table can act after %1 actions: %2").arg(n).arg(state);
 }
 

@@ -398,6 +398,9 @@ QString TableSim::Run(int moments) {
         s.table->flow.m_BarrierBoundMs = 1 << 30; // every table here is honest
         s.table->flow.m_PacePercent = 100;
         s.table->flow.m_LockAddPlayers = locked;
+        // Parties of one star now and then: players drop out and sit out.
+        if (qEnvironmentVariableIsSet("ZANTA_NETSIM_ONESTAR"))
+            s.table->flow.m_NumberStars = 1;
         m_Seats.push_back(std::move(s));
     }
     // The deck's shuffles follow from the seed too (a new pack reads the
