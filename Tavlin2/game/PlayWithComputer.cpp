@@ -2,6 +2,7 @@
 #include "ResourceIds.h"
 
 #include "GuiThread.h"
+#include "Hand.h"
 #include "MyLabel.h"
 #include "PageView.h"
 #include "PublicSettingIds.h"
@@ -576,13 +577,7 @@ void CPlayWithComputer::OnCardClick(CCard* card) {
 }
 
 std::vector<CCard*> CPlayWithComputer::UserHand() {
-    std::vector<CCard*> hand;
-    for (CCard* c : m_Public.m_Pack.m_Cards)
-        if (c && c->m_Place == e_Hand && c->m_Player == 1)
-            hand.push_back(c);
-    std::sort(hand.begin(), hand.end(),
-              [](CCard* a, CCard* b) { return a->GetCardPos().x() < b->GetCardPos().x(); });
-    return hand;
+    return HandFromLeft(m_Public.m_Pack, 1);
 }
 
 void CPlayWithComputer::OnButtonClick(QPoint point) {

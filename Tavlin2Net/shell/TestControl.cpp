@@ -2,6 +2,7 @@
 
 #include "Card.h"
 #include "Dialog.h"
+#include "Hand.h"
 #include "NetMainFrame.h"
 
 #include <QAbstractButton>
@@ -35,17 +36,6 @@ void Click(QWidget* target, QPoint at) {
     QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton,
                         Qt::NoModifier);
     QApplication::sendEvent(target, &release);
-}
-
-// The local player's hand from the left, as the window shows it.
-std::vector<CCard*> HandOf(CPublic& t) {
-    std::vector<CCard*> hand;
-    for (CCard* c : t.m_Pack.m_Cards)
-        if (c && c->m_Place == e_Hand && c->m_Player == 1)
-            hand.push_back(c);
-    std::sort(hand.begin(), hand.end(),
-              [](CCard* a, CCard* b) { return a->GetCardPos().x() < b->GetCardPos().x(); });
-    return hand;
 }
 
 } // namespace
@@ -203,7 +193,7 @@ QString CTestControl::Execute(const QString& line) {
         // (or any suit on an empty table) when leading.
         QString answer = QStringLiteral("legal");
         const bool read = view.ReadBetweenSteps([&] {
-            hand = HandOf(t);
+            hand = HandFromLeft(t.m_Pack, 1);
             if (t.m_CurrentPlayer != 1 || t.m_MoveBlocked || !view.CanAct())
                 return;
             const bool leading = t.GetNumberCardsOnTable() == t.GetNumberCardsPlayerOnTable(1);
@@ -234,7 +224,7 @@ QString CTestControl::Execute(const QString& line) {
         if (!view.IsIdle())
             return QStringLiteral("busy");
         std::vector<CCard*> hand;
-        if (!view.ReadBetweenSteps([&] { hand = HandOf(view.m_Public); }))
+        if (!view.ReadBetweenSteps([&] { hand = HandFromLeft(view.m_Public.m_Pack, 1); }))
             return QStringLiteral("busy");
         if (n > static_cast<int>(hand.size()))
             return QStringLiteral("error no card %1").arg(n);

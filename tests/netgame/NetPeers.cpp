@@ -317,6 +317,9 @@ QString NetPeers::Stuck(int n) {
                 .arg(p->Snapshot().gameRuns)
                 .arg(p->Snapshot().dealPending)
                 .arg(p->Snapshot().takePending);
+    // Where every card lies on each table, for what the first lines leave out.
+    for (auto& p : m_Peers)
+        state += QStringLiteral("\n--- %1:\n").arg(p->m_Public.m_Players[0].m_LabelName.GetCaption()) + p->DumpTable();
     return QStringLiteral("no table can act after %1 actions: %2").arg(n).arg(state);
 }
 
