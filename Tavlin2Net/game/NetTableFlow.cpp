@@ -64,8 +64,21 @@ void CNetTableFlow::Log(const char* line) {
 }
 
 void CNetTableFlow::Refuse(DPNID sender, const char* what) {
+    if (m_TakingMove && MoveIsStale(sender)) {
+        qCDebug(lcNetGame) << "stale from" << sender << ":" << what;
+        Log(QStringLiteral("Stale - %1 from %2\r\n").arg(what).arg(sender).toLatin1().constData());
+        return;
+    }
     qCWarning(lcNetGame) << "ignored from" << sender << ":" << what;
     m_DirectPlay.m_Log.AppendRefusal(QStringLiteral("Ignored - %1 from %2\r\n").arg(what).arg(sender).toLatin1().constData());
+}
+
+bool CNetTableFlow::MoveIsStale(DPNID sender) const {
+    if (m_GameStopped)
+        return true;
+    // Until a table ends this deal it has not seen it: what it played came
+    // before. The dealer speaks after his own deal.
+    return m_DealPending && sender != m_DealerId && m_DistrAwaited.count(sender) != 0;
 }
 
 UINT CNetTableFlow::Paced(UINT ms) const {
@@ -325,6 +338,14 @@ bool CNetTableFlow::HasArmedStep() const {
         if (m_Clock.IsArmed(id))
             return true;
     return false;
+}
+
+std::vector<UINT> CNetTableFlow::ArmedTimers() const {
+    std::vector<UINT> armed;
+    for (UINT id : kTimers)
+        if (m_Clock.IsArmed(id))
+            armed.push_back(id);
+    return armed;
 }
 
 void CNetTableFlow::Fire(UINT id) {

@@ -26,7 +26,9 @@
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <set>
+#include <vector>
 
 class CNetTableFlow {
 public:
@@ -97,6 +99,8 @@ public:
     // A step of the game is armed to start by itself: a take, a zanta, a
     // refill, a barrier's check or the seating of a newcomer.
     bool HasArmedStep() const;
+    // The ids of the timers armed now, for a report of a stall.
+    std::vector<UINT> ArmedTimers() const;
     // What the strand published last.
     CFlowSnapshot Snapshot() const;
     // The table in the session's terms, seat numbers replaced by the
@@ -127,6 +131,9 @@ private:
     void Log(const char* line);
     // A record the table will not apply: logged, nothing changes.
     void Refuse(DPNID sender, const char* what);
+    // A move its sender made before he saw what this table has seen (the game
+    // stopped, or a deal he has not yet ended): it is ignored, but no fault.
+    bool MoveIsStale(DPNID sender) const;
     // The clock's timers, paced.
     void Arm(UINT id, UINT ms);
     void Disarm(UINT id);
@@ -268,6 +275,14 @@ private:
     // The same for the ends of a stopped take.
     std::set<DPNID> m_VoidTakeEnds;
     bool m_RedealDue = false;
+    // The game was stopped for every table (a departure, a new party): the
+    // moves of it still on their way are stale, not refused.
+    bool m_GameStopped = false;
+    // The dealer's first turn, come while this table still waits for the end
+    // of a table the dealer saw depart first: it counts once this one does.
+    std::optional<std::pair<DPNID, netrec::TurnRecord>> m_TurnAfterDeal;
+    // The record on the strand now is a move of the game.
+    bool m_TakingMove = false;
     DPNID m_Laggard = 0; // the one table the barrier still waits for
     std::int64_t m_LaggardSinceMs = 0; // on the clock
     std::deque<DPNID> m_Joiners; // players to seat, in the order they came

@@ -88,6 +88,9 @@ void CNetTableFlow::ResetParty() {
     for (int s = 1; s <= CPublic::kMaxPlayers; ++s) {
         t.m_Players[s - 1].m_Waiting = false;
         t.m_Players[s - 1].m_Out = false;
+        // The points of a game the new party stops count for nothing: the
+        // tables stopped it at different moves of it.
+        t.m_Players[s - 1].ResetScores();
     }
     m_Moves.ResetParty(m_NumberStars);
     m_NextIsNewParty = false;
@@ -136,6 +139,8 @@ void CNetTableFlow::Deal(bool dealer) {
         if (t.m_Players[0].m_Out)
             Message(QStringLiteral("Ждите начала новой партии!"));
         m_DealPending = true;
+        m_GameStopped = false;
+        m_TurnAfterDeal.reset();
         m_DistrAwaited = OtherSeated();
         m_EndDistrSent = false;
         m_FirstTurnDue = true;
@@ -206,6 +211,10 @@ void CNetTableFlow::CheckBarriers() {
             // others hear so before they hear whose turn it is.
             SendEndOf(false);
             AfterDeal();
+        } else if (m_TurnAfterDeal) {
+            const auto [dealer, turn] = *m_TurnAfterDeal;
+            m_TurnAfterDeal.reset();
+            ApplyTurn(dealer, turn);
         }
     }
     if (m_RedealDue && m_VoidDealEnds.empty()) {
@@ -317,6 +326,15 @@ void CNetTableFlow::ApplyTurn(DPNID sender, const netrec::TurnRecord& r) {
     // of its deal: never while this one still owes its own.
     if (m_FirstTurnDue && sender == m_DealerId && !m_EndDistrSent)
         return Refuse(sender, "a turn out of turn");
+    // Every end the dealer had counted comes here before his turn: one still
+    // awaited is of a table he saw depart, and this one will see it too.
+    if (m_DealPending && m_FirstTurnDue && sender == m_DealerId && !m_TurnAfterDeal) {
+        m_DistrAwaited.erase(sender);
+        if (!m_DistrAwaited.empty()) {
+            m_TurnAfterDeal = std::pair(sender, r);
+            return;
+        }
+    }
     DealerDone(sender);
     const int seat = LocalSeatOf(r.player);
     const bool fromCurrent = sender == IdOf(t.m_CurrentPlayer) && !m_FirstTurnDue;
@@ -614,6 +632,8 @@ void CNetTableFlow::StopGame() {
         m_VoidDealEnds.insert(m_DistrAwaited.begin(), m_DistrAwaited.end());
     if (m_TakePending)
         m_VoidTakeEnds.insert(m_TakeAwaited.begin(), m_TakeAwaited.end());
+    m_GameStopped = m_GameStopped || m_GameOn;
+    m_TurnAfterDeal.reset();
     m_GameOn = false;
     m_DealPending = false;
     m_TakePending = false;

@@ -462,6 +462,13 @@ void CNetTableFlow::Dispatch(const CReceivedRecord& record) {
     const DPNID sender = record.sender;
     const int id = record.id;
     qCDebug(lcNetGame) << "table" << LocalId() << "takes record" << id << "from" << sender;
+    m_TakingMove = id == e_GoCard || id == e_BitaCards || id == e_ResetCards || id == e_NextPlayerGo ||
+                   id == e_TakeCards || id == e_ContinueGame || id == e_Zanta || id == e_NewParty ||
+                   id == e_NextGame;
+    const struct MoveTaken {
+        bool& taking;
+        ~MoveTaken() { taking = false; }
+    } moveTaken{m_TakingMove};
     // Only the seat order may come from a player the table has not seated.
     if (id != e_PlayerOrder && id != e_DestroyPlayer && id != e_Chat && id != e_SettingGame &&
         LocalSeatOf(sender) == 0)

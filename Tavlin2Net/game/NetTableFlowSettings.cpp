@@ -92,6 +92,8 @@ void CNetTableFlow::ApplyGameKind(bool game31, DPNID by, bool keepParty) {
             seat.m_Tablo.SwapView(game31);
     } else if (changed || !m_KindShown) {
         StopGame();
+        // A deal on its way is of the party this one replaces.
+        m_GameStopped = true;
         ResetParty();
         for (auto& seat : t.m_Players)
             seat.m_Tablo.SwapView(game31);

@@ -58,6 +58,7 @@ public:
     bool WaitsForPeers() const;
     // A step of the game is armed to start by itself.
     bool HasArmedStep() const { return m_Flow.HasArmedStep(); }
+    std::vector<UINT> ArmedTimers() const { return m_Flow.ArmedTimers(); }
     // Runs the step armed under id out now, as its timer would (tests end a
     // long pause so); false when it is not armed.
     bool RunOut(UINT id);

@@ -175,6 +175,7 @@ void SessionCore::Reset() {
     m_goneReports.clear();
     m_departed.clear();
     m_formerHosts.clear();
+    m_successorLimit.reset();
     m_digests.clear();
     m_probes.clear();
     m_nextId = 1;
@@ -916,14 +917,21 @@ void SessionCore::Deliver(const Held& h) {
         if (auto id = DecodeU32(f.payload); id && *id != m_local)
             OnMemberGone(f.origin, *id);
         break;
-    case MaxPlayers:
-        if (f.origin != m_host) {
+    case MaxPlayers: {
+        const auto n = DecodeU32(f.payload);
+        const int limit = static_cast<int>(std::clamp<std::uint32_t>(n.value_or(kMaxMembers - 1), 1, kMaxMembers - 1));
+        if (f.origin == m_host) {
+            if (n)
+                m_maxPlayers = limit;
+        } else if (f.origin == Successor()) {
+            // It saw the host go before this member did.
+            if (n)
+                m_successorLimit = std::pair(f.origin, limit);
+        } else {
             Warn(f.origin, "a player limit from a member that is not the host");
-            break;
         }
-        if (auto n = DecodeU32(f.payload))
-            m_maxPlayers = static_cast<int>(std::clamp<std::uint32_t>(*n, 1, kMaxMembers - 1));
         break;
+    }
     case NameChanged:
         if (IsLive(f.origin)) {
             m_members[f.origin].name = f.payload.left(kMaxNameBytes);
@@ -1066,6 +1074,9 @@ void SessionCore::Finalize(DPNID id) {
     if (next != 0 && (m_host == id || !IsLive(m_host)) && next != m_host) {
         m_formerHosts.insert(m_host);
         m_host = next;
+        if (m_successorLimit && m_successorLimit->first == next)
+            m_maxPlayers = m_successorLimit->second;
+        m_successorLimit.reset();
         qCInfo(lcSession) << "host is now" << next;
         Emit(PeerEvent::HostMigrate, next);
     }

@@ -14,6 +14,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 
 class QTcpServer;
@@ -164,6 +165,9 @@ private:
     std::map<DPNID, std::set<DPNID>> m_goneReports; // departing id -> who reported it
     std::set<DPNID> m_departed;
     std::set<DPNID> m_formerHosts;
+    // A player limit from the host's successor that came before the host's
+    // departure did: it holds once the successor is host.
+    std::optional<std::pair<DPNID, int>> m_successorLimit;
     // What each origin's recent records were, to catch a copy that differs.
     std::map<DPNID, std::map<std::uint32_t, std::size_t>> m_digests;
     // Members another member said are gone, with when we began to listen for them.

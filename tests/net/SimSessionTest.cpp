@@ -418,11 +418,15 @@ TEST(SimSession, JoinsAreRefusedAsTheTcpSessionRefusesThem) {
     ASSERT_TRUE(Drain(net));
     EXPECT_EQ(c.Count(PeerEvent::PeerInfo, a.Id()), 1);
     EXPECT_EQ(c.session->GetPeerInfo(a.Id())->name, QStringLiteral("Новое"));
-    // A limit from a member that is not the host changes nothing elsewhere.
+    // A limit from a member that is not the host changes nothing elsewhere:
+    // the host's successor's waits for the host's departure, anyone else's
+    // is refused.
     a.session->SetMaxPlayers(4);
+    c.session->SetMaxPlayers(4);
     ASSERT_TRUE(Drain(net));
-    EXPECT_EQ(c.session->MaxPlayers(), 3);
-    EXPECT_EQ(c.Count(PeerEvent::Warning, a.Id()), 1);
+    EXPECT_EQ(host.session->MaxPlayers(), 3);
+    EXPECT_EQ(host.Count(PeerEvent::Warning, a.Id()) + c.Count(PeerEvent::Warning, a.Id()), 0);
+    EXPECT_EQ(host.Count(PeerEvent::Warning, c.Id()), 1);
 }
 
 TEST(SimSession, LeavingDeliversEverythingAndExpulsionFollowsTheHostsAuthority) {

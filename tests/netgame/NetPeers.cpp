@@ -298,6 +298,15 @@ QString NetPeers::PlayParty(int maxActions) {
         maxActions);
 }
 
+namespace {
+QString Armed(const CPlayNet& p) {
+    QStringList ids;
+    for (UINT id : p.ArmedTimers())
+        ids << QString::number(id);
+    return ids.join(' ');
+}
+} // namespace
+
 QString NetPeers::Stuck(int n) {
     QString state;
     for (auto& p : m_Peers)
@@ -310,10 +319,10 @@ QString NetPeers::Stuck(int n) {
                 .arg(p->RecordsSent() - m_SentBase[p.get()])
                 .arg(p->RecordsReceived() - m_ReceivedBase[p.get()]) +
             p->DumpTable().section('\n', 0, 0) +
-            QStringLiteral(" cur %1 blocked %2 armed %3 game %4 deal %5 take %6 ")
+            QStringLiteral(" cur %1 blocked %2 armed [%3] game %4 deal %5 take %6 ")
                 .arg(p->m_Public.m_CurrentPlayer)
                 .arg(p->m_Public.m_MoveBlocked)
-                .arg(p->HasArmedStep())
+                .arg(Armed(*p))
                 .arg(p->Snapshot().gameRuns)
                 .arg(p->Snapshot().dealPending)
                 .arg(p->Snapshot().takePending);

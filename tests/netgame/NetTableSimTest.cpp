@@ -3,9 +3,9 @@
 // chooses every moment: which record arrives next, whose timer runs out,
 // which player acts, and when a player's program crashes, leaves, is renamed
 // or switches the party's kind. After every moment the tables are checked:
-// each keeps the deck whole and no hand above three cards, those still in
-// the session agree once nothing is on its way, and someone can always act
-// or has a timer running. A failure names its seed, and
+// each keeps the deck whole and no hand above three cards, refuses nothing
+// another sent, those still in the session agree once nothing is on its way,
+// and someone can always act or has a timer running. A failure names its seed, and
 // ZANTA_NETSIM_SEED=<seed> replays exactly that run; ZANTA_NETSIM_RUNS sets
 // how many runs the test tries (a long run for the night).
 
@@ -347,6 +347,12 @@ QString TableSim::Check(bool quiet) {
         if (Live(s))
             if (const QString broken = RulesBroken(s.table->table); !broken.isEmpty())
                 return s.table->table.m_Players[0].m_LabelName.GetCaption() + QStringLiteral(": ") + broken;
+    // Honest tables: what one refuses of another's is a fault of one of them
+    // (a move that crossed what stopped it is stale, and logged as such).
+    for (const Seat& s : m_Seats)
+        if (Live(s) && s.table->session.m_Log.Refusals() != 0)
+            return s.table->table.m_Players[0].m_LabelName.GetCaption() + QStringLiteral(" refused: ") +
+                   QString::fromLatin1(s.table->session.m_Log.LastRefusal());
     bool someone = false;
     for (const Seat& s : m_Seats) {
         // A newcomer not yet seated or turned away may still change things.

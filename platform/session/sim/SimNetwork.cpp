@@ -248,18 +248,18 @@ void CSimNetwork::DoClose(int h, std::vector<Pending>& out) {
         Emit(out, h, PeerEvent::TerminateSession, 0);
 }
 
+DPNID CSimNetwork::Successor(const Member& m) const {
+    for (const auto& [other, name] : m.members)
+        if (other != m.host && Live(m, other))
+            return other;
+    return 0;
+}
+
 bool CSimNetwork::DoExpel(int h, DPNID id) {
     Member& m = *Find(h);
     if (m.state != State::InSession || id == m.local || !Live(m, id))
         return false;
-    DPNID successor = 0;
-    for (const auto& [other, name] : m.members) {
-        if (other != m.host && Live(m, other)) {
-            successor = other;
-            break;
-        }
-    }
-    if (m.local != m.host && !(id == m.host && successor == m.local))
+    if (m.local != m.host && !(id == m.host && Successor(m) == m.local))
         return false;
     Depart(m_groups[m.group].live.at(id), Way::Expel);
     return true;
@@ -514,17 +514,23 @@ void CSimNetwork::HandleData(Member& m, int h, const Record& r, std::vector<Pend
             Emit(out, h, PeerEvent::PeerInfo, r.origin);
         }
         break;
-    case Kind::MaxPlayers:
-        if (r.origin != m.host) {
+    case Kind::MaxPlayers: {
+        const int limit = static_cast<int>(
+            std::clamp<std::uint32_t>(qFromLittleEndian<std::uint32_t>(r.payload.constData()), 1,
+                                      sessionwire::kMaxMembers - 1));
+        if (r.origin == m.host) {
+            m.maxPlayers = limit;
+        } else if (r.origin == Successor(m)) {
+            // It saw the host go before this member did.
+            m.limitFrom = r.origin;
+            m.limitFromSuccessor = limit;
+        } else {
             Emit(out, h, PeerEvent::Warning, r.origin, S_OK,
                  "Refused from " + QByteArray::number(r.origin) +
                      ": a player limit from a member that is not the host");
-            break;
         }
-        m.maxPlayers = static_cast<int>(
-            std::clamp<std::uint32_t>(qFromLittleEndian<std::uint32_t>(r.payload.constData()), 1,
-                                      sessionwire::kMaxMembers - 1));
         break;
+    }
     }
 }
 
@@ -612,6 +618,9 @@ void CSimNetwork::HandleGone(Member& m, int h, DPNID id, std::vector<Pending>& o
             continue;
         if (other != m.host) {
             m.host = other;
+            if (m.limitFrom == other)
+                m.maxPlayers = m.limitFromSuccessor;
+            m.limitFrom = 0;
             Emit(out, h, PeerEvent::HostMigrate, other);
         }
         break;

@@ -120,6 +120,10 @@ private:
         DPNID local = 0;
         DPNID host = 0;
         int maxPlayers = 4;
+        // A limit from the host's successor that came before the host's
+        // departure: it holds once the successor is host.
+        DPNID limitFrom = 0;
+        int limitFromSuccessor = 0;
         QByteArray name; // UTF-8
         std::uint16_t port = 0;
         std::map<DPNID, QByteArray> members; // known here, itself included: id -> name
@@ -165,6 +169,8 @@ private:
     void Emit(std::vector<Pending>& out, int h, PeerEvent::Type type, DPNID player,
               HRESULT result = S_OK, QByteArray data = {});
     bool Live(const Member& m, DPNID id) const;
+    // The member that becomes host when the host departs, as m sees it.
+    DPNID Successor(const Member& m) const;
     // Runs the events, each only while its member still is as it was.
     void Run(std::vector<Pending>& events);
     Member* Find(int h);
