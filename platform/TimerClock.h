@@ -1,8 +1,8 @@
 #pragma once
 // CTimerClock: CClock over Qt timers of the GUI thread. Fires run on the GUI
 // thread, as the window's WM_TIMER does; arming and disarming may come from a
-// worker. The ids and their fires are kept under our own lock; the GUI thread
-// is only asked to start and stop the Qt timers.
+// worker. The ids, their times and their fires are kept under our own lock;
+// the GUI thread is only asked to bring its Qt timers in line with them.
 
 #include "Clock.h"
 
@@ -22,6 +22,8 @@ public:
 private:
     struct State;
     class Ticker;
+    // Makes the GUI thread's Qt timer of id match what is armed.
+    void Sync(UINT id);
     std::shared_ptr<State> m_state;
     const std::chrono::steady_clock::time_point m_start;
 };

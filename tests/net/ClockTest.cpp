@@ -15,6 +15,7 @@
 #include <QThread>
 #include <atomic>
 #include <deque>
+#include <functional>
 #include <thread>
 
 TEST(VirtualClock, FiresInTimeOrderTiesInArmingOrderAndOnlyWhenAdvanced) {
@@ -132,4 +133,28 @@ TEST(TimerClock, FiresOnTheGuiThreadOnceAndDisarmFromAWorkerHolds) {
     EXPECT_FALSE(offGui);
     EXPECT_FALSE(clock.IsArmed(1));
     EXPECT_GE(clock.NowMs(), 30);
+}
+
+// Qt gives a stopped timer's id to the next timer started. A worker arms one
+// id, then arms again or disarms another whose Qt timer is due: however the
+// GUI thread orders that timer's going off and the worker's requests, the
+// new timer goes off and the others do not.
+TEST(TimerClock, AWorkersLaterRequestNeverStopsATimerItArmedBefore) {
+    for (const bool disarm : {false, true}) {
+        CTimerClock clock;
+        std::atomic<int> fired{0};
+        clock.Arm(2, 0, [&] { fired += 100; });
+        std::thread([&] {
+            clock.Arm(4, 10, [&] { ++fired; });
+            if (disarm)
+                clock.Disarm(2);
+            else
+                clock.Arm(2, 20, [&] { fired += 10; });
+        }).join();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return fired == (disarm ? 1 : 11); }, 2000)) << fired;
+        QTest::qWait(30);
+        EXPECT_EQ(fired, disarm ? 1 : 11);
+        EXPECT_FALSE(clock.IsArmed(2) || clock.IsArmed(4));
+    }
 }
