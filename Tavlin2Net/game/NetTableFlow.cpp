@@ -319,9 +319,10 @@ bool CNetTableFlow::OnSessionEvent(const CNetPost& post) {
         break;
     case WM_DP_RECEIVE: {
         // Counted once queued: whoever sees it counted sees the strand busy.
-        Step(kErrDispatch, [this, record = CReceivedRecord::Decode(player, post.record)] {
-            Dispatch(record);
-        });
+        CReceivedRecord record = CReceivedRecord::Decode(player, post.record);
+        record.seq = post.seq;
+        record.after = post.after;
+        Step(kErrDispatch, [this, record = std::move(record)] { Dispatch(record); });
         std::lock_guard lock(m_SnapshotMutex);
         ++m_Snapshot.received;
         break;

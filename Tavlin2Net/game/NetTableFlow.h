@@ -162,7 +162,10 @@ private:
 
     // Records (strand).
     void Dispatch(const CReceivedRecord& record);
-    void ApplyPlayerOrder(DPNID sender, const netrec::PlayerOrderRecord& order);
+    void ApplyPlayerOrder(const CReceivedRecord& record, const netrec::PlayerOrderRecord& order);
+    // Once seated: the records that came before the seat order and that the
+    // table it carries does not yet hold, taken now in the order they came.
+    void TakeRecordsAfter(const CReceivedRecord& seatOrder);
     // Takes the host's seats (with the cards for a newcomer); the number of
     // seats, 0 when the order does not seat this table.
     int ApplySeats(const netrec::PlayerOrderRecord& order, bool withCards);
@@ -246,6 +249,9 @@ private:
 
     // Strand state.
     bool m_Seated = false;      // this table has its seats from the host
+    // The game's records that came before this table had its seats: the host
+    // may have taken them into the seat order, or not yet.
+    std::vector<CReceivedRecord> m_BeforeSeat;
     bool m_JustSeated = false;  // the whole table came; the party's settings follow
     bool m_Dealer = false;      // this peer dealt the current deal
     bool m_GameOn = false;      // cards are dealt and the game is not over

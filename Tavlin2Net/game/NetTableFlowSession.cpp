@@ -65,6 +65,7 @@ void CNetTableFlow::LeaveSession() {
         t.m_Players[s - 1].m_Out = false;
     }
     m_Seated = false;
+    m_BeforeSeat.clear();
     m_NextDealerId = 0;
     m_VoidDealEnds.clear();
     m_VoidTakeEnds.clear();
@@ -469,20 +470,40 @@ void CNetTableFlow::Dispatch(const CReceivedRecord& record) {
         bool& taking;
         ~MoveTaken() { taking = false; }
     } moveTaken{m_TakingMove};
+    // Before its seats the table keeps the game's records for the seat order
+    // to sort out.
+    const bool aboutTheGame = id != e_PlayerOrder && id != e_DestroyPlayer && id != e_Chat && id != e_SettingGame;
+    if (!m_Seated && aboutTheGame) {
+        constexpr std::size_t kKeptBeforeSeat = 512;
+        if (m_BeforeSeat.size() < kKeptBeforeSeat)
+            m_BeforeSeat.push_back(record);
+        return;
+    }
     // Only the seat order may come from a player the table has not seated.
-    if (id != e_PlayerOrder && id != e_DestroyPlayer && id != e_Chat && id != e_SettingGame &&
-        LocalSeatOf(sender) == 0)
+    if (aboutTheGame && LocalSeatOf(sender) == 0)
         return Refuse(sender, "a record from a player without a seat");
     // A table that joined during the game learns whose turn it is from the
-    // first move it sees.
-    if (m_GameOn && m_Public.m_Players[0].m_Waiting && IdOf(m_Public.m_CurrentPlayer) == 0 &&
-        (id == e_GoCard || id == e_BitaCards || id == e_ResetCards || id == e_NextPlayerGo ||
-         id == e_TakeCards))
-        m_Public.m_CurrentPlayer = LocalSeatOf(sender);
+    // first move it sees: a card or a take comes from the player to move, a
+    // refill from the one who took and names who moves, and a turn given is
+    // taken as the dealer's first (the seat order does not say whether one
+    // was due).
+    if (m_GameOn && m_Public.m_Players[0].m_Waiting && IdOf(m_Public.m_CurrentPlayer) == 0) {
+        if (id == e_GoCard || id == e_BitaCards || id == e_ResetCards || id == e_TakeCards) {
+            m_Public.m_CurrentPlayer = LocalSeatOf(sender);
+        } else if (id == e_ContinueGame) {
+            if (auto* r = record.As<netrec::TurnRecord>())
+                m_Public.m_CurrentPlayer = LocalSeatOf(r->player);
+            m_TakerId = sender;
+        } else if (id == e_NextPlayerGo) {
+            m_DealerId = sender;
+            m_FirstTurnDue = true;
+            m_EndDistrSent = true;
+        }
+    }
     switch (id) {
     case e_PlayerOrder:
         if (auto* r = record.As<netrec::PlayerOrderRecord>())
-            ApplyPlayerOrder(sender, *r);
+            ApplyPlayerOrder(record, *r);
         break;
     case e_DestroyPlayer:
         if (auto* r = record.As<netrec::PlayerOrderRecord>())
@@ -586,7 +607,22 @@ int CNetTableFlow::ApplySeats(const netrec::PlayerOrderRecord& order, bool withC
     return seated;
 }
 
-void CNetTableFlow::ApplyPlayerOrder(DPNID sender, const netrec::PlayerOrderRecord& order) {
+void CNetTableFlow::TakeRecordsAfter(const CReceivedRecord& seatOrder) {
+    // What the host had taken of each sender when it wrote the seat order is
+    // in the table it carries; what came after is not.
+    std::map<DPNID, std::uint32_t> taken(seatOrder.after.begin(), seatOrder.after.end());
+    taken[seatOrder.sender] = seatOrder.seq;
+    const std::vector<CReceivedRecord> kept = std::move(m_BeforeSeat);
+    m_BeforeSeat.clear();
+    for (const CReceivedRecord& r : kept) {
+        const auto it = taken.find(r.sender);
+        if (it == taken.end() || r.seq > it->second)
+            Dispatch(r);
+    }
+}
+
+void CNetTableFlow::ApplyPlayerOrder(const CReceivedRecord& record, const netrec::PlayerOrderRecord& order) {
+    const DPNID sender = record.sender;
     if (!FromHost(sender, order))
         return Refuse(sender, "seat order from a peer that is not the host");
     const DPNID local = LocalId();
@@ -606,6 +642,7 @@ void CNetTableFlow::ApplyPlayerOrder(DPNID sender, const netrec::PlayerOrderReco
         Log(full ? kErrPlayerOrderLate : kErrPlayerOrder);
         return;
     }
+    const bool wasSeated = m_Seated;
     m_Seated = true;
     SetPlayerCount(m_Seats.Count());
     m_JustSeated = full;
@@ -629,4 +666,6 @@ void CNetTableFlow::ApplyPlayerOrder(DPNID sender, const netrec::PlayerOrderReco
     else if (!m_GameOn)
         AnnounceDealer();
     CheckBarriers();
+    if (!wasSeated)
+        TakeRecordsAfter(record);
 }

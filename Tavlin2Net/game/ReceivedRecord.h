@@ -5,7 +5,11 @@
 
 #include "NetRecords.h"
 
+#include <cstdint>
+#include <optional>
+#include <utility>
 #include <variant>
+#include <vector>
 
 struct CReceivedRecord {
     using Body = std::variant<std::monostate, netrec::PlayerOrderRecord, netrec::PartyRecord,
@@ -22,4 +26,8 @@ struct CReceivedRecord {
     Body body;
     // The tag of an end of a deal or a take, when it carries one.
     std::optional<std::uint32_t> endTag;
+    // Its number among its sender's records, and how many of each other
+    // member's records its sender had delivered when he sent it.
+    std::uint32_t seq = 0;
+    std::vector<std::pair<DPNID, std::uint32_t>> after;
 };

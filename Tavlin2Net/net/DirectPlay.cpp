@@ -353,6 +353,8 @@ void CDirectPlay::MessageHandler(const PeerEvent& e) {
         if (id == e_PlayerOrder || id == e_DestroyPlayer)
             m_Order = *netrec::ReadPlayerOrder(*record);
         post.record = *record;
+        post.seq = e.seq;
+        post.after = e.after;
         // wParam as the sign-extended byte, as the window expects it.
         Post(WM_DP_RECEIVE, static_cast<WPARAM>(static_cast<signed char>(id)), std::move(post));
         break;

@@ -35,6 +35,9 @@ struct CNetPost {
     DPNID player = 0;      // the player of the event; the sender of a record
     HRESULT result = S_OK; // of a connect
     QByteArray record;     // a copy of the received record, cut to its kind's size
+    std::uint32_t seq = 0; // the record's number among its sender's
+    // How many of each other member's records its sender had delivered.
+    std::vector<std::pair<DPNID, std::uint32_t>> after;
     char departedName[netrec::kNameBytes] = {};
 };
 

@@ -38,6 +38,11 @@ struct PeerEvent {
     DPNID player = 0;      // the player concerned; the sender of a record; the new host
     HRESULT result = S_OK; // of a connect
     QByteArray data;       // a received record
+    // Of a received record: its number among its sender's records, and how
+    // many of each other member's records the sender had delivered when it
+    // sent it (those come before it everywhere).
+    std::uint32_t seq = 0;
+    std::vector<std::pair<DPNID, std::uint32_t>> after;
 };
 
 struct PeerInfo {

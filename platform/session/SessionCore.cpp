@@ -901,9 +901,19 @@ void SessionCore::Deliver(const Held& h) {
         Write(link.get(), h.raw);
     }
     switch (f.kind) {
-    case UserRecord:
-        Emit(PeerEvent::Receive, f.origin, S_OK, f.payload);
+    case UserRecord: {
+        PeerEvent e;
+        e.type = PeerEvent::Receive;
+        e.player = f.origin;
+        e.data = f.payload;
+        e.seq = f.seq;
+        for (const StampEntry& s : f.stamp)
+            if (s.id != f.origin)
+                e.after.emplace_back(s.id, s.seq);
+        if (m_callback)
+            m_callback(e);
         break;
+    }
     case MemberAdded:
         // Only the host admits; a host that died may have admitted one just before.
         if (f.origin != m_host && m_formerHosts.count(f.origin) == 0) {

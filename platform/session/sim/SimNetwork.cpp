@@ -497,6 +497,10 @@ void CSimNetwork::HandleData(Member& m, int h, const Record& r, std::vector<Pend
     switch (r.kind) {
     case Kind::User:
         Emit(out, h, PeerEvent::Receive, r.origin, S_OK, r.payload);
+        out.back().event.seq = r.seq;
+        for (const auto& [id, seq] : r.stamp)
+            if (id != r.origin)
+                out.back().event.after.emplace_back(id, seq);
         break;
     case Kind::MemberAdded:
         if (r.about != m.local && !m.members.count(r.about) && !m.departed.count(r.about)) {
