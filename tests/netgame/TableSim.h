@@ -1,0 +1,70 @@
+#pragma once
+// Whole network tables in one thread of time: two to four flows over a
+// simulated session, each with its own virtual clock. A seeded generator
+// chooses every moment: which record arrives next, whose timer runs out,
+// which player acts, and when a player's program crashes, leaves, is renamed
+// or switches the party's kind. After every moment the tables are checked:
+// each keeps the deck whole and no hand above three cards, refuses nothing
+// another sent, those still in the session agree once nothing is on its way,
+// and someone can always act or has a timer running. A failure names its
+// seed, and ZANTA_NETSIM_SEED=<seed> replays exactly that run.
+
+#include "SimTable.h"
+
+#include <QStringList>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class TableSim {
+public:
+    explicit TableSim(std::uint64_t seed) : m_Seed(seed), m_Net(seed) {}
+
+    // Empty when the run kept every rule; otherwise what broke, and the
+    // last moments before it.
+    QString Run(int moments);
+    // Games dealt during the run (each new game number the host's table
+    // showed), and the virtual time the run took.
+    int Games() const { return m_Games; }
+    std::int64_t VirtualMs() const;
+
+private:
+    struct Seat {
+        std::unique_ptr<SimTable> table;
+        bool gone = false; // crashed or left: no longer checked
+        // Joined during the run: it learns the game's number and whose turn
+        // it is from the next deal, and counts once seated.
+        bool late = false;
+        std::uint64_t joinedAt = 0;
+    };
+    bool Live(const Seat& s) const { return !s.gone; }
+    int LiveCount() const;
+    // Lets the strands finish what they were given, serving the GUI thread.
+    bool Drain();
+    bool Quiet();
+    QString Check(bool quiet);
+    // What each table shows and waits for, to explain a failure.
+    QString State() const;
+    void Moment();
+    bool PlayerActs(SimTable& t);
+    void Upset();
+    void Join();
+    // Seated like every other live table (a late one once the host took it).
+    bool Counts(const Seat& s) const;
+    void Note(const QString& what);
+    std::uint64_t Pick(std::uint64_t n) { return m_Net.Random(n); }
+
+    std::uint64_t m_Seed;
+    CSimNetwork m_Net;
+    std::vector<Seat> m_Seats;
+    QStringList m_Trace;
+    int m_Upsets = 0;
+    std::uint64_t m_Moment = 0;
+    int m_Games = 0;
+    int m_LastGame = 0;
+    // Newcomers during the run (ZANTA_NETSIM_JOINS=1).
+    const bool m_Joins = qEnvironmentVariableIntValue("ZANTA_NETSIM_JOINS") != 0;
+    // The stars game switched on and off during the run (ZANTA_NETSIM_STARS=1).
+    const bool m_Stars = qEnvironmentVariableIntValue("ZANTA_NETSIM_STARS") != 0;
+};
