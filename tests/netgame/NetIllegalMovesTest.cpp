@@ -14,6 +14,9 @@
 
 #include <QTest>
 
+#include <algorithm>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -275,8 +278,15 @@ TEST(NetIllegalMoves, NothingIsPlayedWhileTheDealIsNotOverEverywhere) {
     peers.Peer(0).PressButton();
     ASSERT_TRUE(testutil::WaitFor([&] { return peers.Peer(0).WaitsForPeers(); }));
     ASSERT_TRUE(peers.WaitIdle());
-    // The first player, after the dealer.
+    // The first player, after the dealer; his table has ended the deal and
+    // every table knows it, so what he sends now is no move made before.
     const int first = WindowAt(peers, 0, 2);
+    ASSERT_NE(first, 2);
+    ASSERT_TRUE(testutil::WaitFor([&] {
+        const std::vector<UINT> armed = peers.Peer(first).ArmedTimers();
+        return peers.Peer(first).IsIdle() && peers.Delivered() &&
+               std::find(armed.begin(), armed.end(), CPlayNet::TIMER_END_DISTR) == armed.end();
+    }));
     const DPNID firstId = Id(peers, first);
     ExpectRefused(peers, first, Lead(Hand(peers.Table(first), 1).front(), firstId),
                   "a lead out of turn");

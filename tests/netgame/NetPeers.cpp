@@ -203,16 +203,20 @@ bool NetPeers::WaitSettled(int timeoutMs) {
                     return false;
                 someone = someone || p->CanAct();
             }
-            // Nothing on its way between the windows (a record of a window
-            // that has left may still come in after the count began).
-            long sent = 0, received = 0;
-            for (auto& p : m_Peers) {
-                sent += p->RecordsSent() - m_SentBase[p.get()];
-                received += p->RecordsReceived() - m_ReceivedBase[p.get()];
-            }
-            return someone && received >= sent * (Count() - 1);
+            return someone && Delivered();
         },
         timeoutMs);
+}
+
+bool NetPeers::Delivered() {
+    // A record of a window that has left may still come in after the count
+    // began.
+    long sent = 0, received = 0;
+    for (auto& p : m_Peers) {
+        sent += p->RecordsSent() - m_SentBase[p.get()];
+        received += p->RecordsReceived() - m_ReceivedBase[p.get()];
+    }
+    return received >= sent * (Count() - 1);
 }
 
 QString NetPeers::Disagreement() {

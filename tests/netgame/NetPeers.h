@@ -52,6 +52,8 @@ public:
 
     // Every window still, and every barrier passed.
     bool WaitSettled(int timeoutMs = 20000);
+    // Nothing on its way between the windows.
+    bool Delivered();
     // The tables in the session's terms; empty when all agree, otherwise
     // the first difference.
     QString Disagreement();
