@@ -13,10 +13,12 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -36,6 +38,78 @@ void Click(QWidget* target, QPoint at) {
     QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton,
                         Qt::NoModifier);
     QApplication::sendEvent(target, &release);
+}
+
+qint64 MonotonicMicroseconds() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<qint64>(now.tv_sec) * 1000000 + now.tv_nsec / 1000;
+}
+
+// When the last card click went to this table, and when the cards of the
+// other players first came to lie on it and were first painted there, on
+// the monotonic clock every process of the machine shares: latency
+// benchmarks across programs read them. A card lies on the table once its
+// window is moved there, which the step moving it has the GUI thread do
+// while it waits.
+class CardStamps : public QObject {
+public:
+    CardStamps(QObject* parent, const std::vector<CCard*>& cards) : QObject(parent) {
+        for (CCard* card : cards)
+            card->installEventFilter(this);
+    }
+
+    void Clicked(const CCard* card) {
+        m_Click = QStringLiteral("%1 %2 %3").arg(MonotonicMicroseconds()).arg(card->m_Mast).arg(card->m_Value);
+    }
+
+    // The click, and the cards laid since the last call (0 for a card not
+    // yet painted).
+    QString Take() {
+        QString answer = QStringLiteral("stamps click ") + m_Click + QStringLiteral(" laid");
+        for (const Laid& laid : m_Laid)
+            answer += QStringLiteral(" %1:%2:%3:%4")
+                          .arg(laid.card->m_Mast)
+                          .arg(laid.card->m_Value)
+                          .arg(laid.at)
+                          .arg(laid.painted);
+        m_Laid.clear();
+        return answer;
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::Move && event->type() != QEvent::Paint)
+            return false;
+        const auto* card = static_cast<const CCard*>(watched);
+        const auto laid = std::find_if(m_Laid.begin(), m_Laid.end(),
+                                       [card](const Laid& l) { return l.card == card; });
+        if (event->type() == QEvent::Paint) {
+            if (laid != m_Laid.end() && laid->painted == 0)
+                laid->painted = MonotonicMicroseconds();
+            return false;
+        }
+        const bool onTable = card->m_Place == e_Going || card->m_Place == e_Reset;
+        if (onTable && card->m_Player != 1 && laid == m_Laid.end())
+            m_Laid.push_back({card, MonotonicMicroseconds(), 0});
+        return false;
+    }
+
+private:
+    struct Laid {
+        const CCard* card;
+        qint64 at;
+        qint64 painted;
+    };
+    QString m_Click = QStringLiteral("0 0 0");
+    std::vector<Laid> m_Laid;
+};
+
+CardStamps* StampsOf(QObject* control) {
+    for (QObject* child : control->children())
+        if (auto* stamps = dynamic_cast<CardStamps*>(child))
+            return stamps;
+    return nullptr;
 }
 
 } // namespace
@@ -228,8 +302,17 @@ QString CTestControl::Execute(const QString& line) {
             return QStringLiteral("busy");
         if (n > static_cast<int>(hand.size()))
             return QStringLiteral("error no card %1").arg(n);
+        if (CardStamps* stamps = StampsOf(this))
+            stamps->Clicked(hand[static_cast<size_t>(n - 1)]);
         Click(hand[static_cast<size_t>(n - 1)], QPoint(30, 40));
         return QStringLiteral("ok");
+    }
+    if (command == QLatin1String("stamps")) {
+        // The first call starts watching the cards.
+        CardStamps* stamps = StampsOf(this);
+        if (!stamps)
+            stamps = new CardStamps(this, view.m_Public.m_Pack.m_Cards);
+        return stamps->Take();
     }
     if (command == QLatin1String("enabled")) {
         const UINT id = words.value(1).toUInt(&ok);
