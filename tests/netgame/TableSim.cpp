@@ -336,6 +336,21 @@ QString TableSim::Check(bool quiet) {
     return {};
 }
 
+QString TableSim::Watch() {
+    for (Seat& s : m_Seats) {
+        if (!Counts(s) || s.late)
+            continue;
+        SimTable& t = *s.table;
+        if (!s.rules) {
+            // Seated late: it learns the dealer from the next game's end.
+            s.rules = std::make_unique<RulesWatch>(0);
+        }
+        if (const QString broken = s.rules->Observe(t.table, t.flow.Snapshot().mayDeal, t.session.m_SessionState == 1); !broken.isEmpty())
+            return t.table.m_Players[0].m_LabelName.GetCaption() + QStringLiteral(" against the rules: ") + broken;
+    }
+    return {};
+}
+
 QString TableSim::Run(int moments) {
     const int players = 2 + static_cast<int>(Pick(3));
     const bool locked = Pick(2) == 0;
@@ -377,8 +392,14 @@ QString TableSim::Run(int moments) {
         bool seated = true;
         for (const Seat& s : m_Seats)
             seated = seated && s.table->flow.Snapshot().players == players;
-        if (seated)
+        if (seated) {
+            // The host deals the first game.
+            for (Seat& s : m_Seats) {
+                s.rules = std::make_unique<RulesWatch>(host.table.m_Players[0].m_PlayerID);
+                s.rules->Observe(s.table->table, false, false);
+            }
             break;
+        }
         if (!m_Net.DeliverNext())
             for (Seat& s : m_Seats)
                 s.table->clock.AdvanceToNext();
@@ -395,6 +416,8 @@ QString TableSim::Run(int moments) {
         if (!Drain())
             return fail(QStringLiteral("a step never ended"));
         if (const QString broken = Check(Quiet()); !broken.isEmpty())
+            return fail(broken);
+        if (const QString broken = Watch(); !broken.isEmpty())
             return fail(broken);
     }
     return {};

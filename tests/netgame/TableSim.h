@@ -6,9 +6,11 @@
 // or switches the party's kind. After every moment the tables are checked:
 // each keeps the deck whole and no hand above three cards, refuses nothing
 // another sent, those still in the session agree once nothing is on its way,
-// and someone can always act or has a timer running. A failure names its
+// someone can always act or has a timer running, and each does what the
+// rules give next (RulesWatch). A failure names its
 // seed, and ZANTA_NETSIM_SEED=<seed> replays exactly that run.
 
+#include "RulesWatch.h"
 #include "SimTable.h"
 
 #include <QStringList>
@@ -37,6 +39,8 @@ private:
         // it is from the next deal, and counts once seated.
         bool late = false;
         std::uint64_t joinedAt = 0;
+        // What the rules give next at this table, once it counts.
+        std::unique_ptr<RulesWatch> rules;
     };
     bool Live(const Seat& s) const { return !s.gone; }
     int LiveCount() const;
@@ -44,6 +48,8 @@ private:
     bool Drain();
     bool Quiet();
     QString Check(bool quiet);
+    // Every counted table against the rules, after a moment.
+    QString Watch();
     // What each table shows and waits for, to explain a failure.
     QString State() const;
     void Moment();
