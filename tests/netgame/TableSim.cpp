@@ -41,7 +41,11 @@ void TableSim::Join() {
         joiner.late = true;
         joiner.joinedAt = m_Moment;
         const QString name = QStringLiteral("Гость%1").arg(m_Seats.size() + 1);
+        // A new pack reads the stored shuffle (or the clock's): the run's
+        // own goes on as it was.
+        const std::uint32_t shuffle = CPack::m_Shuffle.load();
         joiner.table = std::make_unique<SimTable>(m_Net, name);
+        CPack::m_Shuffle = shuffle;
         joiner.table->flow.m_BarrierBoundMs = 1 << 30;
         joiner.table->flow.m_LockAddPlayers = s.table->flow.m_LockAddPlayers.load();
         Note(name + QStringLiteral(" joins"));
