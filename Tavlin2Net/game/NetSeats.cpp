@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <algorithm>
 #include <cstdint>
+#include <map>
 
 namespace {
 constexpr int kTrumpBonus = 9;
@@ -22,6 +23,20 @@ BYTE LowByte(int n) {
 }
 int SignedByte(BYTE b) {
     return static_cast<std::int8_t>(b);
+}
+
+// One seat as its record carries it.
+netrec::SeatRecord RecordOf(const CPlayer& p) {
+    netrec::SeatRecord seat;
+    seat.name = Cp1251Field(p.m_LabelName.GetCaption(), netrec::kNameBytes);
+    seat.scores = LowByte(p.m_Tablo.GetScoresValue());
+    seat.balls = LowByte(p.m_Tablo.GetBallsValue());
+    seat.stars = LowByte(p.m_Star.GetNumberStars());
+    seat.victories = p.m_Victory;
+    seat.sitOut = p.m_Out ? 1 : 0;
+    seat.waitsNextParty = p.m_Waiting ? 1 : 0;
+    seat.player = p.m_PlayerID;
+    return seat;
 }
 } // namespace
 
@@ -51,15 +66,7 @@ netrec::PlayerOrderRecord CNetSeats::Build(DPNID dealStart) const {
         const CPlayer& p = m_Table.m_Players[s];
         if (p.m_PlayerID == 0)
             continue;
-        netrec::SeatRecord& seat = r.seats[static_cast<size_t>(s)];
-        seat.name = Cp1251Field(p.m_LabelName.GetCaption(), netrec::kNameBytes);
-        seat.scores = LowByte(p.m_Tablo.GetScoresValue());
-        seat.balls = LowByte(p.m_Tablo.GetBallsValue());
-        seat.stars = LowByte(p.m_Star.GetNumberStars());
-        seat.victories = p.m_Victory;
-        seat.sitOut = p.m_Out ? 1 : 0;
-        seat.waitsNextParty = p.m_Waiting ? 1 : 0;
-        seat.player = p.m_PlayerID;
+        r.seats[static_cast<size_t>(s)] = RecordOf(p);
     }
     const auto& cards = m_Table.m_Pack.m_Cards;
     for (size_t k = 0; k < cards.size() && k < r.cards.size(); ++k) {
@@ -101,7 +108,7 @@ void CNetSeats::RestoreHolders(const std::vector<DPNID>& holders) {
     }
 }
 
-int CNetSeats::Apply(const netrec::PlayerOrderRecord& order, DPNID local, bool withCards) {
+int CNetSeats::Apply(const netrec::PlayerOrderRecord& order, DPNID local, Take take) {
     std::vector<const netrec::SeatRecord*> seats;
     for (const auto& s : order.seats)
         if (s.player != 0 && std::none_of(seats.begin(), seats.end(),
@@ -113,6 +120,11 @@ int CNetSeats::Apply(const netrec::PlayerOrderRecord& order, DPNID local, bool w
     std::rotate(seats.begin(), self, seats.end());
 
     const std::vector<DPNID> holders = CardHolders();
+    std::map<DPNID, netrec::SeatRecord> own;
+    if (take == Take::NewBoards)
+        for (const CPlayer& p : m_Table.m_Players)
+            if (p.m_PlayerID != 0)
+                own[p.m_PlayerID] = RecordOf(p);
     const int n = static_cast<int>(seats.size());
     for (int s = 0; s < CPublic::kMaxPlayers; ++s) {
         CPlayer& p = m_Table.m_Players[s];
@@ -121,9 +133,11 @@ int CNetSeats::Apply(const netrec::PlayerOrderRecord& order, DPNID local, bool w
             p.m_Waiting = false;
             continue;
         }
-        const netrec::SeatRecord& r = *seats[static_cast<size_t>(s)];
-        p.m_PlayerID = r.player;
-        const QString name = Cp1251ToUnicode(r.name);
+        const netrec::SeatRecord& named = *seats[static_cast<size_t>(s)];
+        const auto kept = own.find(named.player);
+        const netrec::SeatRecord& r = kept != own.end() ? kept->second : named;
+        p.m_PlayerID = named.player;
+        const QString name = Cp1251ToUnicode(named.name);
         if (p.m_LabelName.GetCaption() != name)
             p.SetName(name);
         p.m_Tablo.SetScoreValue(SignedByte(r.scores));
@@ -135,7 +149,7 @@ int CNetSeats::Apply(const netrec::PlayerOrderRecord& order, DPNID local, bool w
         p.m_Waiting = r.waitsNextParty != 0;
     }
     SetNumberPlayers(std::max(n, 1));
-    if (withCards)
+    if (take == Take::Everything)
         TakeCards(order);
     else
         RestoreHolders(holders);

@@ -24,11 +24,23 @@ public:
     // The seat order as the host publishes it: the local seats in order,
     // every card with its holder's id, and the deal start seat's id.
     netrec::PlayerOrderRecord Build(DPNID dealStart) const;
-    // Takes the seats of a record, rotated so that local is seat 1; cards
-    // keep their holders. With withCards the deck, the trump and every
-    // card's place come from the record too (a player who joined during a
-    // party). Returns the number of seats, or 0 when local is not in it.
-    int Apply(const netrec::PlayerOrderRecord& order, DPNID local, bool withCards);
+    // What a table takes of a seat order besides the seats themselves.
+    enum class Take {
+        // A join: the players seated here already keep the boards (score,
+        // balls, stars, victories, out) this table has scored for them;
+        // the host's may be a take behind or ahead. Cards keep their holders.
+        NewBoards,
+        // A departure: every board as the host has it, whose view of the
+        // moment settles a game that ended on one table and not yet on
+        // another. Cards keep their holders.
+        AllBoards,
+        // A player who joined during a party: every board, and the deck, the
+        // trump and every card's place.
+        Everything,
+    };
+    // Takes the seats of a record, rotated so that local is seat 1. Returns
+    // the number of seats, or 0 when local is not in it.
+    int Apply(const netrec::PlayerOrderRecord& order, DPNID local, Take take);
     // The seats that still have a player move up to 1..n in their order;
     // the seats behind them are emptied. Returns n.
     int Compact();

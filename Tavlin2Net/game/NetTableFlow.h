@@ -166,9 +166,9 @@ private:
     // Once seated: the records that came before the seat order and that the
     // table it carries does not yet hold, taken now in the order they came.
     void TakeRecordsAfter(const CReceivedRecord& seatOrder);
-    // Takes the host's seats (with the cards for a newcomer); the number of
-    // seats, 0 when the order does not seat this table.
-    int ApplySeats(const netrec::PlayerOrderRecord& order, bool withCards);
+    // Takes the host's seats (see CNetSeats::Take); the number of seats, 0
+    // when the order does not seat this table.
+    int ApplySeats(const netrec::PlayerOrderRecord& order, CNetSeats::Take take);
     void ApplyDeparture(DPNID sender, const netrec::PlayerOrderRecord& order);
     void ApplyParty(DPNID sender, const netrec::PartyRecord& r);
     void ApplyGoCard(DPNID sender, const netrec::GoCardRecord& r);

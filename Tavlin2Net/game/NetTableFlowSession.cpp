@@ -441,7 +441,7 @@ void CNetTableFlow::ApplyDeparture(DPNID sender, const netrec::PlayerOrderRecord
     if (order.dealStart != 0 && (!m_GameOn || m_Interrupted) && LocalSeatOf(order.dealStart) != 0)
         nextDealer = order.dealStart;
     const SeatIds kept = KeepSeatIds();
-    if (ApplySeats(order, false) == 0)
+    if (ApplySeats(order, CNetSeats::Take::AllBoards) == 0)
         return;
     RestoreSeatIds(kept);
     SetPlayerCount(m_Seats.Count());
@@ -585,9 +585,9 @@ void CNetTableFlow::Dispatch(const CReceivedRecord& record) {
     }
 }
 
-int CNetTableFlow::ApplySeats(const netrec::PlayerOrderRecord& order, bool withCards) {
+int CNetTableFlow::ApplySeats(const netrec::PlayerOrderRecord& order, CNetSeats::Take take) {
     const QString own = SeatName(1);
-    const int seated = m_Seats.Apply(order, LocalId(), withCards);
+    const int seated = m_Seats.Apply(order, LocalId(), take);
     if (seated == 0)
         return 0;
     // The host wrote the names it knew when it sent the order: a player
@@ -630,11 +630,14 @@ void CNetTableFlow::ApplyPlayerOrder(const CReceivedRecord& record, const netrec
                                   [&](const netrec::SeatRecord& s) { return s.player == local; });
     if (own == order.seats.end())
         return; // not seated yet
-    // A newcomer takes the whole table; the others only the seats.
-    const bool full = own->waitsNextParty != 0 || !m_Seated;
+    // A newcomer takes the whole table, once; the others only the seats. A
+    // newcomer still waiting for the next party has played every record
+    // since on its own table: a later seat order (for the next newcomer)
+    // is a snapshot behind some of them, and would undo them.
+    const bool full = !m_Seated;
     try {
         const SeatIds kept = KeepSeatIds();
-        if (ApplySeats(order, full) == 0)
+        if (ApplySeats(order, full ? CNetSeats::Take::Everything : CNetSeats::Take::NewBoards) == 0)
             return;
         if (!full)
             RestoreSeatIds(kept);
@@ -657,7 +660,10 @@ void CNetTableFlow::ApplyPlayerOrder(const CReceivedRecord& record, const netrec
         // Whose turn it is the record does not say: the first move seen tells.
         if (m_GameOn)
             m_Public.m_CurrentPlayer = 0;
-    } else if (!m_GameOn && order.dealStart != 0) {
+    } else if (!m_GameOn && m_NextDealerId == 0 && order.dealStart != 0) {
+        // A seated table knows the next dealer from its own game's end; the
+        // record's tail is the deal start seat if the host's game still ran
+        // when it wrote it (a take behind this table).
         m_NextDealerId = order.dealStart;
     }
     Relayout();

@@ -52,6 +52,11 @@ void CNetTableFlow::SendSettings() {
 }
 
 void CNetTableFlow::SendSettingsNow() {
+    // A table still joining keeps its settings to itself: the host's come
+    // with its seat and replace them, and the others take settings only
+    // from the party's players.
+    if (!m_Seated && !IsHost())
+        return;
     netrec::SettingRecord r;
     r.closedCardReset = m_Public.m_ClosedCardReset;
     r.automaticGame = m_Public.m_AutomaticGame;

@@ -335,7 +335,9 @@ QString TableSim::Check(bool quiet) {
         }
         for (qsizetype k = 0; k < std::max(a.size(), b.size()); ++k)
             if (a.value(k) != b.value(k))
-                return QStringLiteral("tables differ: '%1' / '%2'").arg(a.value(k), b.value(k));
+                return QStringLiteral("tables differ: %1 '%2' / %3 '%4'")
+                    .arg(first->table->table.m_Players[0].m_LabelName.GetCaption(), a.value(k),
+                         s.table->table.m_Players[0].m_LabelName.GetCaption(), b.value(k));
     }
     return {};
 }

@@ -21,7 +21,16 @@
 
 class TableSim {
 public:
-    explicit TableSim(std::uint64_t seed) : m_Seed(seed), m_Net(seed) {}
+    // What may happen besides play, departures, renames and kind switches.
+    struct Upsets {
+        // Newcomers during the run (also ZANTA_NETSIM_JOINS=1).
+        bool joins = qEnvironmentVariableIntValue("ZANTA_NETSIM_JOINS") != 0;
+        // The stars game switched on and off (also ZANTA_NETSIM_STARS=1).
+        bool stars = qEnvironmentVariableIntValue("ZANTA_NETSIM_STARS") != 0;
+    };
+    TableSim(std::uint64_t seed, Upsets upsets)
+        : m_Seed(seed), m_Net(seed), m_Joins(upsets.joins), m_Stars(upsets.stars) {}
+    explicit TableSim(std::uint64_t seed) : TableSim(seed, Upsets()) {}
 
     // Empty when the run kept every rule; otherwise what broke, and the
     // last moments before it.
@@ -69,8 +78,6 @@ private:
     std::uint64_t m_Moment = 0;
     int m_Games = 0;
     int m_LastGame = 0;
-    // Newcomers during the run (ZANTA_NETSIM_JOINS=1).
-    const bool m_Joins = qEnvironmentVariableIntValue("ZANTA_NETSIM_JOINS") != 0;
-    // The stars game switched on and off during the run (ZANTA_NETSIM_STARS=1).
-    const bool m_Stars = qEnvironmentVariableIntValue("ZANTA_NETSIM_STARS") != 0;
+    const bool m_Joins;
+    const bool m_Stars;
 };
