@@ -114,6 +114,14 @@ std::set<DPNID> CNetTableFlow::OtherSeated() const {
     return ids;
 }
 
+std::set<DPNID> CNetTableFlow::OtherAwaited() const {
+    std::set<DPNID> ids;
+    for (int s = 2; s <= CPublic::kMaxPlayers; ++s)
+        if (IdOf(s) != 0 && !m_Public.m_Players[s - 1].m_Waiting)
+            ids.insert(IdOf(s));
+    return ids;
+}
+
 bool CNetTableFlow::PlaysHere(DPNID player) const {
     const int seat = LocalSeatOf(player);
     return seat != 0 && !m_Public.m_Players[seat - 1].m_Out;

@@ -229,6 +229,11 @@ private:
     DPNID LocalId() const;
     QString SeatName(int seat) const;
     std::set<DPNID> OtherSeated() const;
+    // Whose end of a deal or take this table waits for: the others seated,
+    // but not a newcomer waiting for the next party. Every table seats him
+    // waiting, sooner or later, while a dealer may not know of him yet: his
+    // end would be awaited by some tables and not by others.
+    std::set<DPNID> OtherAwaited() const;
     bool InSession(DPNID player) const;
     // Seated here and playing the party (not sitting out).
     bool PlaysHere(DPNID player) const;
@@ -287,6 +292,9 @@ private:
     // The dealer's first turn, come while this table still waits for the end
     // of a table the dealer saw depart first: it counts once this one does.
     std::optional<std::pair<DPNID, netrec::TurnRecord>> m_TurnAfterDeal;
+    // The moves that came after that turn, taken once it is (or the game
+    // it belonged to stops), in their order.
+    std::vector<CReceivedRecord> m_AfterHeldTurn;
     // The record on the strand now is a move of the game.
     bool m_TakingMove = false;
     DPNID m_Laggard = 0; // the one table the barrier still waits for

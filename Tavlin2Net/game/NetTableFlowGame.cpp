@@ -141,7 +141,7 @@ void CNetTableFlow::Deal(bool dealer) {
         m_DealPending = true;
         m_GameStopped = false;
         m_TurnAfterDeal.reset();
-        m_DistrAwaited = OtherSeated();
+        m_DistrAwaited = OtherAwaited();
         m_EndDistrSent = false;
         m_FirstTurnDue = true;
         Arm(TIMER_END_DISTR, kBarrierPollMs);
@@ -216,6 +216,13 @@ void CNetTableFlow::CheckBarriers() {
             m_TurnAfterDeal.reset();
             ApplyTurn(dealer, turn);
         }
+    }
+    if (!m_TurnAfterDeal && !m_AfterHeldTurn.empty()) {
+        // In a step of their own, ahead of every record still to come.
+        Step(kErrDispatch, [this, held = std::exchange(m_AfterHeldTurn, {})] {
+            for (const CReceivedRecord& r : held)
+                Dispatch(r);
+        });
     }
     if (m_RedealDue && m_VoidDealEnds.empty()) {
         // A deal stopped by a departure is dealt again once every table
@@ -323,8 +330,9 @@ void CNetTableFlow::DealerDone(DPNID sender) {
 void CNetTableFlow::ApplyTurn(DPNID sender, const netrec::TurnRecord& r) {
     CPublic& t = m_Public;
     // The dealer gives the first turn once every table has reported the end
-    // of its deal: never while this one still owes its own.
-    if (m_FirstTurnDue && sender == m_DealerId && !m_EndDistrSent)
+    // of its deal: never while this one still owes its own (unless it waits
+    // for the next party, and nobody awaits its end).
+    if (m_FirstTurnDue && sender == m_DealerId && !m_EndDistrSent && !m_Public.m_Players[0].m_Waiting)
         return Refuse(sender, "a turn out of turn");
     // Every end the dealer had counted comes here before his turn: one still
     // awaited is of a table he saw depart, and this one will see it too.
@@ -557,7 +565,7 @@ void CNetTableFlow::TakeTable(DPNID taker, bool local) {
     m_TakeTag = TakeTag(taker);
     t.m_LabelMessage.Show(false);
     m_TakePending = true;
-    m_TakeAwaited = OtherSeated();
+    m_TakeAwaited = OtherAwaited();
     m_EndTakeSent = false;
     Arm(TIMER_END_TAKE, kBarrierPollMs);
     m_Moves.TakeTrick();

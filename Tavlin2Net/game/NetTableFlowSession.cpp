@@ -482,11 +482,18 @@ void CNetTableFlow::Dispatch(const CReceivedRecord& record) {
     // Only the seat order may come from a player the table has not seated.
     if (aboutTheGame && LocalSeatOf(sender) == 0)
         return Refuse(sender, "a record from a player without a seat");
+    // What its player did after a first turn held back comes after it.
+    if (m_TakingMove && m_TurnAfterDeal) {
+        constexpr std::size_t kKeptAfterTurn = 512;
+        if (m_AfterHeldTurn.size() < kKeptAfterTurn)
+            m_AfterHeldTurn.push_back(record);
+        return;
+    }
     // A table that joined during the game learns whose turn it is from the
     // first move it sees: a card or a take comes from the player to move, a
     // refill from the one who took and names who moves, and a turn given is
-    // taken as the dealer's first (the seat order does not say whether one
-    // was due).
+    // taken as the dealer's first, as is a zanta he announces (the seat
+    // order does not say whether one was due).
     if (m_GameOn && m_Public.m_Players[0].m_Waiting && IdOf(m_Public.m_CurrentPlayer) == 0) {
         if (id == e_GoCard || id == e_BitaCards || id == e_ResetCards || id == e_TakeCards) {
             m_Public.m_CurrentPlayer = LocalSeatOf(sender);
@@ -494,7 +501,7 @@ void CNetTableFlow::Dispatch(const CReceivedRecord& record) {
             if (auto* r = record.As<netrec::TurnRecord>())
                 m_Public.m_CurrentPlayer = LocalSeatOf(r->player);
             m_TakerId = sender;
-        } else if (id == e_NextPlayerGo) {
+        } else if (id == e_NextPlayerGo || id == e_Zanta) {
             m_DealerId = sender;
             m_FirstTurnDue = true;
             m_EndDistrSent = true;

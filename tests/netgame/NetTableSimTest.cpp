@@ -47,10 +47,13 @@ TEST(NetTableSim, EveryMomentKeepsTheTablesInStepAndSomeoneAbleToAct) { RunAll(S
 // still opt-in (ZANTA_NETSIM_JOINS=1); these replay the ones that found a
 // table taking the host's older score over its own (166), the deal start
 // seat the order carried for the next dealer (218), a waiting newcomer
-// rebuilt again from a later order (114), and a joining table's settings
-// sent before it had a seat (232).
+// rebuilt again from a later order (114), a joining table's settings sent
+// before it had a seat (232), a newcomer refusing the first turn of a deal
+// it had from before its seat (366) or the zanta announced in it (369), and
+// tables awaiting a newcomer's end of a deal its dealer did not (376, 437),
+// and a lead refused that came after a first turn held back (101).
 TEST(NetTableSim, PlayersJoiningMidPartyLeaveTheTablesInStep) {
     TableSim::Upsets upsets;
     upsets.joins = true;
-    RunAll({114, 166, 218, 232}, upsets);
+    RunAll({101, 114, 166, 218, 232, 366, 369, 376, 437}, upsets);
 }
