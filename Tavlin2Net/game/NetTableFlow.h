@@ -171,6 +171,9 @@ private:
     int ApplySeats(const netrec::PlayerOrderRecord& order, CNetSeats::Take take);
     void ApplyDeparture(DPNID sender, const netrec::PlayerOrderRecord& order);
     void ApplyParty(DPNID sender, const netrec::PartyRecord& r);
+    // A newcomer its dealer did not know of when he dealt sits out until
+    // the next party, as he would had he joined during the game.
+    void SitOutUndealt(const std::vector<DPNID>& dealtBefore);
     void ApplyGoCard(DPNID sender, const netrec::GoCardRecord& r);
     void ApplyAnswer(DPNID sender, const netrec::TableRecord& r);
     void ApplyTurn(DPNID sender, const netrec::TurnRecord& r);
@@ -273,6 +276,9 @@ private:
     int m_ZantaDue = 0;
     DPNID m_DealerId = 0;     // who dealt the current deal (or refill)
     DPNID m_NextDealerId = 0; // who deals next; 0 while a game runs
+    // Whom the last deal was dealt to, as its dealer said; empty when he
+    // did not say or this table has seen no deal yet.
+    std::vector<DPNID> m_DealtIds;
     DPNID m_TakerId = 0;      // who took the last trick, until his refill is dealt
     DPNID m_HostLeftId = 0;
     QByteArray m_HostLeftName;

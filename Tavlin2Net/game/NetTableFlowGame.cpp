@@ -39,6 +39,12 @@ void CNetTableFlow::StartDeal(bool newParty) {
     std::copy(std::begin(masts), std::end(masts), reinterpret_cast<char*>(r.masts.data()));
     std::copy(std::begin(values), std::end(values), reinterpret_cast<char*>(r.values.data()));
     r.firstPlayer = IdOf(t.m_CurrentPlayer);
+    m_DealtIds.clear();
+    for (int s = 1; s <= m_Seats.Count(); ++s)
+        if (IdOf(s) != 0 && !t.m_Players[s - 1].m_Out && m_DealtIds.size() < r.dealt.size()) {
+            r.dealt[m_DealtIds.size()] = IdOf(s);
+            m_DealtIds.push_back(IdOf(s));
+        }
     Send(netrec::Build(r));
     m_DealerId = local;
     Announce(QStringLiteral("Игра №") + QString::number(t.m_NumberGame), 1);
@@ -76,11 +82,34 @@ void CNetTableFlow::ApplyParty(DPNID sender, const netrec::PartyRecord& r) {
         return;
     }
     m_NextDealerId = 0;
+    const std::vector<DPNID> dealtBefore = std::exchange(m_DealtIds, {});
+    for (DPNID id : r.dealt)
+        if (id != 0)
+            m_DealtIds.push_back(id);
+    SitOutUndealt(dealtBefore);
     const int first = LocalSeatOf(r.firstPlayer);
     t.m_CurrentPlayer = first != 0 ? first : LocalSeatOf(sender);
     m_DealerId = sender;
     Announce(QStringLiteral("Игра №") + QString::number(t.m_NumberGame), 1);
     Deal(false);
+}
+
+void CNetTableFlow::SitOutUndealt(const std::vector<DPNID>& dealtBefore) {
+    if (m_DealtIds.empty())
+        return;
+    const auto has = [](const std::vector<DPNID>& ids, DPNID id) {
+        return std::find(ids.begin(), ids.end(), id) != ids.end();
+    };
+    // Only a newcomer: a player dealt in last time stays in whatever a
+    // dealer says.
+    for (int s = 1; s <= m_Seats.Count(); ++s) {
+        CPlayer& p = m_Public.m_Players[s - 1];
+        const DPNID id = IdOf(s);
+        if (id == 0 || p.m_Out || has(m_DealtIds, id) || has(dealtBefore, id))
+            continue;
+        p.m_Out = true;
+        p.m_Waiting = true;
+    }
 }
 
 void CNetTableFlow::ResetParty() {

@@ -642,6 +642,9 @@ void CNetTableFlow::ApplyPlayerOrder(const CReceivedRecord& record, const netrec
     // since on its own table: a later seat order (for the next newcomer)
     // is a snapshot behind some of them, and would undo them.
     const bool full = !m_Seated;
+    std::vector<DPNID> seatedBefore;
+    for (int s = 1; s <= m_Seats.Count(); ++s)
+        seatedBefore.push_back(IdOf(s));
     try {
         const SeatIds kept = KeepSeatIds();
         if (ApplySeats(order, full ? CNetSeats::Take::Everything : CNetSeats::Take::NewBoards) == 0)
@@ -655,6 +658,12 @@ void CNetTableFlow::ApplyPlayerOrder(const CReceivedRecord& record, const netrec
     const bool wasSeated = m_Seated;
     m_Seated = true;
     SetPlayerCount(m_Seats.Count());
+    // The host seated a newcomer to play between its games; here the game
+    // had begun already, and its dealer dealt to him only if he knew him.
+    if (full)
+        m_DealtIds.clear();
+    else if (m_GameOn)
+        SitOutUndealt(seatedBefore);
     m_JustSeated = full;
     if (full) {
         const bool dealt = !m_Public.m_Pack.IsPackFull();

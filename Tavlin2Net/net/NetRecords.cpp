@@ -76,13 +76,15 @@ QByteArray Build(const PlayerOrderRecord& r) {
 }
 
 QByteArray Build(const PartyRecord& r) {
-    QByteArray b(80, '\0');
+    QByteArray b(kPartyWithDealtSize, '\0');
     b[0] = static_cast<char>(r.id);
     for (int i = 0; i < kCards; ++i) {
         b[1 + i] = static_cast<char>(r.masts[i]);
         b[37 + i] = static_cast<char>(r.values[i]);
     }
     PutU32(b, 76, r.firstPlayer);
+    for (int s = 0; s < kSeats; ++s)
+        PutU32(b, 80 + 4 * s, r.dealt[static_cast<size_t>(s)]);
     return b;
 }
 
@@ -203,6 +205,9 @@ std::optional<PartyRecord> ReadParty(const QByteArray& b) {
             return std::nullopt;
     }
     r.firstPlayer = U32(b, 76);
+    if (b.size() >= kPartyWithDealtSize)
+        for (int s = 0; s < kSeats; ++s)
+            r.dealt[static_cast<size_t>(s)] = U32(b, 80 + 4 * s);
     return r;
 }
 
@@ -260,7 +265,9 @@ std::optional<QByteArray> Checked(const QByteArray& received) {
         return std::nullopt;
     // An end of a deal or a take may carry the tag of what it ends.
     const bool tagged = (id == e_EndDistr || id == e_EndTake) && received.size() >= 5;
-    const QByteArray r = received.left(tagged ? 5 : size);
+    // A deal may carry whom it was dealt to.
+    const bool withDealt = (id == e_NewParty || id == e_NextGame) && received.size() >= kPartyWithDealtSize;
+    const QByteArray r = received.left(tagged ? 5 : withDealt ? kPartyWithDealtSize : size);
     bool ok = true;
     switch (id) {
     case e_PlayerOrder:

@@ -34,6 +34,8 @@ constexpr int kNameBytes = 12; // 11 characters and a NUL
 constexpr int kChatBytes = 50;
 constexpr int kSeats = 4;
 constexpr int kCards = 36;
+// A deal with whom it was dealt to after its 80 bytes.
+constexpr int kPartyWithDealtSize = 80 + 4 * kSeats;
 
 // The size of each kind's record; 0 for an id that is no kind.
 int RecordSize(int id);
@@ -72,6 +74,12 @@ struct PartyRecord {
     std::array<BYTE, kCards> masts{};
     std::array<BYTE, kCards> values{};
     DPNID firstPlayer = 0;
+    // Whom the dealer dealt to (0 for an empty place). A dealer may deal
+    // before the host's seat order for a newcomer reaches him: the tables
+    // that seated the newcomer learn from this that he was not dealt in.
+    // Sent after the 80 bytes of the deal; a record without it deals to
+    // every seat playing.
+    std::array<DPNID, kSeats> dealt{};
 };
 
 struct GoCardRecord {

@@ -89,13 +89,21 @@ TEST(NetRecords, PlayerOrderAndPartyFillEveryField) {
         p.values[i] = BYTE(1 + i % 18);
     }
     p.firstPlayer = 0x33;
+    p.dealt = {0x33, 0x44, 0, 0};
     const QByteArray pb = Build(p);
-    ASSERT_EQ(pb.size(), 80);
+    ASSERT_EQ(pb.size(), 96);
     EXPECT_EQ(pb.mid(0, 3), Bytes({3, 1, 2}));
     EXPECT_EQ(pb.mid(37, 2), Bytes({1, 2}));
-    EXPECT_EQ(pb.mid(73), Bytes({0, 0, 0, 0x33, 0, 0, 0}));
+    EXPECT_EQ(pb.mid(73, 7), Bytes({0, 0, 0, 0x33, 0, 0, 0}));
+    EXPECT_EQ(pb.mid(80, 8), Bytes({0x33, 0, 0, 0, 0x44, 0, 0, 0})) << "whom it was dealt to, after the deal";
     p.id = e_NewParty;
     EXPECT_EQ(Build(p).mid(1), pb.mid(1)) << "a new party differs only in its first byte";
+    // A deal of 80 bytes (an earlier program's) is read as dealt to every
+    // seat playing.
+    const auto older = Checked(pb.left(80));
+    ASSERT_TRUE(older);
+    EXPECT_EQ(ReadParty(*older)->dealt, (std::array<DPNID, kSeats>{}));
+    EXPECT_EQ(ReadParty(Checked(pb + "tail").value())->dealt[1], 0x44u);
 }
 
 TEST(NetRecords, ShortUnknownOrImpossibleRecordsAreRefusedLongOnesCut) {

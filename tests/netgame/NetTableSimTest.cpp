@@ -51,9 +51,11 @@ TEST(NetTableSim, EveryMomentKeepsTheTablesInStepAndSomeoneAbleToAct) { RunAll(S
 // before it had a seat (232), a newcomer refusing the first turn of a deal
 // it had from before its seat (366) or the zanta announced in it (369), and
 // tables awaiting a newcomer's end of a deal its dealer did not (376, 437),
-// and a lead refused that came after a first turn held back (101).
+// a lead refused that came after a first turn held back (101), and a
+// newcomer seated between games dealt in by some tables and not by a dealer
+// who dealt before he heard of him (582, 879).
 TEST(NetTableSim, PlayersJoiningMidPartyLeaveTheTablesInStep) {
     TableSim::Upsets upsets;
     upsets.joins = true;
-    RunAll({101, 114, 166, 218, 232, 366, 369, 376, 437}, upsets);
+    RunAll({101, 114, 166, 218, 232, 366, 369, 376, 437, 582, 879}, upsets);
 }
