@@ -371,9 +371,9 @@ void CNetTableFlow::Fire(UINT id) {
         break;
     case TIMER_ZANTA:
         Step(nullptr, [this] {
-            if (m_ZantaDue != 0 && m_GameOn)
-                PassTurn(m_ZantaDue, true);
-            m_ZantaDue = 0;
+            if (m_ZantaHolderId != 0 && m_GameOn)
+                PassTurn(LocalSeatOf(m_ZantaHolderId), true);
+            m_ZantaHolderId = 0;
         });
         break;
     case TIMER_CONTINUE:

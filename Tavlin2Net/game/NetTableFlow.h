@@ -273,7 +273,7 @@ private:
     bool m_EndDistrSent = true;
     bool m_EndTakeSent = true;
     int m_DealStartSeat = 0;
-    int m_ZantaDue = 0;
+    DPNID m_ZantaHolderId = 0; // whose zanta this dealer has announced; his turn is due
     DPNID m_DealerId = 0;     // who dealt the current deal (or refill)
     DPNID m_NextDealerId = 0; // who deals next; 0 while a game runs
     // Whom the last deal was dealt to, as its dealer said; empty when he

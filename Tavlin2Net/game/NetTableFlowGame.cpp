@@ -310,7 +310,8 @@ void CNetTableFlow::AfterDeal() {
         t.m_CurrentPlayer = holder;
         SendTurnRecord(e_Zanta, IdOf(holder), false);
         Announce(QStringLiteral("Внимание занта!"), 1);
-        m_ZantaDue = holder;
+        // By player, not seat: a seat order may come before his turn.
+        m_ZantaHolderId = IdOf(holder);
         Arm(TIMER_ZANTA, 2000);
         return;
     }
@@ -677,7 +678,7 @@ void CNetTableFlow::StopGame() {
     m_FirstTurnDue = false;
     m_DistrAwaited.clear();
     m_TakeAwaited.clear();
-    m_ZantaDue = 0;
+    m_ZantaHolderId = 0;
     m_Public.m_MoveBlocked = true;
 }
 
