@@ -5,6 +5,7 @@
 #include "HostileMember.h"
 #include "PeerSession.h"
 #include "SessionPeers.h"
+#include "TestUtil.h"
 
 #include <gtest/gtest.h>
 
@@ -15,19 +16,6 @@ using namespace sessiontest;
 using namespace sessionwire;
 
 namespace {
-
-// Waits for cond, checking every few milliseconds; false after timeoutMs.
-template <typename Cond>
-bool Eventually(Cond cond, int timeoutMs = 8000) {
-    QElapsedTimer t;
-    t.start();
-    while (!cond()) {
-        if (t.elapsed() > timeoutMs)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
-}
 
 // Holds true for the whole time.
 template <typename Cond>
@@ -88,7 +76,7 @@ DataFrame Frame(DPNID origin, std::uint32_t seq, DataKind kind, QByteArray paylo
 
 TEST(HostileSession, AForgedRecordOfAnotherMemberIsNeverDeliveredAndCostsTheForger) {
     Table t;
-    ASSERT_TRUE(Eventually([&] { return t.liar.LastSeq(t.A()) >= 3; }));
+    ASSERT_TRUE(testutil::WaitFor([&] { return t.liar.LastSeq(t.A()) >= 3; }, 8000));
     // a's next number, to b alone, before a itself uses it: b takes a's own.
     t.liar.SendFrame(Frame(t.A(), t.liar.LastSeq(t.A()) + 1, UserRecord, "forged"), t.B());
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
@@ -100,7 +88,7 @@ TEST(HostileSession, AForgedRecordOfAnotherMemberIsNeverDeliveredAndCostsTheForg
 
     // The host's next number, to everyone: the host knows it never sent it,
     // and its word removes the forger everywhere.
-    ASSERT_TRUE(Eventually([&] { return t.liar.LastSeq(t.Host()) >= 3; }));
+    ASSERT_TRUE(testutil::WaitFor([&] { return t.liar.LastSeq(t.Host()) >= 3; }, 8000));
     t.liar.SendFrame(Frame(t.Host(), t.liar.LastSeq(t.Host()) + 1, UserRecord, "forged"));
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     t.host.session.SendToAll("real host");
@@ -176,7 +164,7 @@ TEST(HostileSession, ADepartureTheHostDeclaresStandsAndOnlyTheEntitledMayDeclare
     ASSERT_TRUE(t.host.session.Expel(t.liar.Id()));
     for (Peer* p : {&t.a, &t.b})
         EXPECT_TRUE(p->rec.Wait(PeerEvent::DestroyPlayer, 5000, t.liar.Id()));
-    EXPECT_TRUE(Eventually([&] { return !t.liar.Connected(); }));
+    EXPECT_TRUE(testutil::WaitFor([&] { return !t.liar.Connected(); }, 8000));
     // The successor (the earliest joiner) may declare the host gone.
     ASSERT_TRUE(t.a.session.Expel(t.Host()));
     EXPECT_TRUE(t.b.rec.Wait(PeerEvent::HostMigrate, 5000, t.A()));

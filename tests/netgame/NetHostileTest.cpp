@@ -1,11 +1,8 @@
 // A modified program at the table: a member that never ends its deal, one
-// that sits out and sends settings, one with an over-long name. The honest
-// tables stay in step and can play on.
+// with an over-long name. The honest tables stay in step and can play on.
 
-#include "Cp1251.h"
 #include "HostileMember.h"
 #include "NetPeers.h"
-#include "NetRecords.h"
 
 #include <gtest/gtest.h>
 
@@ -41,40 +38,6 @@ TEST(NetHostile, AMemberThatNeverEndsItsDealIsDeclaredDepartedAndTheTableGoesOn)
     // The two honest tables agree and play on.
     int played = 0;
     EXPECT_EQ(peers.PlayUntil([&] { return ++played > 40; }, 400).toStdString(), "");
-    EXPECT_EQ(peers.Disagreement().toStdString(), "");
-}
-
-TEST(NetHostile, SettingsFromAMemberWhoSitsOutAreRefused) {
-    NetPeers peers(2);
-    peers.SetLockAddPlayers(false);
-    // It sits out and does not end its takes either: it goes sooner.
-    for (int i = 0; i < peers.Count(); ++i)
-        peers.Peer(i).m_BarrierBoundMs = 1500;
-    // A deal without a zanta: a zanta would end the game at once, and the
-    // newcomer would rightly be seated for the next one.
-    CPack::m_Shuffle = NetPeers::ShuffleSeed(peers.Count(), false);
-    ASSERT_TRUE(peers.Act()); // the deal: a game runs
-    ASSERT_TRUE(peers.WaitSettled()) << peers.State().toStdString();
-    HostileMember waiting("Waiting");
-    ASSERT_TRUE(waiting.Join(peers.Port()));
-    ASSERT_TRUE(testutil::WaitFor(
-        [&] { return peers.Peer(0).NumberPlayers() == 3 && peers.Peer(1).NumberPlayers() == 3; },
-        10000));
-    netrec::SettingRecord r;
-    r.game31 = 0; // a party to 12 balls: the running game would be dropped
-    waiting.SendOwn(sessionwire::UserRecord, netrec::Build(r));
-    ASSERT_TRUE(testutil::WaitFor([&] { return Logged(peers, 0, "does not play") &&
-                                               Logged(peers, 1, "does not play"); },
-                                  5000));
-    // Its record counts as received on both tables but was sent by none of
-    // them: count afresh, or a move still on its way looks delivered.
-    peers.Rebase();
-    for (int i = 0; i < peers.Count(); ++i) {
-        EXPECT_TRUE(peers.Table(i).m_Game31) << i;
-        EXPECT_NE(peers.Message(i), QStringLiteral("Сдает Waiting!")) << i;
-    }
-    int played = 0;
-    EXPECT_EQ(peers.PlayUntil([&] { return ++played > 20; }, 200).toStdString(), "");
     EXPECT_EQ(peers.Disagreement().toStdString(), "");
 }
 

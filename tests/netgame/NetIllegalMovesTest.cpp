@@ -1,10 +1,9 @@
 // Moves no honest table sends, at every moment of a game: in the middle of a
 // lead and of an answer, right after a take, while the tables wait for the
-// end of a deal, from a player who sits out. Every other table refuses each
-// of them, no table changes, and the game goes on. Then rules that every
-// table applies alike, checked against the rules of the game rather than
-// against the other tables: who leads after a take, who deals after a game,
-// who is offered the deal after a departure.
+// end of a deal, from a player who sits out, and records no table could have
+// written. Every other table refuses each of them, no table changes, and the
+// game goes on. (Who takes, leads and deals by the rules is watched at every
+// moment of the simulation's parties, NetTableSim.)
 
 #include "NetPeers.h"
 
@@ -21,7 +20,6 @@
 
 namespace {
 const QString kYourTurn = QStringLiteral("Ваш ход!");
-const QString kYouDeal = QStringLiteral("Вам сдавать!");
 
 DPNID Id(NetPeers& peers, int i) {
     return peers.Peer(i).m_DirectPlay.m_LocalPlayer;
@@ -55,32 +53,20 @@ bool IsTrump(const CCard* c) {
 }
 
 QByteArray Lead(const CCard* c, DPNID player) {
-    netrec::GoCardRecord r;
-    r.mast = static_cast<BYTE>(c->m_Mast);
-    r.value = static_cast<BYTE>(c->m_Value);
-    r.player = player;
-    return netrec::Build(r);
+    return netrec::Build(netrec::GoCardRecord{BYTE(c->m_Mast), BYTE(c->m_Value), player});
 }
 
 QByteArray Answer(NetMessageId id, const CCard* c, const CCard* beaten = nullptr) {
-    netrec::TableRecord r;
-    r.id = id;
-    r.mast = static_cast<BYTE>(c->m_Mast);
-    r.value = static_cast<BYTE>(c->m_Value);
-    if (beaten) {
-        r.beatenMast = static_cast<BYTE>(beaten->m_Mast);
-        r.beatenValue = static_cast<BYTE>(beaten->m_Value);
-    }
-    return netrec::Build(r);
+    return netrec::Build(netrec::TableRecord{BYTE(id), BYTE(c->m_Mast), BYTE(c->m_Value), 0,
+                                             BYTE(beaten ? beaten->m_Mast : 0),
+                                             BYTE(beaten ? beaten->m_Value : 0)});
 }
 
 QByteArray Turn(NetMessageId id, DPNID player) {
-    netrec::TurnRecord r;
-    r.id = id;
-    r.player = player;
-    return netrec::Build(r);
+    return netrec::Build(netrec::TurnRecord{BYTE(id), player});
 }
 
+// A deal of an unshuffled deck.
 QByteArray NextGame(DPNID first) {
     netrec::PartyRecord r;
     r.id = e_NextGame;
@@ -170,7 +156,7 @@ TEST(NetIllegalMoves, ALeadAndItsAnswerRefuseEveryMoveOutOfRule) {
     peers.SetStars(1);
     peers.Peer(0).OnPublicSetting(netcmd::IDC_AUTOMATIC_GAME, 0);
     ASSERT_TRUE(peers.WaitSettled());
-    const std::uint32_t seed = NetPeers::ShuffleSeed(peers.Count(), std::function(FitsCircle));
+    const std::uint32_t seed = testutil::ShuffleSeed(peers.Count(), std::function(FitsCircle));
     ASSERT_NE(seed, 0u);
     CPack::m_Shuffle = seed;
     peers.Peer(0).PressButton();
@@ -196,6 +182,13 @@ TEST(NetIllegalMoves, ALeadAndItsAnswerRefuseEveryMoveOutOfRule) {
               [](CCard* l, CCard* r) { return l->m_Value < r->m_Value; });
 
     ExpectRefused(peers, lead, Lead(x, leadId), "a lead of a card not held or of another suit");
+    // Records no table writes: a card the deck does not have, no kind at all,
+    // a lead cut by a byte, a turn of one byte, nothing.
+    const QByteArray lead1 = Lead(a, leadId);
+    for (const QByteArray& bytes :
+         {netrec::Build(netrec::GoCardRecord{7, 99, leadId}), QByteArray(12, char(0xEE)),
+          lead1.left(lead1.size() - 1), QByteArray(1, char(e_NextPlayerGo)), QByteArray()})
+        ExpectRefused(peers, lead, bytes, "");
     // The leader has laid one card and may lay the other of its suit.
     Click(a);
     ASSERT_TRUE(peers.WaitSettled());
@@ -247,16 +240,21 @@ TEST(NetIllegalMoves, ALeadAndItsAnswerRefuseEveryMoveOutOfRule) {
     EXPECT_EQ(peers.PlayParty().toStdString(), "");
 }
 
-// Right after a take and its refill, before the winner of the circle leads:
-// neither comes a second time.
+// Right after a take and its refill, before the winner of the circle leads
+// (the others name him): neither comes a second time.
 TEST(NetIllegalMoves, RightAfterATakeNoSecondTakeNorRefill) {
     NetPeers peers(3, true, 37);
     peers.SetStars(1);
-    CPack::m_Shuffle = NetPeers::ShuffleSeed(peers.Count(), false);
+    CPack::m_Shuffle = testutil::ShuffleSeed(peers.Count(), false);
     ASSERT_EQ(peers.PlayUntil([&] { return TurnAfterATake(peers); }).toStdString(), "");
     // The winner of the circle leads; whoever closed it dealt the refill.
     const int leader = CurrentWindow(peers), next = WindowAt(peers, leader, 2);
     const DPNID leaderId = Id(peers, leader);
+    for (int i = 0; i < peers.Count(); ++i) {
+        if (i == leader)
+            continue;
+        EXPECT_EQ(peers.Message(i), QStringLiteral("Ходит ") + peers.Name(leader) + "!") << i;
+    }
     for (int i = 0; i < peers.Count(); ++i) {
         ExpectRefused(peers, i, netrec::BuildSignal(e_TakeCards),
                       "a take before the circle is closed");
@@ -274,7 +272,7 @@ TEST(NetIllegalMoves, NothingIsPlayedWhileTheDealIsNotOverEverywhere) {
     NetPeers peers(3, true, 41);
     peers.SetStars(1);
     peers.Peer(2).m_PacePercent = 100000;
-    CPack::m_Shuffle = NetPeers::ShuffleSeed(peers.Count(), false);
+    CPack::m_Shuffle = testutil::ShuffleSeed(peers.Count(), false);
     peers.Peer(0).PressButton();
     ASSERT_TRUE(testutil::WaitFor([&] { return peers.Peer(0).WaitsForPeers(); }));
     ASSERT_TRUE(peers.WaitIdle());
@@ -327,7 +325,7 @@ TEST(NetIllegalMoves, APlayerSittingOutNeitherPlaysNorGetsTheTurn) {
     NetPeers peers(2, true, 43);
     peers.SetStars(1);
     peers.SetLockAddPlayers(false);
-    CPack::m_Shuffle = NetPeers::ShuffleSeed(peers.Count(), false);
+    CPack::m_Shuffle = testutil::ShuffleSeed(peers.Count(), false);
     ASSERT_EQ(
         peers.PlayUntil([&] { return peers.Table(0).GetNumberCardsOnTable() >= 1; }).toStdString(),
         "");
@@ -349,127 +347,4 @@ TEST(NetIllegalMoves, APlayerSittingOutNeitherPlaysNorGetsTheTurn) {
     s.game31 = 0;
     ExpectRefused(peers, sitter, netrec::Build(s), "settings from a player who does not play");
     EXPECT_EQ(peers.PlayParty().toStdString(), "");
-}
-
-// The holder of the highest face-up card takes the table and leads next.
-TEST(NetTableRules, TheHolderOfTheHighestCardLeadsAfterTheTake) {
-    NetPeers peers(3, true, 47);
-    peers.SetStars(1);
-    peers.Peer(0).OnPublicSetting(netcmd::IDC_AUTOMATIC_GAME, 0);
-    ASSERT_TRUE(peers.WaitSettled());
-    CPack::m_Shuffle = NetPeers::ShuffleSeed(peers.Count(), false);
-    int taking = -1;
-    const auto takeOffered = [&] {
-        for (int i = 0; i < peers.Count(); ++i)
-            if (peers.Peer(i).ButtonCaption() == QStringLiteral("Взятка"))
-                return (taking = i) >= 0;
-        return false;
-    };
-    ASSERT_EQ(peers.PlayUntil(takeOffered).toStdString(), "");
-    const CCard* highest = nullptr;
-    for (const CCard* c : peers.Table(0).m_Pack.m_Cards)
-        if (c->m_Place == e_Going && (!highest || c->m_Value > highest->m_Value))
-            highest = c;
-    ASSERT_NE(highest, nullptr);
-    const int winner = WindowAt(peers, 0, highest->m_Player);
-    // Nobody else closes the circle.
-    ExpectRefused(peers, (taking + 1) % peers.Count(), netrec::BuildSignal(e_TakeCards),
-                  "a take before the circle is closed");
-    peers.Peer(taking).PressButton();
-    ASSERT_TRUE(peers.WaitSettled());
-    // Unless the take ended the game.
-    bool over = false;
-    for (int i = 0; i < peers.Count(); ++i)
-        over = over || peers.Message(i) == kYouDeal;
-    if (!over) {
-        EXPECT_EQ(CurrentWindow(peers), winner);
-        for (int i = 0; i < peers.Count(); ++i)
-            if (i != winner) {
-                EXPECT_EQ(peers.Message(i), QStringLiteral("Ходит ") + peers.Name(winner) + "!")
-                    << i;
-            }
-    }
-    EXPECT_EQ(peers.Disagreement().toStdString(), "");
-}
-
-// The winner of a game deals the next one, and the player after him plays first.
-TEST(NetTableRules, TheWinnerDealsTheNextGame) {
-    NetPeers peers(3, true, 53);
-    peers.SetStars(3);
-    CPack::m_Shuffle = NetPeers::ShuffleSeed(peers.Count(), false);
-    const auto stars = [&](int i) { return peers.Table(i).m_Players[0].m_Star.GetNumberStars(); };
-    ASSERT_EQ(peers.PlayUntil([&] { return peers.Table(0).m_NumberGame == 1; }).toStdString(), "");
-    std::vector<int> before;
-    for (int i = 0; i < peers.Count(); ++i)
-        before.push_back(stars(i));
-    const auto over = [&] {
-        for (int i = 0; i < peers.Count(); ++i)
-            if (!peers.Peer(i).ButtonCaption().isEmpty() && peers.Message(i) == kYouDeal)
-                return true;
-        return false;
-    };
-    ASSERT_EQ(peers.PlayUntil(over).toStdString(), "");
-    // The winner gains a star, every other player loses one.
-    int winner = -1;
-    for (int i = 0; i < peers.Count(); ++i)
-        if (stars(i) == before[static_cast<size_t>(i)] + 1)
-            winner = i;
-        else
-            EXPECT_EQ(stars(i), before[static_cast<size_t>(i)] - 1) << i;
-    ASSERT_NE(winner, -1);
-    for (int i = 0; i < peers.Count(); ++i) {
-        EXPECT_EQ(peers.Message(i),
-                  i == winner ? kYouDeal : QStringLiteral("Сдает ") + peers.Name(winner) + "!")
-            << i;
-        EXPECT_EQ(peers.Peer(i).ButtonCaption().isEmpty(), i != winner) << i;
-    }
-    peers.Peer(winner).PressButton();
-    ASSERT_TRUE(peers.WaitSettled());
-    // Unless a zanta takes the turn, the player after the dealer has it.
-    bool zanta = false;
-    for (int seat = 1; seat <= 3; ++seat) {
-        int trumps = 0;
-        for (const CCard* c : peers.Table(0).m_Pack.m_Cards)
-            trumps +=
-                c->m_Player == seat && c->m_Place != e_Take && c->m_Place != e_Pack && IsTrump(c);
-        zanta = zanta || trumps == 3;
-    }
-    if (!zanta) {
-        EXPECT_EQ(CurrentWindow(peers), WindowAt(peers, winner, 2));
-    }
-    EXPECT_EQ(peers.Disagreement().toStdString(), "");
-}
-
-namespace {
-// A player leaves right after a take: the refill was dealt starting at the
-// seat before the circle's winner, so the deal is offered there, or, when
-// that player is the one who left, at the seat after him, the winner's.
-void DealOfferedAfterDeparture(bool dealStartLeaves) {
-    NetPeers peers(3, true, dealStartLeaves ? 59 : 61);
-    peers.SetStars(1);
-    CPack::m_Shuffle = NetPeers::ShuffleSeed(peers.Count(), false);
-    ASSERT_EQ(peers.PlayUntil([&] { return TurnAfterATake(peers); }).toStdString(), "");
-    const int winner = CurrentWindow(peers), start = WindowAt(peers, winner, 3);
-    int leaving = start;
-    if (!dealStartLeaves)
-        for (int i = 1; i < peers.Count(); ++i)
-            if (i != start)
-                leaving = i;
-    const QString dealer = peers.Name(dealStartLeaves ? winner : start);
-    peers.Drop(leaving);
-    ASSERT_TRUE(peers.WaitSettled()) << peers.State().toStdString();
-    for (int i = 0; i < peers.Count(); ++i)
-        EXPECT_EQ(peers.Message(i),
-                  peers.Name(i) == dealer ? kYouDeal : QStringLiteral("Сдает ") + dealer + "!")
-            << i;
-    EXPECT_EQ(peers.Disagreement().toStdString(), "");
-}
-} // namespace
-
-TEST(NetTableRules, AfterADepartureTheDealIsOfferedWhereTheDealBegan) {
-    DealOfferedAfterDeparture(false);
-}
-
-TEST(NetTableRules, AfterTheDepartureOfTheSeatWhereTheDealBeganTheNextIsOffered) {
-    DealOfferedAfterDeparture(true);
 }

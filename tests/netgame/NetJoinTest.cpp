@@ -1,5 +1,5 @@
 // Players coming to a table: the first deal offered, joins refused or
-// seated to sit out, several joins at once, the deal asked for twice.
+// seated to sit out, several joins at once.
 
 #include "NetPeers.h"
 
@@ -104,7 +104,7 @@ TEST(NetJoin, TwoJoinsWhileTheHostWaitsAreSeatedInTheirOrder) {
     NetPeers peers(2);
     peers.SetLockAddPlayers(false);
     // A deal without a zanta, so that the game is still on when they come.
-    CPack::m_Shuffle = NetPeers::ShuffleSeed(peers.Count(), false);
+    CPack::m_Shuffle = testutil::ShuffleSeed(peers.Count(), false);
     // The second table holds the deal's barrier open.
     peers.Peer(1).m_PacePercent = 100000;
     peers.Peer(0).PressButton();
@@ -127,19 +127,6 @@ TEST(NetJoin, TwoJoinsWhileTheHostWaitsAreSeatedInTheirOrder) {
     EXPECT_EQ(peers.Disagreement().toStdString(), "");
 }
 
-TEST(NetJoin, TheDealAskedOnEveryTableAtOnceIsDealtOnce) {
-    NetPeers peers(3);
-    CPack::m_Shuffle = NetPeers::ShuffleSeed(peers.Count(), false);
-    for (int i = 0; i < peers.Count(); ++i)
-        QTest::keyClick(&peers.Peer(i), Qt::Key_F2);
-    ASSERT_TRUE(peers.WaitSettled());
-    for (int i = 0; i < peers.Count(); ++i) {
-        EXPECT_EQ(peers.Table(i).m_NumberGame, 1) << i;
-        EXPECT_GT(HandOf(peers.Table(i)), 0) << i;
-    }
-    EXPECT_EQ(peers.Disagreement().toStdString(), "");
-}
-
 TEST(NetJoin, AJoinDuringAPartyWithoutTheStarsGameBringsEveryonesStars) {
     // Without the stars game a party starts from 1000 stars each, which a
     // star row keeps as a signed byte: -24, then -25 or -23 after a game.
@@ -148,7 +135,7 @@ TEST(NetJoin, AJoinDuringAPartyWithoutTheStarsGameBringsEveryonesStars) {
     peers.SetLockAddPlayers(false);
     // The deals follow from a fixed shuffle: a zanta in the second game would
     // end it before anybody plays, and the moment waited for would not come.
-    CPack::m_Shuffle = NetPeers::ShuffleSeed(peers.Count(), false);
+    CPack::m_Shuffle = testutil::ShuffleSeed(peers.Count(), false);
     ASSERT_EQ(peers.PlayUntil([&] { return peers.Table(0).m_NumberGame == 2 && MidGame(peers); })
                   .toStdString(),
               "")

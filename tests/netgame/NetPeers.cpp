@@ -127,37 +127,6 @@ void NetPeers::Inject(int i, const QByteArray& bytes) {
     Rebase();
 }
 
-std::uint32_t NetPeers::ShuffleSeed(int players, bool zanta) {
-    return ShuffleSeed(players,
-                       [zanta](CPublic&, int, int holder) { return (holder != 0) == zanta; });
-}
-
-std::uint32_t NetPeers::ShuffleSeed(int players,
-                                    const std::function<bool(CPublic&, int, int)>& fits) {
-    CWnd window;
-    window.resize(800, 600);
-    CPublic t;
-    t.SetParent(&window);
-    t.m_NumberPlayers = players;
-    t.m_Pack.InitPack36(&window);
-    t.m_Pack.SetValueZanta();
-    t.m_Pack.ShowAinmationCards(false);
-    const std::vector<CCard*> fresh = t.m_Pack.m_Cards;
-    CTableMoves moves(t);
-    for (std::uint32_t seed = 1; seed < 4000; ++seed) {
-        t.m_Pack.m_Cards = fresh;
-        CPack::m_Shuffle = seed;
-        moves.StartGame();
-        t.m_CurrentPlayer = 1;
-        t.NextPlayer(&t.m_CurrentPlayer, nullptr);
-        const int first = t.m_CurrentPlayer;
-        const int holder = moves.DistrCards(first);
-        if (fits(t, first, holder))
-            return seed;
-    }
-    return 0;
-}
-
 bool NetPeers::WaitIdle(int timeoutMs) {
     return WaitFor(
         [&] {

@@ -4,6 +4,7 @@
 // clicks on each window's own cards and button, legal cards chosen from
 // each window's own table.
 
+#include "DealSeed.h"
 #include "PlayNet.h"
 #include "TestUtil.h"
 
@@ -75,16 +76,6 @@ public:
     // Plays until done() holds at a still moment (checked before each
     // action); returns what went wrong, empty when nothing did.
     QString PlayUntil(const std::function<bool()>& done, int maxActions = 3000);
-    // The first shuffle seed (for CPack::m_Shuffle) under which a fresh
-    // pack dealt by the host among the given number of players gives the
-    // first player a zanta, or gives nobody one; 0 if a bounded search finds
-    // none.
-    static std::uint32_t ShuffleSeed(int players, bool zanta);
-    // The same for any wish about the dealt table: fits gets it with the
-    // host at seat 1, the first player's seat and the zanta holder's (0
-    // for none).
-    static std::uint32_t
-    ShuffleSeed(int players, const std::function<bool(CPublic&, int first, int zanta)>& fits);
     // What a window's labels say.
     QString Message(int i) { return Table(i).m_LabelMessage.GetCaption(); }
     QString Name(int i) { return Table(i).m_Players[0].m_LabelName.GetCaption(); }

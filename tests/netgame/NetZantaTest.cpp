@@ -10,7 +10,7 @@
 namespace {
 // Deals the first game of two tables under a seed that makes a zanta.
 void DealZanta(NetPeers& peers) {
-    const std::uint32_t seed = NetPeers::ShuffleSeed(peers.Count(), true);
+    const std::uint32_t seed = testutil::ShuffleSeed(peers.Count(), true);
     ASSERT_NE(seed, 0u);
     CPack::m_Shuffle = seed;
     peers.Peer(0).PressButton();

@@ -3,6 +3,7 @@
 // zanta waits to end its game.
 
 #include "Adjustment.h"
+#include "DealSeed.h"
 #include "MainMenu.h"
 #include "ProgramDriver.h"
 #include "TestUtil.h"
@@ -80,24 +81,6 @@ private:
     platform::PauseHook m_previous;
 };
 
-// A shuffle whose first deal gives some seat of a two-seat table a zanta.
-std::uint32_t ZantaShuffle() {
-    CWnd window;
-    for (std::uint32_t seed = 1; seed < 1000; ++seed) {
-        CPublic table(&window);
-        table.m_Pack.InitPack36(&window);
-        table.m_Pack.SetValueZanta();
-        table.m_Pack.ShowAinmationCards(false);
-        table.m_NumberPlayers = 2;
-        CTableMoves moves(table);
-        CPack::m_Shuffle = seed;
-        moves.StartGame();
-        if (moves.DistrCards(1) != 0)
-            return seed;
-    }
-    return 0;
-}
-
 } // namespace
 
 // A party left while a computer's step is armed, or while its cards glide,
@@ -153,7 +136,7 @@ TEST(ProgramTiming, AbandonedPartyRestartsWithOneCleanDeal) {
 // While a zanta waits to end its 31-point game, nothing starts the next game:
 // the zanta is scored.
 TEST(ProgramTiming, ZantaIsScoredWhateverIsPressedDuringItsPause) {
-    const std::uint32_t seed = ZantaShuffle();
+    const std::uint32_t seed = testutil::ShuffleSeed(2, true);
     ASSERT_NE(seed, 0u);
     ProgramDriver p(2, true);
     CPublic& t = p.Table();
