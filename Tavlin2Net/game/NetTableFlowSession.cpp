@@ -432,6 +432,13 @@ void CNetTableFlow::ApplyDeparture(DPNID sender, const netrec::PlayerOrderRecord
                                     [&](const netrec::SeatRecord& r) { return r.player == id; }))
             gone.push_back(id);
     }
+    // A newcomer waiting for the next party ends no game by leaving: each
+    // table keeps the boards it has scored (the host's may be a take behind
+    // or ahead). A player's departure ends the game, and the host's boards
+    // settle it for everyone.
+    const bool onlyWaiting = std::all_of(gone.begin(), gone.end(), [&](DPNID id) {
+        return m_Public.m_Players[LocalSeatOf(id) - 1].m_Waiting;
+    });
     DPNID nextDealer = 0;
     QString name;
     for (DPNID id : gone) {
@@ -441,7 +448,7 @@ void CNetTableFlow::ApplyDeparture(DPNID sender, const netrec::PlayerOrderRecord
     if (order.dealStart != 0 && (!m_GameOn || m_Interrupted) && LocalSeatOf(order.dealStart) != 0)
         nextDealer = order.dealStart;
     const SeatIds kept = KeepSeatIds();
-    if (ApplySeats(order, CNetSeats::Take::AllBoards) == 0)
+    if (ApplySeats(order, onlyWaiting ? CNetSeats::Take::NewBoards : CNetSeats::Take::AllBoards) == 0)
         return;
     RestoreSeatIds(kept);
     SetPlayerCount(m_Seats.Count());

@@ -54,9 +54,11 @@ TEST(NetTableSim, EveryMomentKeepsTheTablesInStepAndSomeoneAbleToAct) { RunAll(S
 // a lead refused that came after a first turn held back (101), and a
 // newcomer seated between games dealt in by some tables and not by a dealer
 // who dealt before he heard of him (582, 879), and a zanta's turn given
-// to the seat its holder had before a seat order moved him (1026).
+// to the seat its holder had before a seat order moved him (1026), and a
+// table's boards overwritten by the host's older ones when a newcomer who
+// waited for the next party left (1049).
 TEST(NetTableSim, PlayersJoiningMidPartyLeaveTheTablesInStep) {
     TableSim::Upsets upsets;
     upsets.joins = true;
-    RunAll({101, 114, 166, 218, 232, 366, 369, 376, 437, 582, 879, 1026}, upsets);
+    RunAll({101, 114, 166, 218, 232, 366, 369, 376, 437, 582, 879, 1026, 1049}, upsets);
 }
