@@ -190,6 +190,16 @@ void CNetSeats::TakeCards(const netrec::PlayerOrderRecord& order) {
                             (c->m_Place == e_Hand && c->m_Player == 1);
         c->CardOpen(faceUp);
     }
+    // A card led or laid on the table is beaten when a card lies on it.
+    for (CCard* c : pack.m_Cards) {
+        c->m_Beaten = false;
+        if (c->m_Place != e_Going)
+            continue;
+        for (const CCard* above : pack.m_Cards)
+            if (above->m_Place == e_Going && above->m_IndexX == c->m_IndexX &&
+                above->m_IndexY == c->m_IndexY + 1)
+                c->m_Beaten = true;
+    }
 }
 
 int CNetSeats::Compact() {
@@ -260,6 +270,8 @@ QString CNetSeats::Dump(int gameNumber) const {
                            .arg(IdOf(c->m_Player));
         if (c->m_Place == e_Going || c->m_Place == e_Reset)
             line += QStringLiteral(" at %1,%2").arg(c->m_IndexX).arg(c->m_IndexY);
+        if (c->m_Place == e_Going && c->m_Beaten)
+            line += QStringLiteral(" beaten");
         if (c->m_Place == e_Pack)
             line += QStringLiteral(" pack %1").arg(packIndex++);
         cards << line;

@@ -56,9 +56,10 @@ TEST(NetTableSim, EveryMomentKeepsTheTablesInStepAndSomeoneAbleToAct) { RunAll(S
 // who dealt before he heard of him (582, 879), and a zanta's turn given
 // to the seat its holder had before a seat order moved him (1026), and a
 // table's boards overwritten by the host's older ones when a newcomer who
-// waited for the next party left (1049).
+// waited for the next party left (1049), and a newcomer that saw a card
+// unbeaten that the others had seen beaten (1119).
 TEST(NetTableSim, PlayersJoiningMidPartyLeaveTheTablesInStep) {
     TableSim::Upsets upsets;
     upsets.joins = true;
-    RunAll({101, 114, 166, 218, 232, 366, 369, 376, 437, 582, 879, 1026, 1049}, upsets);
+    RunAll({101, 114, 166, 218, 232, 366, 369, 376, 437, 582, 879, 1026, 1049, 1119}, upsets);
 }
