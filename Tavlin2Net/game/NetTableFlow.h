@@ -45,7 +45,7 @@ public:
                                        TIMER_CONTINUE, TIMER_END_DISTR, TIMER_END_TAKE,
                                        TIMER_SEAT,     TIMER_BARRIER_WATCH};
     static constexpr int kStarsGame = 5;
-    static constexpr int kStarsNoGame = 1000;
+    static constexpr int kStarsNoGame = netrec::kPartyMostStars;
 
     // strand: the program's own worker thread, or the caller's thread for a
     // simulation that runs everything in one thread of time.
@@ -121,7 +121,7 @@ public:
     std::atomic<int> m_BarrierBoundMs{0};
     // Shared settings kept between runs; the shell reads and writes them.
     std::atomic<bool> m_LockAddPlayers{true};
-    std::atomic<bool> m_GameForStars{false};
+    std::atomic<bool> m_GameForStars{true};
     std::atomic<int> m_NumberStars{kStarsGame};
 
 private:
@@ -180,6 +180,9 @@ private:
     void ApplyContinue(DPNID sender, const netrec::TurnRecord& r);
     void ApplyZanta(DPNID sender, const netrec::TurnRecord& r);
     void ApplySettings(DPNID sender, const netrec::SettingRecord& r);
+    // The stars a party begins with, and the stars game's check box; the
+    // stars on the boards change only with a party.
+    void TakeStars(int stars);
     void CountAck(DPNID sender, bool take, std::optional<std::uint32_t> tag);
     // A refill or a take this table will not apply: refused, and its end
     // reported all the same.

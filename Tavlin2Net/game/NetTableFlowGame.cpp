@@ -39,6 +39,7 @@ void CNetTableFlow::StartDeal(bool newParty) {
     std::copy(std::begin(masts), std::end(masts), reinterpret_cast<char*>(r.masts.data()));
     std::copy(std::begin(values), std::end(values), reinterpret_cast<char*>(r.values.data()));
     r.firstPlayer = IdOf(t.m_CurrentPlayer);
+    r.stars = static_cast<std::uint16_t>(m_NumberStars.load());
     m_DealtIds.clear();
     for (int s = 1; s <= m_Seats.Count(); ++s)
         if (IdOf(s) != 0 && !t.m_Players[s - 1].m_Out && m_DealtIds.size() < r.dealt.size()) {
@@ -72,6 +73,8 @@ void CNetTableFlow::ApplyParty(DPNID sender, const netrec::PartyRecord& r) {
         return;
     }
     const bool newParty = r.id == e_NewParty;
+    if (newParty && r.stars != 0)
+        TakeStars(r.stars);
     if (newParty)
         ResetParty();
     if (!m_Moves.StartGameAs(reinterpret_cast<const char*>(r.masts.data()),

@@ -21,11 +21,20 @@ void CNetTableFlow::SetGameForStars(bool on, bool send) {
     m_GameForStars = on;
     m_NumberStars = on ? kStarsGame : kStarsNoGame;
     Step(nullptr, [this, send] {
-        if (m_Public.m_Game31 && !m_GameOn)
+        // At a table alone; with others the stars change with the next
+        // party, which begins with its dealer's stars game on every table
+        // (reset here, they would be reset at other moves elsewhere).
+        if (m_Public.m_Game31 && m_Seats.Count() <= 1)
             m_Public.ResetStars(m_NumberStars);
         if (send)
             SendSettingsNow();
     });
+}
+
+void CNetTableFlow::TakeStars(int stars) {
+    m_NumberStars = stars;
+    m_GameForStars = stars != kStarsNoGame;
+    m_View.ShowCheck(IDC_GAME_FOR_STARS, m_GameForStars);
 }
 
 void CNetTableFlow::SetTableOption(UINT control, bool on) {
@@ -74,18 +83,16 @@ void CNetTableFlow::ApplySettings(DPNID sender, const netrec::SettingRecord& r) 
     m_View.ShowCheck(IDC_CLOSED_CARD_RESET, t.m_ClosedCardReset);
     m_View.ShowCheck(IDC_AUTOMATIC_GAME, t.m_AutomaticGame);
     m_View.ShowCheck(IDC_LOCK_ADD_PLAYERS, m_LockAddPlayers);
+    // Both ways: a table that kept its own would begin its next party with
+    // other stars than the rest. Before the kind: a party the switch
+    // begins has the stars of whoever switched.
+    if ((r.gameForStars != 0) != m_GameForStars)
+        TakeStars(r.gameForStars != 0 ? kStarsGame : kStarsNoGame);
     // A table just seated takes the kind of the party it joined as it is;
     // resetting would wipe the scores the seat order has just brought.
     const bool joined = std::exchange(m_JustSeated, false);
     if ((r.game31 != 0) != t.m_Game31)
         ApplyGameKind(r.game31 != 0, sender, joined);
-    if (!m_GameForStars && r.gameForStars != 0) {
-        m_GameForStars = true;
-        m_NumberStars = kStarsGame;
-        m_View.ShowCheck(IDC_GAME_FOR_STARS, true);
-        if (t.m_Game31 && !m_GameOn)
-            t.ResetStars(m_NumberStars);
-    }
 }
 
 void CNetTableFlow::ApplyGameKind(bool game31, DPNID by, bool keepParty) {

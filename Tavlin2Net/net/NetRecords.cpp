@@ -76,7 +76,7 @@ QByteArray Build(const PlayerOrderRecord& r) {
 }
 
 QByteArray Build(const PartyRecord& r) {
-    QByteArray b(kPartyWithDealtSize, '\0');
+    QByteArray b(kPartyExtendedSize, '\0');
     b[0] = static_cast<char>(r.id);
     for (int i = 0; i < kCards; ++i) {
         b[1 + i] = static_cast<char>(r.masts[i]);
@@ -85,6 +85,7 @@ QByteArray Build(const PartyRecord& r) {
     PutU32(b, 76, r.firstPlayer);
     for (int s = 0; s < kSeats; ++s)
         PutU32(b, 80 + 4 * s, r.dealt[static_cast<size_t>(s)]);
+    qToLittleEndian(r.stars, b.data() + 80 + 4 * kSeats);
     return b;
 }
 
@@ -205,9 +206,14 @@ std::optional<PartyRecord> ReadParty(const QByteArray& b) {
             return std::nullopt;
     }
     r.firstPlayer = U32(b, 76);
-    if (b.size() >= kPartyWithDealtSize)
+    if (b.size() >= kPartyExtendedSize)
         for (int s = 0; s < kSeats; ++s)
             r.dealt[static_cast<size_t>(s)] = U32(b, 80 + 4 * s);
+    if (b.size() >= kPartyExtendedSize) {
+        const auto stars = qFromLittleEndian<std::uint16_t>(b.constData() + 80 + 4 * kSeats);
+        if (stars <= kPartyMostStars)
+            r.stars = stars;
+    }
     return r;
 }
 
@@ -266,8 +272,8 @@ std::optional<QByteArray> Checked(const QByteArray& received) {
     // An end of a deal or a take may carry the tag of what it ends.
     const bool tagged = (id == e_EndDistr || id == e_EndTake) && received.size() >= 5;
     // A deal may carry whom it was dealt to.
-    const bool withDealt = (id == e_NewParty || id == e_NextGame) && received.size() >= kPartyWithDealtSize;
-    const QByteArray r = received.left(tagged ? 5 : withDealt ? kPartyWithDealtSize : size);
+    const bool extended = (id == e_NewParty || id == e_NextGame) && received.size() >= kPartyExtendedSize;
+    const QByteArray r = received.left(tagged ? 5 : extended ? kPartyExtendedSize : size);
     bool ok = true;
     switch (id) {
     case e_PlayerOrder:

@@ -34,8 +34,9 @@ constexpr int kNameBytes = 12; // 11 characters and a NUL
 constexpr int kChatBytes = 50;
 constexpr int kSeats = 4;
 constexpr int kCards = 36;
-// A deal with whom it was dealt to after its 80 bytes.
-constexpr int kPartyWithDealtSize = 80 + 4 * kSeats;
+// A deal with whom it was dealt to and the party's stars after its 80 bytes.
+constexpr int kPartyMostStars = 1000; // the stars game off
+constexpr int kPartyExtendedSize = 80 + 4 * kSeats + 4;
 
 // The size of each kind's record; 0 for an id that is no kind.
 int RecordSize(int id);
@@ -80,6 +81,10 @@ struct PartyRecord {
     // Sent after the 80 bytes of the deal; a record without it deals to
     // every seat playing.
     std::array<DPNID, kSeats> dealt{};
+    // The stars each player begins a new party with, after the list (0 when
+    // not said): every table begins it with the dealer's, whatever it
+    // ticked since.
+    std::uint16_t stars = 0;
 };
 
 struct GoCardRecord {

@@ -90,12 +90,14 @@ TEST(NetRecords, PlayerOrderAndPartyFillEveryField) {
     }
     p.firstPlayer = 0x33;
     p.dealt = {0x33, 0x44, 0, 0};
+    p.stars = 1000;
     const QByteArray pb = Build(p);
-    ASSERT_EQ(pb.size(), 96);
+    ASSERT_EQ(pb.size(), 100);
     EXPECT_EQ(pb.mid(0, 3), Bytes({3, 1, 2}));
     EXPECT_EQ(pb.mid(37, 2), Bytes({1, 2}));
     EXPECT_EQ(pb.mid(73, 7), Bytes({0, 0, 0, 0x33, 0, 0, 0}));
     EXPECT_EQ(pb.mid(80, 8), Bytes({0x33, 0, 0, 0, 0x44, 0, 0, 0})) << "whom it was dealt to, after the deal";
+    EXPECT_EQ(pb.mid(96, 2), Bytes({0xE8, 0x03})) << "then the party's stars";
     p.id = e_NewParty;
     EXPECT_EQ(Build(p).mid(1), pb.mid(1)) << "a new party differs only in its first byte";
     // A deal of 80 bytes (an earlier program's) is read as dealt to every
@@ -103,7 +105,13 @@ TEST(NetRecords, PlayerOrderAndPartyFillEveryField) {
     const auto older = Checked(pb.left(80));
     ASSERT_TRUE(older);
     EXPECT_EQ(ReadParty(*older)->dealt, (std::array<DPNID, kSeats>{}));
-    EXPECT_EQ(ReadParty(Checked(pb + "tail").value())->dealt[1], 0x44u);
+    EXPECT_EQ(ReadParty(*older)->stars, 0);
+    const auto longer = ReadParty(Checked(pb + "tail").value());
+    EXPECT_EQ(longer->dealt[1], 0x44u);
+    EXPECT_EQ(longer->stars, 1000);
+    // More stars than the stars game off gives are not taken.
+    p.stars = 1001;
+    EXPECT_EQ(ReadParty(Build(p))->stars, 0);
 }
 
 TEST(NetRecords, ShortUnknownOrImpossibleRecordsAreRefusedLongOnesCut) {
