@@ -464,15 +464,37 @@ void CNetTableFlow::ApplyDeparture(DPNID sender, const netrec::PlayerOrderRecord
 
 // ---- Records (strand) ----
 
+namespace {
+// Records kept to be taken later (before the table's seat, after a held
+// turn): a bound on what a peer can make a table hold.
+constexpr std::size_t kMostKeptRecords = 512;
+
+// The kinds that are a player's move in the game.
+bool IsMove(int id) {
+    switch (id) {
+    case e_GoCard:
+    case e_BitaCards:
+    case e_ResetCards:
+    case e_NextPlayerGo:
+    case e_TakeCards:
+    case e_ContinueGame:
+    case e_Zanta:
+    case e_NewParty:
+    case e_NextGame:
+        return true;
+    default:
+        return false;
+    }
+}
+} // namespace
+
 void CNetTableFlow::Dispatch(const CReceivedRecord& record) {
     if (record.id < 0)
         return;
     const DPNID sender = record.sender;
     const int id = record.id;
     qCDebug(lcNetGame) << "table" << LocalId() << "takes record" << id << "from" << sender;
-    m_TakingMove = id == e_GoCard || id == e_BitaCards || id == e_ResetCards || id == e_NextPlayerGo ||
-                   id == e_TakeCards || id == e_ContinueGame || id == e_Zanta || id == e_NewParty ||
-                   id == e_NextGame;
+    m_TakingMove = IsMove(id);
     const struct MoveTaken {
         bool& taking;
         ~MoveTaken() { taking = false; }
@@ -481,8 +503,7 @@ void CNetTableFlow::Dispatch(const CReceivedRecord& record) {
     // to sort out.
     const bool aboutTheGame = id != e_PlayerOrder && id != e_DestroyPlayer && id != e_Chat && id != e_SettingGame;
     if (!m_Seated && aboutTheGame) {
-        constexpr std::size_t kKeptBeforeSeat = 512;
-        if (m_BeforeSeat.size() < kKeptBeforeSeat)
+        if (m_BeforeSeat.size() < kMostKeptRecords)
             m_BeforeSeat.push_back(record);
         return;
     }
@@ -491,8 +512,7 @@ void CNetTableFlow::Dispatch(const CReceivedRecord& record) {
         return Refuse(sender, "a record from a player without a seat");
     // What its player did after a first turn held back comes after it.
     if (m_TakingMove && m_TurnAfterDeal) {
-        constexpr std::size_t kKeptAfterTurn = 512;
-        if (m_AfterHeldTurn.size() < kKeptAfterTurn)
+        if (m_AfterHeldTurn.size() < kMostKeptRecords)
             m_AfterHeldTurn.push_back(record);
         return;
     }
