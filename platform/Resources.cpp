@@ -1,11 +1,14 @@
 #include "Resources.h"
 
+#include "GuiThread.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
+#include <QPixmapCache>
 #include <QResource>
 
 #include <atomic>
@@ -153,12 +156,22 @@ QPixmap LoadBitmapResource(HINSTANCE module, UINT id) {
     if (!module)
         return {};
     const int scale = screenRatio() > 1.0 ? 2 : 1;
+    // Every table shows the same 36 faces and backs: each picture is read and
+    // decoded once, and the tables share it (a pixmap is copied on write).
+    // The cache belongs to the GUI thread, where pixmaps are made.
+    const bool cached = platform::IsGuiThread();
+    const QString key = module->path(ResourceType::Bitmap, id, QStringLiteral("#%1").arg(scale));
+    QPixmap pixmap;
+    if (cached && QPixmapCache::find(key, &pixmap))
+        return pixmap;
     QImage image = LoadImageResource(module, id, scale);
     if (image.isNull())
         return {};
-    QPixmap pixmap = QPixmap::fromImage(image);
+    pixmap = QPixmap::fromImage(image);
     if (scale > 1 && QFile::exists(module->path(ResourceType::Bitmap, id, QStringLiteral("@2x"))))
         pixmap.setDevicePixelRatio(scale);
+    if (cached)
+        QPixmapCache::insert(key, pixmap);
     return pixmap;
 }
 
