@@ -213,7 +213,9 @@ private:
     void StopGame();
     void GatherCards();
     void ApplyGameKind(bool game31, DPNID by, bool keepParty = false);
-    void SendSettingsNow();
+    // The five shared settings to every peer; switchesKind when they tell of
+    // this table's switch of the party's kind.
+    void SendSettingsNow(bool switchesKind = false);
     void Send(const QByteArray& record);
     void SendTurnRecord(NetMessageId id, DPNID player, bool zanta);
 

@@ -283,6 +283,7 @@ void CNetTableFlow::RemoveSeat(DPNID departed, const QByteArray& nameBytes) {
     netrec::PlayerOrderRecord order =
         m_Seats.Build(m_GameOn && !m_Interrupted ? IdOf(m_DealStartSeat) : nextDealer);
     order.id = e_DestroyPlayer;
+    order.endsGame = m_Interrupted ? 1 : 0;
     Send(netrec::Build(order));
     if (present >= 2) {
         if (m_LockAddPlayers && m_Public.m_NumberGame > 0)
@@ -445,8 +446,16 @@ void CNetTableFlow::ApplyDeparture(DPNID sender, const netrec::PlayerOrderRecord
         name = SeatName(LocalSeatOf(id));
         nextDealer = DropSeat(id);
     }
+    // The host's word on whether the game ends settles it: this table may
+    // have seen that game end already, and even dealt the next.
+    if (order.endsGame != 0 && !gone.empty())
+        m_Interrupted = true;
     if (order.dealStart != 0 && (!m_GameOn || m_Interrupted) && LocalSeatOf(order.dealStart) != 0)
         nextDealer = order.dealStart;
+    // Between games here, a newcomer's leaving changes nobody's turn to deal:
+    // the record's tail is the deal start seat if the host's game still ran.
+    if (onlyWaiting && !m_GameOn && m_NextDealerId != 0 && LocalSeatOf(m_NextDealerId) != 0)
+        nextDealer = m_NextDealerId;
     const SeatIds kept = KeepSeatIds();
     if (ApplySeats(order, onlyWaiting ? CNetSeats::Take::NewBoards : CNetSeats::Take::AllBoards) == 0)
         return;
@@ -502,7 +511,9 @@ void CNetTableFlow::Dispatch(const CReceivedRecord& record) {
     // Before its seats the table keeps the game's records for the seat order
     // to sort out.
     const bool aboutTheGame = id != e_PlayerOrder && id != e_DestroyPlayer && id != e_Chat && id != e_SettingGame;
-    if (!m_Seated && aboutTheGame) {
+    // The shared settings too: a player may have changed them after the
+    // host wrote the settings that follow the seat order.
+    if (!m_Seated && (aboutTheGame || id == e_SettingGame)) {
         if (m_BeforeSeat.size() < kMostKeptRecords)
             m_BeforeSeat.push_back(record);
         return;

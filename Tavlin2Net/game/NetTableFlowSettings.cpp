@@ -13,7 +13,7 @@ void CNetTableFlow::SetGameKind(bool game31, bool send) {
     Step(kErrResetParty, [this, game31, send, by] {
         ApplyGameKind(game31, by);
         if (send)
-            SendSettingsNow();
+            SendSettingsNow(true);
     });
 }
 
@@ -60,7 +60,7 @@ void CNetTableFlow::SendSettings() {
     Step(nullptr, [this] { SendSettingsNow(); });
 }
 
-void CNetTableFlow::SendSettingsNow() {
+void CNetTableFlow::SendSettingsNow(bool switchesKind) {
     // A table still joining keeps its settings to itself: the host's come
     // with its seat and replace them, and the others take settings only
     // from the party's players.
@@ -72,6 +72,7 @@ void CNetTableFlow::SendSettingsNow() {
     r.lockAddPlayers = m_LockAddPlayers;
     r.game31 = m_Public.m_Game31;
     r.gameForStars = m_GameForStars;
+    r.kind = switchesKind ? netrec::SettingRecord::SwitchesKind : netrec::SettingRecord::KeepsKind;
     Send(netrec::Build(r));
 }
 
@@ -88,10 +89,12 @@ void CNetTableFlow::ApplySettings(DPNID sender, const netrec::SettingRecord& r) 
     // begins has the stars of whoever switched.
     if ((r.gameForStars != 0) != m_GameForStars)
         TakeStars(r.gameForStars != 0 ? kStarsGame : kStarsNoGame);
-    // A table just seated takes the kind of the party it joined as it is;
-    // resetting would wipe the scores the seat order has just brought.
-    const bool joined = std::exchange(m_JustSeated, false);
-    if ((r.game31 != 0) != t.m_Game31)
+    // A table just seated takes the kind of the party it joined as it is
+    // from the settings the host sent after the seat order; resetting would
+    // wipe the scores the order has just brought.
+    const bool joined = sender == m_DirectPlay.HostPlayer() && std::exchange(m_JustSeated, false);
+    const bool switches = joined || r.kind != netrec::SettingRecord::KeepsKind;
+    if ((r.game31 != 0) != t.m_Game31 && switches)
         ApplyGameKind(r.game31 != 0, sender, joined);
 }
 

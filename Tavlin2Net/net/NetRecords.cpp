@@ -49,6 +49,7 @@ int RecordSize(int id) {
 QByteArray Build(const PlayerOrderRecord& r) {
     QByteArray b(552, '\0');
     b[0] = static_cast<char>(r.id);
+    b[1] = static_cast<char>(r.id == e_DestroyPlayer ? r.endsGame : 0);
     for (int s = 0; s < kSeats; ++s) {
         const SeatRecord& seat = r.seats[s];
         const int at = 4 + 28 * s;
@@ -130,13 +131,14 @@ QByteArray Build(const ChatRecord& r) {
 }
 
 QByteArray Build(const SettingRecord& r) {
-    QByteArray b(6, '\0');
+    QByteArray b(7, '\0');
     b[0] = static_cast<char>(e_SettingGame);
     b[1] = static_cast<char>(r.closedCardReset ? 1 : 0);
     b[2] = static_cast<char>(r.automaticGame ? 1 : 0);
     b[3] = static_cast<char>(r.lockAddPlayers ? 1 : 0);
     b[4] = static_cast<char>(r.game31 ? 1 : 0);
     b[5] = static_cast<char>(r.gameForStars ? 1 : 0);
+    b[6] = static_cast<char>(r.kind);
     return b;
 }
 
@@ -166,6 +168,7 @@ std::optional<PlayerOrderRecord> ReadPlayerOrder(const QByteArray& b) {
         return std::nullopt;
     PlayerOrderRecord r;
     r.id = U8(b, 0);
+    r.endsGame = r.id == e_DestroyPlayer && U8(b, 1) == 1 ? 1 : 0;
     for (int s = 0; s < kSeats; ++s) {
         SeatRecord& seat = r.seats[s];
         const int at = 4 + 28 * s;
@@ -259,7 +262,10 @@ std::optional<ChatRecord> ReadChat(const QByteArray& b) {
 std::optional<SettingRecord> ReadSetting(const QByteArray& b) {
     if (!Fits(b, e_SettingGame))
         return std::nullopt;
-    return SettingRecord{U8(b, 1), U8(b, 2), U8(b, 3), U8(b, 4), U8(b, 5)};
+    SettingRecord r{U8(b, 1), U8(b, 2), U8(b, 3), U8(b, 4), U8(b, 5)};
+    if (b.size() >= 7 && U8(b, 6) <= SettingRecord::KeepsKind)
+        r.kind = U8(b, 6);
+    return r;
 }
 
 std::optional<QByteArray> Checked(const QByteArray& received) {
@@ -271,9 +277,16 @@ std::optional<QByteArray> Checked(const QByteArray& received) {
         return std::nullopt;
     // An end of a deal or a take may carry the tag of what it ends.
     const bool tagged = (id == e_EndDistr || id == e_EndTake) && received.size() >= 5;
-    // A deal may carry whom it was dealt to.
-    const bool extended = (id == e_NewParty || id == e_NextGame) && received.size() >= kPartyExtendedSize;
-    const QByteArray r = received.left(tagged ? 5 : extended ? kPartyExtendedSize : size);
+    // A deal may carry whom it was dealt to, the settings whether they
+    // switch the kind.
+    int kept = size;
+    if (tagged)
+        kept = 5;
+    else if ((id == e_NewParty || id == e_NextGame) && received.size() >= kPartyExtendedSize)
+        kept = kPartyExtendedSize;
+    else if (id == e_SettingGame && received.size() >= 7)
+        kept = 7;
+    const QByteArray r = received.left(kept);
     bool ok = true;
     switch (id) {
     case e_PlayerOrder:

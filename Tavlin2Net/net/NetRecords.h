@@ -64,6 +64,9 @@ struct CardRecord {
 // e_PlayerOrder and e_DestroyPlayer.
 struct PlayerOrderRecord {
     BYTE id = e_PlayerOrder;
+    // e_DestroyPlayer: 1 when the departure ends the host's game (a new
+    // party follows), in the byte after the kind; 0 from an earlier program.
+    BYTE endsGame = 0;
     std::array<SeatRecord, kSeats> seats{};
     std::array<CardRecord, kCards> cards{};
     DPNID dealStart = 0;
@@ -121,6 +124,11 @@ struct SettingRecord {
     BYTE lockAddPlayers = 0;
     BYTE game31 = 0;
     BYTE gameForStars = 0;
+    // After the five: whether the record switches the party's kind. Any
+    // change of a setting sends all five, and one sent before its sender saw
+    // another's switch still names the old kind: only a switch switches.
+    enum Kind : BYTE { KindNotSaid = 0, SwitchesKind = 1, KeepsKind = 2 };
+    BYTE kind = KindNotSaid;
 };
 
 QByteArray Build(const PlayerOrderRecord& r);

@@ -31,7 +31,7 @@ TEST(NetRecords, SmallRecordsLieAtTheirOffsets) {
               Bytes({5, 0, 0, 0, 4, 3, 2, 1, 1, 0, 0, 0}));
     EXPECT_EQ(Build(TurnRecord{e_ContinueGame, 7, 1}), Bytes({9, 0, 0, 0, 7, 0, 0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(Build(TurnRecord{e_Zanta, 7, 0}), Bytes({10, 0, 0, 0, 7, 0, 0, 0, 0, 0, 0, 0}));
-    EXPECT_EQ(Build(SettingRecord{1, 0, 1, 1, 0}), Bytes({13, 1, 0, 1, 1, 0}));
+    EXPECT_EQ(Build(SettingRecord{1, 0, 1, 1, 0, SettingRecord::SwitchesKind}), Bytes({13, 1, 0, 1, 1, 0, 1}));
     EXPECT_EQ(BuildSignal(e_EndTake), Bytes({15}));
 
     const auto bita = ReadTable(Bytes({6, 1, 5, 0, 0xFE, 0xFF, 0xFF, 0xFF, 3, 18, 0, 0}));
@@ -135,7 +135,11 @@ TEST(NetRecords, ShortUnknownOrImpossibleRecordsAreRefusedLongOnesCut) {
     EXPECT_FALSE(Checked(Build(p)));
     EXPECT_FALSE(Checked(Build(PlayerOrderRecord{}))) << "cards of no suit";
     EXPECT_EQ(Checked(Bytes({8, 1, 2})), Bytes({8}));
-    EXPECT_EQ(Checked(Build(SettingRecord{})).value().size(), 6);
+    EXPECT_EQ(Checked(Build(SettingRecord{})).value().size(), 7);
+    // Settings of six bytes (an earlier program's) do not say whether they
+    // switch the kind.
+    EXPECT_EQ(ReadSetting(Checked(Bytes({13, 1, 0, 1, 1, 0})).value())->kind, SettingRecord::KindNotSaid);
+    EXPECT_EQ(ReadSetting(Checked(Bytes({13, 1, 0, 1, 1, 0, 2, 9})).value())->kind, SettingRecord::KeepsKind);
     // An end names what it ends, and keeps the name through the check; a
     // bare one names nothing.
     EXPECT_EQ(ReadEndTag(Checked(BuildEnd(e_EndTake, 0xA1B2C3D4u) + "tail").value()), 0xA1B2C3D4u);
@@ -157,7 +161,12 @@ TEST(NetRecords, RandomRecordsNeverReadPastTheirEnd) {
         ++accepted;
         const BYTE id = static_cast<BYTE>((*r)[0]);
         const bool end = id == e_EndDistr || id == e_EndTake;
-        ASSERT_EQ(r->size(), end && b.size() >= 5 ? 5 : RecordSize(id));
+        // The kind's size, or its size with a tail the kind may carry; never
+        // more than came.
+        const int least = end && b.size() >= 5 ? 5 : RecordSize(id);
+        ASSERT_GE(r->size(), least);
+        ASSERT_LE(r->size(), std::max(least, kPartyExtendedSize));
+        ASSERT_TRUE(b.startsWith(*r));
         ReadPlayerOrder(*r);
         ReadParty(*r);
         ReadGoCard(*r);
