@@ -63,3 +63,16 @@ TEST(NetTableSim, PlayersJoiningMidPartyLeaveTheTablesInStep) {
     upsets.joins = true;
     RunAll({101, 114, 166, 218, 232, 366, 369, 376, 437, 582, 879, 1026, 1049, 1119}, upsets);
 }
+
+// The stars game switched on and off by players as well, crossing kind
+// switches, deals and departures: a stars switch sent before its sender saw
+// another's kind switch switched the kind back (573), a departure that ended
+// the host's game left a table that had seen that game end playing on (12),
+// and a newcomer refused the settings a player sent before its seat (264,
+// 418).
+TEST(NetTableSim, PlayersJoiningAndSwitchingTheStarsGameLeaveTheTablesInStep) {
+    TableSim::Upsets upsets;
+    upsets.joins = true;
+    upsets.stars = true;
+    RunAll({12, 264, 418, 573}, upsets);
+}
