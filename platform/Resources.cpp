@@ -160,7 +160,10 @@ QPixmap LoadBitmapResource(HINSTANCE module, UINT id) {
     // decoded once, and the tables share it (a pixmap is copied on write).
     // The cache belongs to the GUI thread, where pixmaps are made.
     const bool cached = platform::IsGuiThread();
-    const QString key = module->path(ResourceType::Bitmap, id, QStringLiteral("#%1").arg(scale));
+    // By the bundle's file, not its root: each loading of a bundle (each
+    // table's pack) registers it under a root of its own.
+    const QString& source = module->bundleFile().isEmpty() ? module->root() : module->bundleFile();
+    const QString key = QStringLiteral("%1|%2|%3").arg(source).arg(id).arg(scale);
     QPixmap pixmap;
     if (cached && QPixmapCache::find(key, &pixmap))
         return pixmap;
