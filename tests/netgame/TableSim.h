@@ -23,10 +23,16 @@ class TableSim {
 public:
     // What may happen besides play, departures, renames and kind switches.
     struct Upsets {
-        // Newcomers during the run (also ZANTA_NETSIM_JOINS=1).
-        bool joins = qEnvironmentVariableIntValue("ZANTA_NETSIM_JOINS") != 0;
-        // The stars game switched on and off (also ZANTA_NETSIM_STARS=1).
-        bool stars = qEnvironmentVariableIntValue("ZANTA_NETSIM_STARS") != 0;
+        // Newcomers during the run (ZANTA_NETSIM_JOINS=0 leaves them out).
+        bool joins = On("ZANTA_NETSIM_JOINS");
+        // The stars game switched on and off (ZANTA_NETSIM_STARS=0 leaves
+        // it alone).
+        bool stars = On("ZANTA_NETSIM_STARS");
+
+    private:
+        static bool On(const char* name) {
+            return !qEnvironmentVariableIsSet(name) || qEnvironmentVariableIntValue(name) != 0;
+        }
     };
     TableSim(std::uint64_t seed, Upsets upsets)
         : m_Seed(seed), m_Net(seed), m_Joins(upsets.joins), m_Stars(upsets.stars) {}
