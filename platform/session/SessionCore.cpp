@@ -10,6 +10,7 @@
 #include <QtEndian>
 #include <algorithm>
 #include <future>
+#include <utility>
 
 using namespace sessionwire;
 
@@ -646,6 +647,7 @@ void SessionCore::OnWelcome(Link* link, const WelcomeFrame& w) {
             m.port = m_connectPort;
         }
         if (e.id == m_local) {
+            m_renamedWhileJoining = e.name != m_name;
             m.name = m_name;
             m.address = AddressText(m_server->serverAddress());
             m.port = m_server->serverPort();
@@ -708,6 +710,9 @@ void SessionCore::FinishJoin() {
     if (m_state != State::InSession)
         return; // closed from the callback
     Emit(PeerEvent::ConnectComplete, 0, S_OK);
+    // Renamed while the host admitted us: the others hear the new name now.
+    if (m_state == State::InSession && std::exchange(m_renamedWhileJoining, false))
+        BroadcastOwn(NameChanged, m_name);
     DeliverHeld();
 }
 

@@ -156,6 +156,7 @@ private:
     QString m_connectHostName;
     std::uint16_t m_connectPort = 0;
     bool m_joining = false; // welcomed, the mesh not yet standing
+    bool m_renamedWhileJoining = false; // the host admitted us under an older name
     int m_meshPending = 0;
     DPNID m_nextId = 1;
     std::uint32_t m_ownSeq = 0;

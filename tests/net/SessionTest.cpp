@@ -85,6 +85,23 @@ TEST(PeerSession, JoinReportsLocalPlayerFirstThenOthersThenCompletion) {
               S_OK);
     EXPECT_EQ(c.session.HostPlayer(), b.session.LocalPlayer());
     EXPECT_GT(c.session.LocalPlayer(), aId) << "ids are never reused";
+
+    // A name changed once the host has admitted the joiner under the name
+    // it asked with, and before the joiner hears so, is the one the others
+    // end up with.
+    Peer d;
+    d.session.SetName(QStringLiteral("Старое"));
+    const int admitted = b.rec.Count(PeerEvent::IndicateConnect);
+    ASSERT_EQ(d.session.Connect(QStringLiteral("127.0.0.1"), b.session.GetLocalHostAddresses().at(0).second),
+              DPNSUCCESS_PENDING);
+    ASSERT_TRUE(testutil::WaitFor([&] { return b.rec.Count(PeerEvent::IndicateConnect) > admitted; }, 5000));
+    d.session.SetName(QStringLiteral("Новое"));
+    ASSERT_TRUE(d.rec.Wait(PeerEvent::ConnectComplete, 8000));
+    ASSERT_TRUE(testutil::WaitFor([&] {
+        const auto info = c.session.GetPeerInfo(d.session.LocalPlayer());
+        return info && info->name == QStringLiteral("Новое");
+    }, 5000));
+    EXPECT_EQ(b.session.GetPeerInfo(d.session.LocalPlayer())->name, QStringLiteral("Новое"));
 }
 
 TEST(PeerSession, ConnectResultsArriveWithinTheirTime) {

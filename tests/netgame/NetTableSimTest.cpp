@@ -70,10 +70,11 @@ TEST(NetTableSim, PlayersJoiningMidPartyLeaveTheTablesInStep) {
 // another's kind switch switched the kind back (573), a departure that ended
 // the host's game left a table that had seen that game end playing on (12),
 // and a newcomer refused the settings a player sent before its seat (264,
-// 418).
+// 418), and a newcomer renamed while the host admitted him kept his old name
+// on the other tables (2176).
 TEST(NetTableSim, PlayersJoiningAndSwitchingTheStarsGameLeaveTheTablesInStep) {
     TableSim::Upsets upsets;
     upsets.joins = true;
     upsets.stars = true;
-    RunAll({12, 264, 418, 573}, upsets);
+    RunAll({12, 264, 418, 573, 2176}, upsets);
 }

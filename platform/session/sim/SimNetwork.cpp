@@ -475,6 +475,12 @@ void CSimNetwork::Handle(const Item& item, std::vector<Pending>& out) {
         m.state = State::InSession;
         m.admitted = false;
         Emit(out, item.to, PeerEvent::ConnectComplete, 0, S_OK);
+        // Renamed while the host admitted it under the name it asked with:
+        // the others hear the new one now.
+        if (m.members[m.local] != m.name) {
+            m.members[m.local] = m.name;
+            DoSend(item.to, Kind::NameChanged, m.name, 0, nullptr);
+        }
         break;
     }
     case Item::ConnectResult:
