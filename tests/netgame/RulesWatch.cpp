@@ -72,6 +72,7 @@ RulesWatch::Seen RulesWatch::Look(const CPublic& t) {
 
 void RulesWatch::GameOver(std::set<std::uint32_t> dealers) {
     m_GameOn = false;
+    m_DealerUnseen = false;
     m_Dealers = std::move(dealers);
     m_Leader = 0;
     m_Zanta = 0;
@@ -129,6 +130,8 @@ void RulesWatch::Departed(const Seen& before, std::uint32_t id, bool decides) {
         next = m_Dealers;
         next.erase(id);
     }
+    if (!m_GameOn && m_DealerUnseen && playing > 1)
+        return; // the one offered keeps it, unless he left: the host's to know
     // With no deal yet the first remaining seat of the host's order deals:
     // the host's to know, not this watch's (next stays empty).
     if (next.empty() && playing == 1) {
@@ -230,6 +233,7 @@ QString RulesWatch::NewGame(const Seen& now) {
     m_Dealers.clear();
     m_SeatsKnown.clear();
     m_GameOn = true;
+    m_DealerUnseen = false;
     if (dealers.empty()) {
         Dealt(now, now.current);
         return {};
@@ -274,6 +278,7 @@ QString RulesWatch::Observe(const CPublic& t, bool offersDeal, bool host) {
     // the dealer from the next game's end.
     if (now.game31 != before.game31 || (now.game == 0 && before.game != 0)) {
         GameOver({});
+        m_DealerUnseen = true;
         return {};
     }
     if (!departed)

@@ -74,6 +74,9 @@ private:
     // rules leave it to what this watch cannot see; more than one when it
     // depends on a step that leaves no trace on the cards.
     std::set<std::uint32_t> m_Dealers;
+    // Between games, when the deal went to whoever switched the party's
+    // kind: someone the cards do not tell, kept by a departure all the same.
+    bool m_DealerUnseen = false;
     std::uint32_t m_DealStart = 0; // where the current deal or refill began
     // A refill of an empty pack deals nothing to see, but begins a deal all
     // the same: until the next lead it may or may not have come.
