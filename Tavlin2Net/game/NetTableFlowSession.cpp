@@ -201,7 +201,9 @@ void CNetTableFlow::SeatNewPlayers() {
     // While a game runs the record ends with the deal start seat; between
     // games it names the next dealer.
     const DPNID tail = m_GameOn ? IdOf(m_DealStartSeat) : m_NextDealerId;
-    Send(netrec::Build(m_Seats.Build(tail)));
+    netrec::PlayerOrderRecord order = m_Seats.Build(tail);
+    order.kind = m_Public.m_Game31 ? 2 : 1;
+    Send(netrec::Build(order));
     SendSettingsNow();
     Relayout();
     if (!m_GameOn && m_Seats.Count() >= 2)
@@ -704,6 +706,9 @@ void CNetTableFlow::ApplyPlayerOrder(const CReceivedRecord& record, const netrec
         SitOutUndealt(seatedBefore);
     m_JustSeated = full;
     if (full) {
+        // The kind of the party it joins, before any move it plays.
+        if (order.kind != 0 && (order.kind == 2) != m_Public.m_Game31)
+            ApplyGameKind(order.kind == 2, sender, true);
         const bool dealt = !m_Public.m_Pack.IsPackFull();
         m_GameOn = dealt && own->waitsNextParty != 0;
         m_DealStartSeat = m_GameOn ? m_Seats.SeatOfDealStart(order) : 0;

@@ -50,6 +50,7 @@ QByteArray Build(const PlayerOrderRecord& r) {
     QByteArray b(552, '\0');
     b[0] = static_cast<char>(r.id);
     b[1] = static_cast<char>(r.id == e_DestroyPlayer ? r.endsGame : 0);
+    b[2] = static_cast<char>(r.kind);
     for (int s = 0; s < kSeats; ++s) {
         const SeatRecord& seat = r.seats[s];
         const int at = 4 + 28 * s;
@@ -169,6 +170,7 @@ std::optional<PlayerOrderRecord> ReadPlayerOrder(const QByteArray& b) {
     PlayerOrderRecord r;
     r.id = U8(b, 0);
     r.endsGame = r.id == e_DestroyPlayer && U8(b, 1) == 1 ? 1 : 0;
+    r.kind = U8(b, 2) <= 2 ? U8(b, 2) : 0;
     for (int s = 0; s < kSeats; ++s) {
         SeatRecord& seat = r.seats[s];
         const int at = 4 + 28 * s;

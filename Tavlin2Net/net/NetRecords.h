@@ -67,6 +67,10 @@ struct PlayerOrderRecord {
     // e_DestroyPlayer: 1 when the departure ends the host's game (a new
     // party follows), in the byte after the kind; 0 from an earlier program.
     BYTE endsGame = 0;
+    // The party's kind, in the byte after: 1 to 12 balls, 2 to 31 points,
+    // 0 from an earlier program. A newcomer plays the moves that crossed
+    // its seat order before the host's settings come.
+    BYTE kind = 0;
     std::array<SeatRecord, kSeats> seats{};
     std::array<CardRecord, kCards> cards{};
     DPNID dealStart = 0;

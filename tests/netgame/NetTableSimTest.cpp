@@ -70,11 +70,14 @@ TEST(NetTableSim, PlayersJoiningMidPartyLeaveTheTablesInStep) {
 // another's kind switch switched the kind back (573), a departure that ended
 // the host's game left a table that had seen that game end playing on (12),
 // and a newcomer refused the settings a player sent before its seat (264,
-// 418), and a newcomer renamed while the host admitted him kept his old name
-// on the other tables (2176).
+// 418), a newcomer renamed while the host admitted him kept his old name on
+// the other tables (2176), a newcomer played the moves that crossed its seat
+// order by the rules of its own kind of party, not the host's (2124), and the
+// rules watch applied the deal start seat after a departure when the deal
+// was the kind switcher's (2215).
 TEST(NetTableSim, PlayersJoiningAndSwitchingTheStarsGameLeaveTheTablesInStep) {
     TableSim::Upsets upsets;
     upsets.joins = true;
     upsets.stars = true;
-    RunAll({12, 264, 418, 573, 2176}, upsets);
+    RunAll({12, 264, 418, 573, 2124, 2176, 2215}, upsets);
 }
