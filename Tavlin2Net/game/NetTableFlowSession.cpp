@@ -715,6 +715,10 @@ void CNetTableFlow::ApplyPlayerOrder(const CReceivedRecord& record, const netrec
         if (!m_GameOn)
             m_NextDealerId = order.dealStart != 0 ? order.dealStart : order.seats[0].player;
         m_NextIsNewParty = m_GameOn || m_Public.m_NumberGame == 0;
+        // Seated between games: a move that comes before the next deal is
+        // of a game the host had ended or stopped when it wrote the order.
+        if (!m_GameOn)
+            m_GameStopped = true;
         m_Public.m_MoveBlocked = true;
         // Whose turn it is the record does not say: the first move seen tells.
         if (m_GameOn)

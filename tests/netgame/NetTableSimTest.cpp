@@ -74,10 +74,12 @@ TEST(NetTableSim, PlayersJoiningMidPartyLeaveTheTablesInStep) {
 // the other tables (2176), a newcomer played the moves that crossed its seat
 // order by the rules of its own kind of party, not the host's (2124), and the
 // rules watch applied the deal start seat after a departure when the deal
-// was the kind switcher's (2215).
+// was the kind switcher's (2215), and a newcomer seated between games
+// refused a move of the game the host had stopped before it wrote the seat
+// order (2291, 3887).
 TEST(NetTableSim, PlayersJoiningAndSwitchingTheStarsGameLeaveTheTablesInStep) {
     TableSim::Upsets upsets;
     upsets.joins = true;
     upsets.stars = true;
-    RunAll({12, 264, 418, 573, 2124, 2176, 2215}, upsets);
+    RunAll({12, 264, 418, 573, 2124, 2176, 2215, 2291, 3887}, upsets);
 }
