@@ -110,14 +110,6 @@ void CWnd::timerEvent(QTimerEvent* event) {
 }
 
 BOOL CWnd::SetWindowPos(const QWidget* insertAfter, int x, int y, int cx, int cy, UINT flags) {
-    // From a worker a move is queued, not waited for: the GUI thread takes
-    // its queue in order, so whatever the worker asks of the window later
-    // sees the move done. (A window to stack under might be gone by then.)
-    const bool marker = insertAfter == HWND_TOP || insertAfter == HWND_BOTTOM;
-    if (!platform::IsGuiThread() && marker) {
-        postToSelf([=](CWnd* self) { self->doSetWindowPos(insertAfter, x, y, cx, cy, flags); });
-        return TRUE;
-    }
     BOOL result = FALSE;
     platform::RunOnGuiThread([&] { result = doSetWindowPos(insertAfter, x, y, cx, cy, flags); });
     return result;
