@@ -202,7 +202,7 @@ void CNetTableFlow::SeatNewPlayers() {
     // games it names the next dealer.
     const DPNID tail = m_GameOn ? IdOf(m_DealStartSeat) : m_NextDealerId;
     netrec::PlayerOrderRecord order = m_Seats.Build(tail);
-    order.kind = m_Public.m_Game31 ? 2 : 1;
+    order.kind = m_Public.m_Game31 ? netrec::PlayerOrderRecord::To31Points : netrec::PlayerOrderRecord::To12Balls;
     Send(netrec::Build(order));
     SendSettingsNow();
     Relayout();
@@ -707,8 +707,9 @@ void CNetTableFlow::ApplyPlayerOrder(const CReceivedRecord& record, const netrec
     m_JustSeated = full;
     if (full) {
         // The kind of the party it joins, before any move it plays.
-        if (order.kind != 0 && (order.kind == 2) != m_Public.m_Game31)
-            ApplyGameKind(order.kind == 2, sender, true);
+        const bool to31 = order.kind == netrec::PlayerOrderRecord::To31Points;
+        if (order.kind != netrec::PlayerOrderRecord::KindNotSaid && to31 != m_Public.m_Game31)
+            ApplyGameKind(to31, sender, true);
         const bool dealt = !m_Public.m_Pack.IsPackFull();
         m_GameOn = dealt && own->waitsNextParty != 0;
         m_DealStartSeat = m_GameOn ? m_Seats.SeatOfDealStart(order) : 0;

@@ -46,6 +46,21 @@ int RecordSize(int id) {
     return id >= 1 && id <= 15 ? sizes[id] : 0;
 }
 
+int TailedSize(int id) {
+    switch (id) {
+    case e_EndDistr:
+    case e_EndTake:
+        return 5;
+    case e_NewParty:
+    case e_NextGame:
+        return 80 + 4 * kSeats + 4;
+    case e_SettingGame:
+        return 7;
+    default:
+        return RecordSize(id);
+    }
+}
+
 QByteArray Build(const PlayerOrderRecord& r) {
     QByteArray b(552, '\0');
     b[0] = static_cast<char>(r.id);
@@ -78,7 +93,7 @@ QByteArray Build(const PlayerOrderRecord& r) {
 }
 
 QByteArray Build(const PartyRecord& r) {
-    QByteArray b(kPartyExtendedSize, '\0');
+    QByteArray b(TailedSize(e_NewParty), '\0');
     b[0] = static_cast<char>(r.id);
     for (int i = 0; i < kCards; ++i) {
         b[1 + i] = static_cast<char>(r.masts[i]);
@@ -132,7 +147,7 @@ QByteArray Build(const ChatRecord& r) {
 }
 
 QByteArray Build(const SettingRecord& r) {
-    QByteArray b(7, '\0');
+    QByteArray b(TailedSize(e_SettingGame), '\0');
     b[0] = static_cast<char>(e_SettingGame);
     b[1] = static_cast<char>(r.closedCardReset ? 1 : 0);
     b[2] = static_cast<char>(r.automaticGame ? 1 : 0);
@@ -170,7 +185,7 @@ std::optional<PlayerOrderRecord> ReadPlayerOrder(const QByteArray& b) {
     PlayerOrderRecord r;
     r.id = U8(b, 0);
     r.endsGame = r.id == e_DestroyPlayer && U8(b, 1) == 1 ? 1 : 0;
-    r.kind = U8(b, 2) <= 2 ? U8(b, 2) : 0;
+    r.kind = U8(b, 2) <= PlayerOrderRecord::To31Points ? U8(b, 2) : BYTE{PlayerOrderRecord::KindNotSaid};
     for (int s = 0; s < kSeats; ++s) {
         SeatRecord& seat = r.seats[s];
         const int at = 4 + 28 * s;
@@ -211,10 +226,9 @@ std::optional<PartyRecord> ReadParty(const QByteArray& b) {
             return std::nullopt;
     }
     r.firstPlayer = U32(b, 76);
-    if (b.size() >= kPartyExtendedSize)
+    if (b.size() >= TailedSize(r.id)) {
         for (int s = 0; s < kSeats; ++s)
             r.dealt[static_cast<size_t>(s)] = U32(b, 80 + 4 * s);
-    if (b.size() >= kPartyExtendedSize) {
         const auto stars = qFromLittleEndian<std::uint16_t>(b.constData() + 80 + 4 * kSeats);
         if (stars <= kPartyMostStars)
             r.stars = stars;
@@ -265,7 +279,7 @@ std::optional<SettingRecord> ReadSetting(const QByteArray& b) {
     if (!Fits(b, e_SettingGame))
         return std::nullopt;
     SettingRecord r{U8(b, 1), U8(b, 2), U8(b, 3), U8(b, 4), U8(b, 5)};
-    if (b.size() >= 7 && U8(b, 6) <= SettingRecord::KeepsKind)
+    if (b.size() >= TailedSize(e_SettingGame) && U8(b, 6) <= SettingRecord::KeepsKind)
         r.kind = U8(b, 6);
     return r;
 }
@@ -277,18 +291,7 @@ std::optional<QByteArray> Checked(const QByteArray& received) {
     const int size = RecordSize(id);
     if (size == 0 || received.size() < size)
         return std::nullopt;
-    // An end of a deal or a take may carry the tag of what it ends.
-    const bool tagged = (id == e_EndDistr || id == e_EndTake) && received.size() >= 5;
-    // A deal may carry whom it was dealt to, the settings whether they
-    // switch the kind.
-    int kept = size;
-    if (tagged)
-        kept = 5;
-    else if ((id == e_NewParty || id == e_NextGame) && received.size() >= kPartyExtendedSize)
-        kept = kPartyExtendedSize;
-    else if (id == e_SettingGame && received.size() >= 7)
-        kept = 7;
-    const QByteArray r = received.left(kept);
+    const QByteArray r = received.left(received.size() >= TailedSize(id) ? TailedSize(id) : size);
     bool ok = true;
     switch (id) {
     case e_PlayerOrder:

@@ -34,12 +34,15 @@ constexpr int kNameBytes = 12; // 11 characters and a NUL
 constexpr int kChatBytes = 50;
 constexpr int kSeats = 4;
 constexpr int kCards = 36;
-// A deal with whom it was dealt to and the party's stars after its 80 bytes.
 constexpr int kPartyMostStars = 1000; // the stars game off
-constexpr int kPartyExtendedSize = 80 + 4 * kSeats + 4;
 
 // The size of each kind's record; 0 for an id that is no kind.
 int RecordSize(int id);
+// The size with the tail the kind may carry after it (an end's tag, whom a
+// deal was dealt to and its stars, whether settings switch the kind): a
+// reader takes the tail when the record is that long, and an earlier
+// program, which cuts it off, reads the record as before.
+int TailedSize(int id);
 
 struct SeatRecord {
     QByteArray name; // Windows-1251, cut to 11 bytes
@@ -67,10 +70,10 @@ struct PlayerOrderRecord {
     // e_DestroyPlayer: 1 when the departure ends the host's game (a new
     // party follows), in the byte after the kind; 0 from an earlier program.
     BYTE endsGame = 0;
-    // The party's kind, in the byte after: 1 to 12 balls, 2 to 31 points,
-    // 0 from an earlier program. A newcomer plays the moves that crossed
-    // its seat order before the host's settings come.
-    BYTE kind = 0;
+    // The party's kind, in the byte after. A newcomer plays the moves that
+    // crossed its seat order before the host's settings come.
+    enum Kind : BYTE { KindNotSaid = 0, To12Balls = 1, To31Points = 2 };
+    BYTE kind = KindNotSaid;
     std::array<SeatRecord, kSeats> seats{};
     std::array<CardRecord, kCards> cards{};
     DPNID dealStart = 0;
