@@ -180,8 +180,9 @@ void CPack::CardsToPack(bool showKozir) {
         card->CardClose(true);
         // Each card goes under the ones before it: card 0 ends on top.
         const int shift = static_cast<int>(static_cast<double>(i) * 0.2);
-        card->SetWindowPos(HWND_BOTTOM, m_PackX + shift, m_PackY - shift, CCard::kWidth,
-                           CCard::kHeight, SWP_SHOWWINDOW | SWP_NOACTIVATE);
+        card->SetCardPos(m_PackX + shift, m_PackY - shift);
+        card->Restack(HWND_BOTTOM);
+        card->ShowCard(true);
     }
     m_KozirState = showKozir ? 1 : 0;
     CStar::m_staticBreak = false;

@@ -52,10 +52,6 @@ template <class Pred> bool AnyCard(const std::vector<CCard*>& cards, Pred pred) 
     return CountCards(cards, pred) > 0;
 }
 
-void BringToTop(CCard* card) {
-    card->SetWindowPos(HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-}
-
 QIcon LibraryIcon(UINT id) {
     return id ? LoadIconResource(GetModuleResources("pub"), id) : QIcon();
 }
@@ -99,7 +95,7 @@ bool CPublic::MoveCard_GO(const int& player, CCard* card, bool open) {
     card->m_IndexX = static_cast<std::int8_t>(column);
     card->m_IndexY = 0;
     card->m_Moving = 0;
-    BringToTop(card);
+    card->Restack(HWND_TOP);
     card->CardMove(Entry(at.goingX, column), at.goingY[0], kSoundGo, false);
     card->CardOpen(open);
     return true;
@@ -115,7 +111,7 @@ bool CPublic::BitaCard(CCard* card, CCard* beaten) {
     card->m_Place = e_Going;
     card->m_IndexX = beaten->m_IndexX;
     card->m_IndexY = static_cast<std::int8_t>(row);
-    BringToTop(card);
+    card->Restack(HWND_TOP);
     card->CardMove(Entry(at.goingX, beaten->m_IndexX), Entry(at.goingY, row), kSoundGo, false);
     card->CardOpen(true);
     return true;
@@ -130,7 +126,7 @@ bool CPublic::ResetCard(CCard* card) {
     card->m_Place = e_Reset;
     card->m_IndexX = static_cast<std::int8_t>(n);
     card->m_IndexY = static_cast<std::int8_t>(n);
-    BringToTop(card);
+    card->Restack(HWND_TOP);
     card->CardOpen(!m_ClosedCardReset);
     card->CardMove(at.resetX, Entry(at.resetY, n), kSoundReset, false);
 

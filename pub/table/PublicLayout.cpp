@@ -42,10 +42,6 @@ int SeatIndex(int player) {
     return std::clamp(player - 1, 0, CPublic::kMaxPlayers - 1);
 }
 
-void BringToTop(CCard* card) {
-    card->SetWindowPos(HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-}
-
 QBrush TextureBrush(UINT bitmap) {
     QPixmap picture;
     platform::RunOnGuiThread(
@@ -281,7 +277,7 @@ void CPublic::PlaceTable(const Layout& at) {
     for (int n = 0; n < 9; ++n) {
         for (CCard* card : m_Pack.m_Cards) {
             if (card && card->m_Place == e_Reset && card->m_IndexY == n) {
-                BringToTop(card);
+                card->Restack(HWND_TOP);
                 card->SetCardPos(at.resetX, at.resetY[n]);
             }
         }
@@ -325,7 +321,7 @@ void CPublic::DoDistrCards(int fromCard, int firstPlayer, const int& players) {
             const int i = SeatIndex(p);
             target = QPoint(p == 1 ? m_HandX[0][1] : m_HandX[i][k], m_HandY[i]);
         }
-        BringToTop(card);
+        card->Restack(HWND_TOP);
         card->CardMove(target.x(), target.y(), 0, false);
         if (p == 1) {
             card->CardOpen(true);

@@ -15,6 +15,11 @@ constexpr int kMovePause = 10;
 constexpr int kMoveSteps = 5;
 constexpr int kMoveDivisor = 7;
 
+std::uint64_t PackPlace(int x, int y) {
+    return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(x)) << 32) |
+           static_cast<std::uint32_t>(y);
+}
+
 // Raises the busy counter for the lifetime of one animation call.
 class BusyCount {
 public:
@@ -32,6 +37,7 @@ CCard::CCard() : CWnd(nullptr) {
 CCard::~CCard() = default;
 
 int CCard::CreateCard(QRect rect, CWnd* parent, UINT faceId, UINT shirtId) {
+    m_At = PackPlace(rect.x(), rect.y());
     platform::RunOnGuiThread([&] {
         setParent(parent);
         setGeometry(rect);
@@ -70,19 +76,35 @@ void CCard::SetBmp(UINT faceId, UINT shirtId) {
 void CCard::ShowCard(bool show) { ShowWindow(show ? SW_SHOW : SW_HIDE); }
 
 void CCard::SetCardPos(const int& x, const int& y) {
-    SetWindowPos(nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    m_At = PackPlace(x, y);
+    // Read after the place is kept: a table shown meanwhile either sees the
+    // new place in its show event or is seen on screen here.
+    if (m_OnScreen)
+        SetWindowPos(nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CCard::SetCardPos(const QPoint& pt) { SetCardPos(pt.x(), pt.y()); }
 
-QPoint CCard::GetCardPos() {
-    QPoint pos;
-    platform::RunOnGuiThread([&] {
-        if (!parentWidget())
-            return;
-        pos = mapToGlobal(QPoint(0, 0)) - parentWidget()->mapToGlobal(QPoint(0, 0));
-    });
-    return pos;
+QPoint CCard::GetCardPos() const {
+    const std::uint64_t at = m_At;
+    return {static_cast<std::int32_t>(at >> 32), static_cast<std::int32_t>(at & 0xffffffffu)};
+}
+
+void CCard::Restack(const QWidget* where) {
+    SetWindowPos(where, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void CCard::showEvent(QShowEvent* event) {
+    m_OnScreen = true;
+    const QRect place(GetCardPos(), QSize(kWidth, kHeight));
+    if (geometry() != place)
+        setGeometry(place);
+    CWnd::showEvent(event);
+}
+
+void CCard::hideEvent(QHideEvent* event) {
+    m_OnScreen = false;
+    CWnd::hideEvent(event);
 }
 
 void CCard::PlaceCard(int x, int y, int cx, int cy) {

@@ -34,9 +34,14 @@ public:
     // that side as it is.
     void SetBmp(UINT faceId, UINT shirtId);
     void ShowCard(bool show);
+    // Where the card lies on its table. Its window follows while it is on
+    // screen; a table no window shows (a simulated one, or one minimised)
+    // only keeps the place, and its cards go there when it is shown.
     void SetCardPos(const int& x, const int& y);
     void SetCardPos(const QPoint& pt);
-    QPoint GetCardPos();
+    QPoint GetCardPos() const;
+    // Over (HWND_TOP) or under (HWND_BOTTOM) the table's other windows.
+    void Restack(const QWidget* where);
     void CardOpen(bool open);
     void CardClose(const bool& close);
     void CardMove(int x, int y, UINT sound, bool playSound);
@@ -66,11 +71,19 @@ public:
 
 protected:
     BOOL OnEraseBkgnd(QPainter& dc) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void OnLButtonDown(UINT flags, QPoint point) override;
     void OnLButtonUp(UINT flags, QPoint point) override;
 
 private:
     void DoOpenCard(const bool& open);
-    bool IsAnimating() const { return m_bAnimation && m_staticAnimCards; }
+    // Nothing glides or turns where nobody sees it.
+    bool IsAnimating() const { return m_bAnimation && m_staticAnimCards && m_OnScreen; }
     void PlaceCard(int x, int y, int cx, int cy);
+
+    // The place as two 32-bit halves, read by the game's thread and the
+    // GUI thread alike.
+    std::atomic<std::uint64_t> m_At{0};
+    std::atomic<bool> m_OnScreen{false};
 };

@@ -269,7 +269,11 @@ TEST(ProgramTiming, ResizesWhileCardsMoveLeaveEveryCardInItsPlace) {
             << t.m_LabelMessage.GetCaption().toStdString();
         seen = table();
         for (CCard* c : t.m_Pack.m_Cards) {
-            const QPoint at = c->GetCardPos();
+            // Where the user sees the card, which is where the game keeps it.
+            const QPoint at = c->pos();
+            if (c->m_Place != e_Pack) {
+                EXPECT_EQ(at, c->GetCardPos());
+            }
             const int s = c->m_Player - 1;
             switch (c->m_Place) {
             case e_Hand:

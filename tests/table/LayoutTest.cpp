@@ -78,3 +78,28 @@ TEST_F(LayoutTest, DealSkipsSeatsOutAndARefillTurnsTheTrumpDownOnlyInAnotherHand
         EXPECT_EQ(kozir->IsFaceShown(), refillFor == 1);
     }
 }
+
+// A table no window shows keeps its cards' places without moving their
+// windows (a simulated table costs what its rules cost); shown, every card
+// is where the game put it.
+TEST_F(LayoutTest, AHiddenTableMovesNoCardWindowAndShowsEveryCardInPlace) {
+    window.hide();
+    QList<QPoint> windows;
+    for (CCard* card : table.m_Pack.m_Cards)
+        windows << card->pos();
+    NewGame(Hearts);
+    table.DoDistrCards(0, 1, 3);
+    Lead(2, {At(2, e_Hand).front()});
+    QList<QPoint> after;
+    int moved = 0;
+    for (CCard* card : table.m_Pack.m_Cards) {
+        after << card->pos();
+        moved += card->GetCardPos() != card->pos();
+    }
+    EXPECT_EQ(after, windows);
+    EXPECT_GE(moved, 9); // every card dealt
+    window.show();
+    for (CCard* card : table.m_Pack.m_Cards)
+        EXPECT_EQ(card->geometry(), QRect(card->GetCardPos(), QSize(71, 96)));
+    EXPECT_EQ(At(2, e_Going).size(), 1u);
+}

@@ -41,7 +41,8 @@ TEST(Card, CardsLeavingAStackLeaveNothingOfThemselvesBehind) {
     for (int i = 0; i < 4; ++i) {
         stack.push_back(std::make_unique<CCard>());
         stack[i]->CreateCard(QRect(0, 0, 71, 96), &table, 0, 0);
-        stack[i]->SetWindowPos(HWND_BOTTOM, 300 + i, 190 - i, 71, 96, SWP_NOACTIVATE);
+        stack[i]->SetCardPos(300 + i, 190 - i);
+        stack[i]->Restack(HWND_BOTTOM);
     }
     table.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&table));
