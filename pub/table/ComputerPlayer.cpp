@@ -49,17 +49,14 @@ int CComputerPlayer::ActiveSeats() const {
     return active;
 }
 
-bool CComputerPlayer::ComputerLead(const int& seat) {
+std::vector<CCard*> CComputerPlayer::ChooseLead(const int& seat) {
     CCard* hand[kHand] = {};
     const int n = CollectHand(seat, hand);
     if (n == 0)
-        return false;
+        return {};
 
-    if (m_Table.GetNumberKozirPlayer(seat) == 3 || m_Table.GetNumberCardsEqualMast(seat, nullptr) == 3) {
-        for (int i = 0; i < n; ++i)
-            m_Table.MoveCard_GO(seat, hand[i], true);
-        return true;
-    }
+    if (m_Table.GetNumberKozirPlayer(seat) == 3 || m_Table.GetNumberCardsEqualMast(seat, nullptr) == 3)
+        return {hand, hand + n};
 
     const int r = m_Random() % 10;
     int suit = 0;
@@ -71,14 +68,18 @@ bool CComputerPlayer::ComputerLead(const int& seat) {
             if (hand[i]->m_Mast == suit && !IsTrump(hand[i]))
                 pair[k++] = hand[i];
         SortByValue(pair, k, true);
-        for (int i = 0; i < k; ++i)
-            m_Table.MoveCard_GO(seat, pair[i], true);
-        return true;
+        return {pair, pair + k};
     }
 
     SortByValue(hand, n, true);
-    m_Table.MoveCard_GO(seat, hand[0], true);
-    return true;
+    return {hand[0]};
+}
+
+bool CComputerPlayer::ComputerLead(const int& seat) {
+    const std::vector<CCard*> lead = ChooseLead(seat);
+    for (CCard* card : lead)
+        m_Table.MoveCard_GO(seat, card, true);
+    return !lead.empty();
 }
 
 int CComputerPlayer::SortHandForBeat(const int& seat, CCard** hand, bool byValue) {
@@ -122,7 +123,7 @@ bool CComputerPlayer::MatchBeats(CCard* const* tableList, CCard* const* handList
     return k >= m_Table.GetNumberCardsGoing();
 }
 
-bool CComputerPlayer::ComputerBeat(const int& seat) {
+std::optional<std::vector<std::pair<CCard*, CCard*>>> CComputerPlayer::ChooseBeats(const int& seat) {
     CCard* tableList[kHand] = {};
     m_Table.SortCardsTable(tableList, seat);
     // SortCardsTable marks no end: keep only the cards it actually listed.
@@ -139,7 +140,7 @@ bool CComputerPlayer::ComputerBeat(const int& seat) {
 
     int pairs[kHand][2];
     if (!MatchBeats(tableList, handList, pairs))
-        return false;
+        return std::nullopt;
 
     // With two trumps, keep them for later rather than trump a single led
     // card that no plain card can take, while nobody is near 31 points.
@@ -148,17 +149,27 @@ bool CComputerPlayer::ComputerBeat(const int& seat) {
             if (!card || IsTrump(card) || m_Table.CompareCards(card, tableList[0]))
                 continue;
             if (m_Table.GetMaxScores() + 3 * m_Table.m_NumberPlayers + card->m_Scores < 31)
-                return false;
+                return std::nullopt;
         }
     }
 
+    std::vector<std::pair<CCard*, CCard*>> beats;
     for (const auto& pair : pairs)
         if (pair[0] >= 0 && pair[1] >= 0)
-            m_Table.BitaCard(handList[pair[0]], tableList[pair[1]]);
+            beats.emplace_back(handList[pair[0]], tableList[pair[1]]);
+    return beats;
+}
+
+bool CComputerPlayer::ComputerBeat(const int& seat) {
+    const auto beats = ChooseBeats(seat);
+    if (!beats)
+        return false;
+    for (const auto& [card, target] : *beats)
+        m_Table.BitaCard(card, target);
     return true;
 }
 
-void CComputerPlayer::ComputerThrow(const int& seat) {
+std::vector<CCard*> CComputerPlayer::ChooseThrow(const int& seat) {
     CCard* hand[kHand] = {};
     const int n = CollectHand(seat, hand);
     const bool spareThePoints = m_Table.m_Players[0].m_Tablo.GetScoresValue() > 15;
@@ -172,6 +183,10 @@ void CComputerPlayer::ComputerThrow(const int& seat) {
         SortByValue(hand, n, true);
     }
     const int count = std::min(n, m_Table.GetNumberCardsGoing());
-    for (int i = 0; i < count; ++i)
-        m_Table.ResetCard(hand[i]);
+    return {hand, hand + count};
+}
+
+void CComputerPlayer::ComputerThrow(const int& seat) {
+    for (CCard* card : ChooseThrow(seat))
+        m_Table.ResetCard(card);
 }

@@ -3,8 +3,16 @@
 // computed afresh from the table; the seat remembers nothing between moves and
 // sees no other hand. The only chance element is one draw in ten when leading,
 // taken from the random source the player is given.
+//
+// Both programs use it: the single-player table plays its computer seats
+// with it, and the network table plays a departed player's seat while it
+// waits for him. Choose... only decides, so that a caller can carry the move
+// as it carries any other; Computer... decides and plays it on the table.
 
 #include <functional>
+#include <optional>
+#include <utility>
+#include <vector>
 
 class CCard;
 class CPublic;
@@ -15,6 +23,16 @@ public:
     using RandomSource = std::function<int()>;
 
     CComputerPlayer(CPublic& table, RandomSource random);
+
+    // The cards to lead, in the order they are laid: one or more of one
+    // suit; none with an empty hand.
+    std::vector<CCard*> ChooseLead(const int& seat);
+    // Each of the seat's cards with the card it covers, covering every
+    // unbeaten card of the others; nothing when the seat does not beat.
+    std::optional<std::vector<std::pair<CCard*, CCard*>>> ChooseBeats(const int& seat);
+    // The cards to throw face down: as many as were led (fewer when the
+    // hand is short).
+    std::vector<CCard*> ChooseThrow(const int& seat);
 
     // Lays one or more cards of one suit face up; false with an empty hand.
     bool ComputerLead(const int& seat);

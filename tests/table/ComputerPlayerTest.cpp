@@ -1,5 +1,5 @@
 #include "ComputerPlayer.h"
-#include "../table/TableFixture.h"
+#include "TableFixture.h"
 
 #include <algorithm>
 
