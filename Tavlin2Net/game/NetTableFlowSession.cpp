@@ -416,10 +416,13 @@ bool CNetTableFlow::FromHost(DPNID sender, const netrec::PlayerOrderRecord& orde
     if (sender == m_DirectPlay.HostPlayer())
         return true;
     // A host that took over may speak before this peer learned of it: the
-    // session makes the earliest member left the host.
+    // session makes the earliest member left the host. A player it still
+    // seats but who has left here already (he went while the old host was
+    // going, and the new host removes him in a record of his own) is no
+    // longer a member to take over.
     DPNID lowest = 0;
     for (const auto& seat : order.seats)
-        if (seat.player != 0 && (lowest == 0 || seat.player < lowest))
+        if (seat.player != 0 && InSession(seat.player) && (lowest == 0 || seat.player < lowest))
             lowest = seat.player;
     return sender == lowest;
 }

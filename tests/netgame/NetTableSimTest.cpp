@@ -76,10 +76,16 @@ TEST(NetTableSim, PlayersJoiningMidPartyLeaveTheTablesInStep) {
 // rules watch applied the deal start seat after a departure when the deal
 // was the kind switcher's (2215), and a newcomer seated between games
 // refused a move of the game the host had stopped before it wrote the seat
-// order (2291, 3887).
+// order (2291, 3887). In 3333 the host crashes and its successor leaves
+// after sending its player limit as the new host: a table that took the
+// next one as host before the successor's last records arrived refused the
+// limit (the simulated network's fault, not the tables'). In 4484 the host
+// leaves and the next player crashes: the one after them, host now, still
+// seated the first when it removed the second, and a table that had not
+// yet seen the crash refused the order as not the host's.
 TEST(NetTableSim, PlayersJoiningAndSwitchingTheStarsGameLeaveTheTablesInStep) {
     TableSim::Upsets upsets;
     upsets.joins = true;
     upsets.stars = true;
-    RunAll({12, 264, 418, 573, 2124, 2176, 2215, 2291, 3887}, upsets);
+    RunAll({12, 264, 418, 573, 2124, 2176, 2215, 2291, 3333, 3887, 4484}, upsets);
 }

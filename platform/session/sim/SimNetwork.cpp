@@ -250,7 +250,7 @@ void CSimNetwork::DoClose(int h, std::vector<Pending>& out) {
 
 DPNID CSimNetwork::Successor(const Member& m) const {
     for (const auto& [other, name] : m.members)
-        if (other != m.host && Live(m, other))
+        if (other != m.host)
             return other;
     return 0;
 }
@@ -619,13 +619,12 @@ void CSimNetwork::HandleGone(Member& m, int h, DPNID id, std::vector<Pending>& o
         return;
     m.ports.erase(id);
     Emit(out, h, PeerEvent::DestroyPlayer, id);
-    // The new host is the earliest joined of those still present here.
+    // The new host is the earliest joined of those still present here: one
+    // that has left already but whose records still reach this member is
+    // present until its departure does.
     if (m.members.count(m.host))
         return;
-    const Group& group = m_groups[m.group];
     for (const auto& [other, name] : m.members) {
-        if (!group.live.count(other))
-            continue;
         if (other != m.host) {
             m.host = other;
             if (m.limitFrom == other)
