@@ -58,12 +58,11 @@ TEST(PeerSession, JoinReportsLocalPlayerFirstThenOthersThenCompletion) {
     ASSERT_TRUE(b.rec.Wait(PeerEvent::PeerInfo, 5000, a.session.LocalPlayer()));
     EXPECT_EQ(b.session.GetPeerInfo(a.session.LocalPlayer())->name, QStringLiteral("Новое имя"));
 
-    // Records: never echoed, reach the others whole.
+    // Records reach the others whole; one too long is refused. (Never echoed,
+    // in order, through the host's departure: MultiProcess.)
     ASSERT_TRUE(a.session.SendToAll(QByteArray("\x04\x01\x02", 3)));
-    ASSERT_TRUE(host.rec.Wait(PeerEvent::Receive, 5000));
-    ASSERT_TRUE(b.rec.Wait(PeerEvent::Receive, 5000));
-    EXPECT_EQ(b.rec.Wait(PeerEvent::Receive)->data, QByteArray("\x04\x01\x02", 3));
-    EXPECT_EQ(b.rec.Wait(PeerEvent::Receive)->player, a.session.LocalPlayer());
+    ASSERT_TRUE(b.rec.WaitRecords(a.session.LocalPlayer(), 1, 5000));
+    EXPECT_EQ(b.rec.From(a.session.LocalPlayer()).front(), QByteArray("\x04\x01\x02", 3));
     EXPECT_FALSE(a.session.SendToAll(QByteArray(2000, 'x')));
 
     // An orderly leave: the others see the departure, the leaver its own end.
@@ -75,29 +74,17 @@ TEST(PeerSession, JoinReportsLocalPlayerFirstThenOthersThenCompletion) {
     ASSERT_TRUE(b.rec.Wait(PeerEvent::DestroyPlayer, 3000, aId));
     EXPECT_EQ(b.rec.Count(PeerEvent::HostMigrate), 0);
 
-    // The host leaves: the earliest remaining joiner takes over and accepts joins.
-    host.session.Close();
-    ASSERT_TRUE(b.rec.Wait(PeerEvent::HostMigrate, 3000, b.session.LocalPlayer()));
-    EXPECT_EQ(b.session.HostPlayer(), b.session.LocalPlayer());
-    Peer c;
-    ASSERT_EQ(ConnectResult(c, QStringLiteral("127.0.0.1"),
-                            b.session.GetLocalHostAddresses().at(0).second),
-              S_OK);
-    EXPECT_EQ(c.session.HostPlayer(), b.session.LocalPlayer());
-    EXPECT_GT(c.session.LocalPlayer(), aId) << "ids are never reused";
-
     // A name changed once the host has admitted the joiner under the name
     // it asked with, and before the joiner hears so, is the one the others
     // end up with.
     Peer d;
     d.session.SetName(QStringLiteral("Старое"));
-    const int admitted = b.rec.Count(PeerEvent::IndicateConnect);
-    ASSERT_EQ(d.session.Connect(QStringLiteral("127.0.0.1"), b.session.GetLocalHostAddresses().at(0).second),
-              DPNSUCCESS_PENDING);
-    ASSERT_TRUE(testutil::WaitFor([&] { return b.rec.Count(PeerEvent::IndicateConnect) > admitted; }, 5000));
+    const int admitted = host.rec.Count(PeerEvent::IndicateConnect);
+    ASSERT_EQ(d.session.Connect(QStringLiteral("127.0.0.1"), port), DPNSUCCESS_PENDING);
+    ASSERT_TRUE(testutil::WaitFor([&] { return host.rec.Count(PeerEvent::IndicateConnect) > admitted; }, 5000));
     d.session.SetName(QStringLiteral("Новое"));
     ASSERT_TRUE(d.rec.Wait(PeerEvent::ConnectComplete, 8000));
-    for (Peer* p : {&b, &c})
+    for (Peer* p : {&host, &b})
         EXPECT_TRUE(testutil::WaitFor([&] {
             const auto info = p->session.GetPeerInfo(d.session.LocalPlayer());
             return info && info->name == QStringLiteral("Новое");

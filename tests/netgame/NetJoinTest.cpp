@@ -1,5 +1,7 @@
-// Players coming to a table: the first deal offered, joins refused or
-// seated to sit out, several joins at once.
+// Players coming to a table, as they see it: a lone host who cannot deal,
+// joins refused or seated to sit out, a join that fails. (Joins at every
+// moment of a party, several at once and across kind switches, are the
+// simulation's, NetTableSim.)
 
 #include "NetPeers.h"
 
@@ -98,69 +100,6 @@ TEST(NetJoin, AJoinDuringAGameSitsOutWithTheWholeTableAndPlaysTheNextParty) {
         "");
     EXPECT_GT(HandOf(peers.Table(2)), 0);
     EXPECT_EQ(peers.Disagreement().toStdString(), "");
-}
-
-TEST(NetJoin, TwoJoinsWhileTheHostWaitsAreSeatedInTheirOrder) {
-    NetPeers peers(2);
-    peers.SetLockAddPlayers(false);
-    // A deal without a zanta, so that the game is still on when they come.
-    CPack::m_Shuffle = testutil::ShuffleSeed(peers.Count(), false);
-    // The second table holds the deal's barrier open.
-    peers.Peer(1).m_PacePercent = 100000;
-    peers.Peer(0).PressButton();
-    ASSERT_TRUE(testutil::WaitFor([&] { return peers.Peer(0).WaitsForPeers(); }));
-    CPlayNet& first = peers.Connect();
-    ASSERT_TRUE(
-        testutil::WaitFor([&] { return first.m_DirectPlay.m_ConnectionStatus == 2; }, 10000));
-    CPlayNet& second = peers.Connect();
-    ASSERT_TRUE(
-        testutil::WaitFor([&] { return second.m_DirectPlay.m_ConnectionStatus == 2; }, 10000));
-    EXPECT_EQ(peers.Peer(0).NumberPlayers(), 2);
-    peers.Peer(1).m_PacePercent = 2;
-    ASSERT_TRUE(testutil::WaitFor([&] { return peers.Peer(1).RunOut(CPlayNet::TIMER_END_DISTR); }));
-    ASSERT_TRUE(peers.WaitSeated(4));
-    ASSERT_TRUE(peers.WaitSettled());
-    EXPECT_EQ(peers.Table(0).m_Players[2].m_PlayerID, first.m_DirectPlay.m_LocalPlayer.load());
-    EXPECT_EQ(peers.Table(0).m_Players[3].m_PlayerID, second.m_DirectPlay.m_LocalPlayer.load());
-    EXPECT_EQ(peers.Message(2), QStringLiteral("Ждите начала новой партии!"));
-    EXPECT_EQ(peers.Message(3), QStringLiteral("Ждите начала новой партии!"));
-    EXPECT_EQ(peers.Disagreement().toStdString(), "");
-}
-
-TEST(NetJoin, AJoinDuringAPartyWithoutTheStarsGameBringsEveryonesStars) {
-    // Without the stars game a party starts from 1000 stars each, which a
-    // star row keeps as a signed byte: -24, then -25 or -23 after a game.
-    NetPeers peers(2, true, 5);
-    peers.SetStars(CPlayNet::kStarsNoGame);
-    peers.SetLockAddPlayers(false);
-    // The deals follow from a fixed shuffle: a zanta in the second game would
-    // end it before anybody plays, and the moment waited for would not come.
-    CPack::m_Shuffle = testutil::ShuffleSeed(peers.Count(), false);
-    ASSERT_EQ(peers.PlayUntil([&] { return peers.Table(0).m_NumberGame == 2 && MidGame(peers); })
-                  .toStdString(),
-              "")
-        << peers.State().toStdString();
-    const int hostStars = peers.Table(0).m_Players[0].m_Star.GetNumberStars();
-    EXPECT_LT(hostStars, 0);
-    ASSERT_TRUE(peers.Join());
-    peers.SetStars(CPlayNet::kStarsNoGame);
-    ASSERT_TRUE(peers.WaitSettled());
-    for (int i = 1; i < peers.Count(); ++i) {
-        const CPublic& t = peers.Table(i);
-        int seat = 0;
-        for (int s = 1; s <= CPublic::kMaxPlayers; ++s)
-            if (t.m_Players[s - 1].m_PlayerID == peers.Peer(0).m_DirectPlay.m_LocalPlayer)
-                seat = s;
-        ASSERT_NE(seat, 0) << i;
-        EXPECT_EQ(t.m_Players[seat - 1].m_Star.GetNumberStars(), hostStars) << i;
-    }
-    EXPECT_EQ(peers.Disagreement().toStdString(), "");
-    // The party goes on into its next game, nobody dropped.
-    ASSERT_EQ(peers.PlayUntil([&] { return peers.Table(0).m_NumberGame == 3 && MidGame(peers); })
-                  .toStdString(),
-              "");
-    for (int i = 0; i < peers.Count(); ++i)
-        EXPECT_EQ(peers.Peer(i).NumberPlayers(), 3) << i;
 }
 
 TEST(NetJoin, AJoinThatFailsSaysWhyAndTheSearchEnds) {

@@ -86,7 +86,6 @@ private:
 // A party left while a computer's step is armed, or while its cards glide,
 // restarts with one clean deal: the old step never runs beside the new dealer.
 TEST(ProgramTiming, AbandonedPartyRestartsWithOneCleanDeal) {
-    testutil::PauseCounter::Reset();
     for (int players = 2; players <= 4; ++players) {
         ProgramDriver p(players, true, /*animate=*/true);
         RealPauses glide;

@@ -20,7 +20,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMenu>
 #include <QPointer>
 #include <QSlider>
@@ -181,13 +180,6 @@ TEST(ShellWindows, SettingsPagesSetBeforeShownTellTheViewOnlyWhatTheUserDid) {
     QTest::keyClick(slider, Qt::Key_Home);
     EXPECT_EQ(view.notices, QStringList({"1064:1023:1", "1064:1052:0", "1064:1079:1", "1064:1079:0",
                                          "1064:1082:1", "1064:1021:0"}));
-    // The appearance page reports to the view too.
-    view.notices.clear();
-    show(&sheet->m_PageView);
-    QListWidget* backs = sheet->m_PageView.m_listShirts;
-    QTest::mouseClick(backs->viewport(), Qt::LeftButton, {},
-                      backs->visualItemRect(backs->item(2)).center());
-    EXPECT_EQ(view.notices, QStringList({"1065:1050:2"}));
 }
 
 TEST(ShellWindows, TheContextMenuAddsSettingsAndHelpWhileOpenAndF1AsksForHelp) {

@@ -51,7 +51,7 @@ void HostileMember::Run() {
         for (auto& fn : calls)
             fn();
         Service();
-        if (m_links.empty() || m_frozen)
+        if (m_links.empty())
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     m_links.clear();
@@ -65,8 +65,6 @@ void HostileMember::Write(Link& link, const QByteArray& bytes) {
 
 // Reads what arrived on every link, answers greetings and sends heartbeats.
 void HostileMember::Service() {
-    if (m_frozen)
-        return;
     // By index: a welcome adds links.
     for (size_t i = 0; i < m_links.size(); ++i) {
         Link& link = *m_links[i];
@@ -235,10 +233,6 @@ void HostileMember::SendFrame(const DataFrame& frame, std::uint32_t toOnly) {
             if (link->member && (toOnly == 0 || link->peer == toOnly))
                 Write(*link, bytes);
     });
-}
-
-void HostileMember::Freeze(bool frozen) {
-    Call([&] { m_frozen = frozen; });
 }
 
 void HostileMember::Close() {

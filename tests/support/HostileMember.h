@@ -48,8 +48,6 @@ public:
     void SendOwn(sessionwire::DataKind kind, const QByteArray& payload);
     // Any data frame, to every member link (or to the one to toOnly).
     void SendFrame(const sessionwire::DataFrame& frame, std::uint32_t toOnly = 0);
-    // Stops answering: no heartbeats, nothing read (the links stay open).
-    void Freeze(bool frozen);
     void Close();
 
 private:
@@ -75,5 +73,4 @@ private:
     std::uint32_t m_host = 0;
     std::uint32_t m_ownSeq = 0;
     std::map<std::uint32_t, std::uint32_t> m_lastSeq;
-    bool m_frozen = false;
 };

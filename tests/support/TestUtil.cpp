@@ -88,19 +88,8 @@ void AnswerNextModal(const QString& buttonText, ModalSeen* seen, int timeoutMs) 
     poll->start();
 }
 
-std::atomic<int> PauseCounter::s_count{0};
-std::atomic<int> PauseCounter::s_totalMs{0};
-
-PauseCounter::PauseCounter() {
-    Reset();
-    m_previous = platform::SetPauseHook(&PauseCounter::Hook);
-}
+PauseCounter::PauseCounter() : m_previous(platform::SetPauseHook([](int) {})) {}
 
 PauseCounter::~PauseCounter() { platform::SetPauseHook(m_previous); }
-
-void PauseCounter::Hook(int ms) {
-    ++s_count;
-    s_totalMs += ms;
-}
 
 } // namespace testutil

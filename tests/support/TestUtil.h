@@ -1,7 +1,7 @@
 #pragma once
 // Helpers shared by the tests: waiting for a condition with a deadline while
 // the event loop runs, answering modal dialogs, comparing the screen with a
-// fresh paint, counting animation pauses.
+// fresh paint, skipping animation pauses.
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -33,22 +33,13 @@ void AnswerNextModal(const QString& buttonText, ModalSeen* seen = nullptr, int t
 // repaints are handled first; the bounds of the difference go to where.
 int StalePixels(QWidget& window, QRect* where = nullptr);
 
-// Counts the animation pauses instead of sleeping through them while alive.
+// Skips the animation pauses instead of sleeping through them while alive.
 class PauseCounter {
 public:
     PauseCounter();
     ~PauseCounter();
-    int Count() const { return s_count.load(); }
-    int TotalMs() const { return s_totalMs.load(); }
-    static void Reset() {
-        s_count = 0;
-        s_totalMs = 0;
-    }
 
 private:
-    static void Hook(int ms);
-    static std::atomic<int> s_count;
-    static std::atomic<int> s_totalMs;
     void (*m_previous)(int);
 };
 

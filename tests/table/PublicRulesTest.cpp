@@ -102,18 +102,6 @@ TEST_F(PublicRulesTest, ADiscardUncoversTheCardsOfWhoeverHoldsTheTopOfTheTable) 
     EXPECT_TRUE(Card(Hearts, Seven)->m_Beaten);
 }
 
-TEST_F(PublicRulesTest, NextPlayerWrapsSkipsOutSeatsAndCountsEveryStep) {
-    table.m_NumberPlayers = 4;
-    int player = 4;
-    table.NextPlayer(&player, nullptr);
-    EXPECT_EQ(player, 1);
-    table.m_Players[1].m_Out = table.m_Players[2].m_Out = true;
-    int count = 0;
-    table.NextPlayer(&player, &count);
-    EXPECT_EQ(player, 4);
-    EXPECT_EQ(count, 3);
-}
-
 TEST_F(PublicRulesTest, TheHighestFaceUpCardTakesTheTableWithItsDiscards) {
     EXPECT_EQ(table.GetTrickTaker(), 0);
     table.m_Pack.SetKozir(Hearts);

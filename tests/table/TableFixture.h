@@ -1,7 +1,7 @@
 #pragma once
 // A shown table with an unshuffled deck valued for this game: a card is found
 // by suit and face, and placed by writing its members. No animations; timed
-// pauses are counted, not slept.
+// pauses are skipped, not slept.
 
 #include "Public.h"
 #include "Star.h"
