@@ -32,5 +32,7 @@ enum : UINT {
     IDC_GAME_FOR_STARS = 1080,
     IDC_AUTOMATIC_GAME = 1081,
     IDC_SHOW_TELEGRAPH = 1083,
+    // A departed player's seat is played by the computer until the party ends.
+    IDC_HOLD_SEATS = 1084,
 };
 } // namespace netcmd

@@ -4,6 +4,7 @@
 #include "ResourceIds.h"
 #include "Resources.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,7 +16,7 @@
 CCreateGameDlg::CCreateGameDlg(int maxPlayers, QWidget* parent)
     : CDialog(parent), m_MaxPlayers(maxPlayers) {
     setWindowTitle(QStringLiteral("Создать игру"));
-    setFixedSize(MapDialogRect(QRect(0, 0, 186, 78)).size());
+    setFixedSize(MapDialogRect(QRect(0, 0, 246, 92)).size());
 
     auto* help = AddStatic(IDC_STATIC_HELP, QString(), QRect(7, 7, 172, 18));
     help->setWordWrap(true);
@@ -27,10 +28,15 @@ CCreateGameDlg::CCreateGameDlg(int maxPlayers, QWidget* parent)
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,5}")), this));
 
     m_pComboMax = netdlg::WithId(new QComboBox(this), IDC_COMBO_MAX);
-    m_pComboMax->setGeometry(MapDialogRect(QRect(119, 32, 60, 13)));
+    m_pComboMax->setGeometry(MapDialogRect(QRect(179, 32, 60, 13)));
 
-    netdlg::WithId(AddButton(IDOK, QStringLiteral("ОК"), QRect(30, 56, 50, 14)), IDOK);
-    netdlg::WithId(AddButton(IDCANCEL, QStringLiteral("Отмена"), QRect(106, 56, 50, 14)), IDCANCEL);
+    m_pCheckHold = netdlg::WithId(
+        new QCheckBox(QStringLiteral("Если игрок выйдет — за него играет компьютер, место ждет его"), this),
+        IDC_CHECK_HOLD);
+    m_pCheckHold->setGeometry(MapDialogRect(QRect(7, 52, 232, 10)));
+
+    netdlg::WithId(AddButton(IDOK, QStringLiteral("ОК"), QRect(60, 70, 50, 14)), IDOK);
+    netdlg::WithId(AddButton(IDCANCEL, QStringLiteral("Отмена"), QRect(136, 70, 50, 14)), IDCANCEL);
 }
 
 CCreateGameDlg::~CCreateGameDlg() = default;
@@ -49,6 +55,7 @@ BOOL CCreateGameDlg::OnInitDialog() {
     m_pComboMax->addItems({QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4")});
     // A maximum the session lowered below two still opens on a choice.
     m_pComboMax->setCurrentIndex(std::clamp(m_MaxPlayers - 2, 0, 2));
+    m_pCheckHold->setChecked(m_HoldSeats);
     return TRUE;
 }
 
@@ -60,5 +67,6 @@ void CCreateGameDlg::OnOK() {
     }
     m_Port = port;
     m_MaxPlayers = m_pComboMax->currentIndex() + 2;
+    m_HoldSeats = m_pCheckHold->isChecked();
     CDialog::OnOK();
 }

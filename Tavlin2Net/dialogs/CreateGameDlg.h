@@ -1,10 +1,12 @@
 #pragma once
-// "Создать игру": the port to host on and the most players the game takes.
-// Built anew with its defaults each time; the caller reads m_Port and
-// m_MaxPlayers after IDOK.
+// "Создать игру": the port to host on, the most players the game takes and
+// whether a player who leaves keeps his seat, played by the computer.
+// Built anew with its defaults each time; the caller reads m_Port,
+// m_MaxPlayers and m_HoldSeats after IDOK.
 
 #include "Dialog.h"
 
+class QCheckBox;
 class QComboBox;
 class QLineEdit;
 
@@ -13,7 +15,7 @@ class CCreateGameDlg : public CDialog {
 
 public:
     enum { IDD = 181 };
-    enum { IDC_EDIT_PORT = 1063, IDC_STATIC_HELP = 1071, IDC_COMBO_MAX = 1073 };
+    enum { IDC_EDIT_PORT = 1063, IDC_STATIC_HELP = 1071, IDC_COMBO_MAX = 1073, IDC_CHECK_HOLD = 1085 };
 
     // The combo box opens on maxPlayers (2..4).
     explicit CCreateGameDlg(int maxPlayers, QWidget* parent = nullptr);
@@ -24,6 +26,7 @@ public:
 
     unsigned m_Port = 2301;
     int m_MaxPlayers = 4;
+    bool m_HoldSeats = false;
 
 protected:
     BOOL OnInitDialog() override;
@@ -32,4 +35,5 @@ protected:
 private:
     QLineEdit* m_pEditPort;
     QComboBox* m_pComboMax;
+    QCheckBox* m_pCheckHold;
 };

@@ -195,8 +195,11 @@ void CNetSetting::OnButtonCreate() {
         return;
     }
     CCreateGameDlg dlg(m_dp.m_MaxPlayers, this);
+    dlg.m_HoldSeats = m_HoldSeats && m_HoldSeats();
     if (dlg.DoModal() != IDOK)
         return;
+    if (m_ChooseHoldSeats)
+        m_ChooseHoldSeats(dlg.m_HoldSeats);
     Create(dlg.m_MaxPlayers, dlg.m_Port);
 }
 

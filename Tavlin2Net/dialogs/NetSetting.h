@@ -52,6 +52,11 @@ public:
                 std::function<bool()> restartPeer, QWidget* parent = nullptr);
     ~CNetSetting() override;
 
+    // Whether a departed player keeps his seat in the game this table
+    // creates: read for "Создать игру" and told what the user chose there.
+    std::function<bool()> m_HoldSeats;
+    std::function<void(bool)> m_ChooseHoldSeats;
+
     // Any control by its id, OK (1) included; null for an id the dialog does not have.
     QWidget* GetControl(int id) const;
     // True while the dialog waits for a connect, progress bar showing.

@@ -15,6 +15,7 @@ struct CFlowSnapshot {
     bool game31 = true;       // a party to 31 points, not to 12 balls
     bool partyLeader = true;  // may change the party's kind
     bool maySetShared = true; // may change the shared settings
+    bool hosts = true;        // hosts the game, or is in none
     bool canAct = false;      // a card to play or the button to press
     QString button;           // the action button's caption; empty when hidden
     int sent = 0;             // records sent to the session

@@ -28,13 +28,14 @@ int SignedByte(BYTE b) {
 // One seat as its record carries it.
 netrec::SeatRecord RecordOf(const CPlayer& p) {
     netrec::SeatRecord seat;
-    seat.name = Cp1251Field(p.m_LabelName.GetCaption(), netrec::kNameBytes);
+    seat.name = Cp1251Field(p.Name(), netrec::kNameBytes);
     seat.scores = LowByte(p.m_Tablo.GetScoresValue());
     seat.balls = LowByte(p.m_Tablo.GetBallsValue());
     seat.stars = LowByte(p.m_Star.GetNumberStars());
     seat.victories = p.m_Victory;
     seat.sitOut = p.m_Out ? 1 : 0;
     seat.waitsNextParty = p.m_Waiting ? 1 : 0;
+    seat.held = p.IsHeld() ? 1 : 0;
     seat.player = p.m_PlayerID;
     return seat;
 }
@@ -131,6 +132,7 @@ int CNetSeats::Apply(const netrec::PlayerOrderRecord& order, DPNID local, Take t
         if (s >= n) {
             p.m_PlayerID = 0;
             p.m_Waiting = false;
+            p.SetHeld(false);
             continue;
         }
         const netrec::SeatRecord& named = *seats[static_cast<size_t>(s)];
@@ -138,7 +140,7 @@ int CNetSeats::Apply(const netrec::PlayerOrderRecord& order, DPNID local, Take t
         const netrec::SeatRecord& r = kept != own.end() ? kept->second : named;
         p.m_PlayerID = named.player;
         const QString name = Cp1251ToUnicode(named.name);
-        if (p.m_LabelName.GetCaption() != name)
+        if (p.Name() != name)
             p.SetName(name);
         p.m_Tablo.SetScoreValue(SignedByte(r.scores));
         p.m_Tablo.SetBallsValue(SignedByte(r.balls));
@@ -147,6 +149,7 @@ int CNetSeats::Apply(const netrec::PlayerOrderRecord& order, DPNID local, Take t
         p.m_Victory = r.victories;
         p.m_Out = r.sitOut != 0;
         p.m_Waiting = r.waitsNextParty != 0;
+        p.SetHeld(named.held != 0);
     }
     SetNumberPlayers(std::max(n, 1));
     if (take == Take::Everything)
@@ -217,6 +220,7 @@ int CNetSeats::Compact() {
     for (int s = n; s < CPublic::kMaxPlayers; ++s) {
         m_Table.m_Players[s].m_PlayerID = 0;
         m_Table.m_Players[s].m_Waiting = false;
+        m_Table.m_Players[s].SetHeld(false);
     }
     SetNumberPlayers(std::max(n, 1));
     RestoreHolders(holders);
@@ -248,15 +252,16 @@ QString CNetSeats::Dump(int gameNumber) const {
     for (const CPlayer& p : t.m_Players) {
         if (p.m_PlayerID == 0)
             continue;
-        seats << QStringLiteral("seat %1 %2 scores %3 balls %4 stars %5 victories %6 out %7 waits %8")
+        seats << QStringLiteral("seat %1 %2 scores %3 balls %4 stars %5 victories %6 out %7 waits %8 held %9")
                      .arg(p.m_PlayerID)
-                     .arg(p.m_LabelName.GetCaption())
+                     .arg(p.Name())
                      .arg(p.m_Tablo.GetScoresValue())
                      .arg(p.m_Tablo.GetBallsValue())
                      .arg(p.m_Star.GetNumberStars())
                      .arg(p.m_Victory)
                      .arg(p.m_Out)
-                     .arg(p.m_Waiting);
+                     .arg(p.m_Waiting)
+                     .arg(p.IsHeld());
     }
     seats.sort();
     out << seats;

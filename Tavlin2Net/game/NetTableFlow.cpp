@@ -24,7 +24,8 @@ bool playnet::IsBusyAnimating() {
 CNetTableFlow::CNetTableFlow(CPublic& table, CTableMoves& moves, CDirectPlay& session,
                              CClock& clock, IFlowView& view, CGameStrand::Mode strand)
     : m_Public(table), m_Moves(moves), m_DirectPlay(session), m_Clock(clock), m_View(view),
-      m_Seats(table), m_Strand(strand) {
+      m_Seats(table), m_Computer(table, [this] { return static_cast<int>(m_HeldDraws() % 1000); }),
+      m_Strand(strand) {
     m_DirectPlay.SetEventSink([this](const CNetPost& post) { return OnSessionEvent(post); });
 }
 
@@ -48,6 +49,7 @@ void CNetTableFlow::Step(const char* errorLine, std::function<void()> step) {
             return;
         try {
             step();
+            ArmHeldSeat();
         } catch (const std::exception& e) {
             qCWarning(lcNetGame) << "step failed:" << e.what();
             Log(errorLine);
@@ -103,7 +105,7 @@ DPNID CNetTableFlow::LocalId() const { return m_DirectPlay.m_LocalPlayer.load();
 QString CNetTableFlow::SeatName(int seat) const {
     if (seat < 1 || seat > CPublic::kMaxPlayers)
         return {};
-    return m_Public.m_Players[seat - 1].m_LabelName.GetCaption();
+    return m_Public.m_Players[seat - 1].Name();
 }
 
 std::set<DPNID> CNetTableFlow::OtherSeated() const {
@@ -261,6 +263,7 @@ void CNetTableFlow::Publish() {
     s.game31 = t.m_Game31;
     s.partyLeader = leader || n <= 1;
     s.maySetShared = maySetShared;
+    s.hosts = IsHost() || m_DirectPlay.m_SessionState == 0;
     s.canAct = mayPlay || !s.button.isEmpty();
 }
 
@@ -343,7 +346,7 @@ bool CNetTableFlow::OnSessionEvent(const CNetPost& post) {
 
 bool CNetTableFlow::HasArmedStep() const {
     for (UINT id : {TIMER_AUTO_TAKE, TIMER_ZANTA, TIMER_CONTINUE, TIMER_END_DISTR, TIMER_END_TAKE,
-                    TIMER_SEAT})
+                    TIMER_SEAT, TIMER_HELD_SEAT})
         if (m_Clock.IsArmed(id))
             return true;
     return false;
@@ -381,6 +384,9 @@ void CNetTableFlow::Fire(UINT id) {
         break;
     case TIMER_BARRIER_WATCH:
         Step(nullptr, [this] { WatchBarrier(); });
+        break;
+    case TIMER_HELD_SEAT:
+        Step(kErrDispatch, [this] { PlayHeldSeat(); });
         break;
     case TIMER_END_DISTR:
     case TIMER_END_TAKE:

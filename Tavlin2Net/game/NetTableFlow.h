@@ -14,6 +14,7 @@
 
 #include "DirectPlay.h"
 #include "Clock.h"
+#include "ComputerPlayer.h"
 #include "FlowSnapshot.h"
 #include "FlowView.h"
 #include "GameStrand.h"
@@ -27,6 +28,7 @@
 #include <functional>
 #include <mutex>
 #include <optional>
+#include <random>
 #include <set>
 #include <vector>
 
@@ -41,9 +43,10 @@ public:
     static constexpr UINT TIMER_END_TAKE = 114;
     static constexpr UINT TIMER_SEAT = 117;
     static constexpr UINT TIMER_BARRIER_WATCH = 118;
-    static constexpr UINT kTimers[] = {TIMER_LABEL,   TIMER_AUTO_TAKE, TIMER_ZANTA,
+    static constexpr UINT TIMER_HELD_SEAT = 119;
+    static constexpr UINT kTimers[] = {TIMER_LABEL,    TIMER_AUTO_TAKE, TIMER_ZANTA,
                                        TIMER_CONTINUE, TIMER_END_DISTR, TIMER_END_TAKE,
-                                       TIMER_SEAT,     TIMER_BARRIER_WATCH};
+                                       TIMER_SEAT,     TIMER_BARRIER_WATCH, TIMER_HELD_SEAT};
     static constexpr int kStarsGame = 5;
     static constexpr int kStarsNoGame = netrec::kPartyMostStars;
 
@@ -121,6 +124,9 @@ public:
     std::atomic<int> m_BarrierBoundMs{0};
     // Shared settings kept between runs; the shell reads and writes them.
     std::atomic<bool> m_LockAddPlayers{true};
+    // The host's choice: a player who leaves during a party keeps his seat,
+    // which the host's table plays for him until the party ends.
+    std::atomic<bool> m_HoldSeats{false};
     std::atomic<bool> m_GameForStars{true};
     std::atomic<int> m_NumberStars{kStarsGame};
 
@@ -150,6 +156,11 @@ private:
     void RemoveSeat(DPNID departed, const QByteArray& name);
     // Takes a departed seat off the table; returns the next dealer's id.
     DPNID DropSeat(DPNID departed);
+    // The host keeps a departed player's seat for the rest of the party,
+    // when the party is on and the table holds seats; false when it does not.
+    bool HoldSeat(DPNID departed);
+    // At the party's end the host frees the seats it held.
+    void FreeHeldSeats();
     void AfterDeparture(DPNID nextDealer);
     // The current player and the deal start seat as players, across a
     // change of seat numbers.
@@ -205,8 +216,17 @@ private:
     void AnnounceTurn(bool zanta);
     void PlayZanta(int holder);
     void LocalCard(CCard* card);
-    void SendAnswer(CCard* card);
+    // seat (this table's own, or a held one it plays) answers with card: the
+    // records go out and the card is laid.
+    void Answer(int seat, CCard* card);
     void LocalFurther();
+    // The turn passes on from seat, who has done his part.
+    void Further(int seat);
+    // The held seats' part, played by the host's table after a pause.
+    void ArmHeldSeat();
+    void PlayHeldSeat();
+    // What the held seat whose turn it is does now; false when nothing.
+    bool HeldSeatMove(int seat);
     void TakeTable(DPNID taker, bool local);
     void ContinueAfterTake();
     void EndGame(int winner);
@@ -217,7 +237,9 @@ private:
     // this table's switch of the party's kind.
     void SendSettingsNow(bool switchesKind = false);
     void Send(const QByteArray& record);
-    void SendTurnRecord(NetMessageId id, DPNID player, bool zanta);
+    // A move of the player as: this table's own, or a held seat's it plays.
+    void SendAs(DPNID as, const QByteArray& record);
+    void SendTurnRecord(NetMessageId id, DPNID player, bool zanta, DPNID as);
 
     // Labels, button, layout (strand).
     void Message(const QString& text);
@@ -246,6 +268,13 @@ private:
     // Seated here and playing the party (not sitting out).
     bool PlaysHere(DPNID player) const;
     bool IsHost() const { return m_DirectPlay.m_SessionState == 1; }
+    bool IsHeld(DPNID player) const;
+    // This table moves for the player: he is its own, or a held seat and
+    // this table is the host.
+    bool ActsFor(DPNID player) const;
+    // The table a held seat's moves come from: the host, or its successor,
+    // who may have seen the host leave before this table did.
+    bool PlaysHeldSeats(DPNID sender) const;
     bool IsTurnOf(DPNID sender) const;
     bool FromHost(DPNID sender, const netrec::PlayerOrderRecord& order) const;
     CCard* FindCard(int mast, int value) const;
@@ -312,6 +341,9 @@ private:
     std::int64_t m_LaggardSinceMs = 0; // on the clock
     std::deque<DPNID> m_Joiners; // players to seat, in the order they came
     QString m_LabelBefore;
+    // The strategy the held seats are played by, and its draws.
+    std::minstd_rand m_HeldDraws{20261209};
+    CComputerPlayer m_Computer;
 
     mutable std::mutex m_SnapshotMutex;
     CFlowSnapshot m_Snapshot;

@@ -13,9 +13,10 @@ using namespace playnet;
 
 void CNetTableFlow::StartDeal(bool newParty) {
     CPublic& t = m_Public;
-    const DPNID local = LocalId();
-    // One dealer at a time: the peer whose turn it is, between games.
-    if (local == 0 || m_NextDealerId != local || m_GameOn || m_DealPending || m_RedealDue)
+    const DPNID dealer = m_NextDealerId;
+    // One dealer at a time: the peer whose turn it is, between games (or
+    // the host for a held seat whose turn it is).
+    if (LocalId() == 0 || !ActsFor(dealer) || m_GameOn || m_DealPending || m_RedealDue)
         return;
     if (m_Seats.Count() < 2) {
         m_View.Notice(QStringLiteral("Игру начать нельзя! В игре только один игрок!"), kAttention);
@@ -32,7 +33,8 @@ void CNetTableFlow::StartDeal(bool newParty) {
     char masts[netrec::kCards];
     char values[netrec::kCards];
     m_Moves.StartGame(masts, values);
-    t.m_CurrentPlayer = 1;
+    // The player after the dealer is served first.
+    t.m_CurrentPlayer = LocalSeatOf(dealer);
     t.NextPlayer(&t.m_CurrentPlayer, nullptr);
     netrec::PartyRecord r;
     r.id = newParty ? e_NewParty : e_NextGame;
@@ -46,8 +48,8 @@ void CNetTableFlow::StartDeal(bool newParty) {
             r.dealt[m_DealtIds.size()] = IdOf(s);
             m_DealtIds.push_back(IdOf(s));
         }
-    Send(netrec::Build(r));
-    m_DealerId = local;
+    SendAs(dealer, netrec::Build(r));
+    m_DealerId = dealer;
     Announce(QStringLiteral("Игра №") + QString::number(t.m_NumberGame), 1);
     Deal(true);
 }
@@ -172,6 +174,7 @@ void CNetTableFlow::Deal(bool dealer) {
             Message(QStringLiteral("Ждите начала новой партии!"));
         m_DealPending = true;
         m_GameStopped = false;
+        m_TakerId = 0; // a refill due is dealt now, or a new game is
         m_TurnAfterDeal.reset();
         m_DistrAwaited = OtherAwaited();
         m_EndDistrSent = false;
@@ -311,7 +314,7 @@ void CNetTableFlow::AfterDeal() {
     int holder = t.m_CurrentPlayer;
     if (t.IsZanta(&holder)) {
         t.m_CurrentPlayer = holder;
-        SendTurnRecord(e_Zanta, IdOf(holder), false);
+        SendTurnRecord(e_Zanta, IdOf(holder), false, m_DealerId);
         Announce(QStringLiteral("Внимание занта!"), 1);
         // By player, not seat: a seat order may come before his turn.
         m_ZantaHolderId = IdOf(holder);
@@ -335,9 +338,11 @@ void CNetTableFlow::PassTurn(int seat, bool zanta) {
     CPublic& t = m_Public;
     if (seat < 1 || IdOf(seat) == 0)
         return;
+    // The dealer gives the first turn, the player who moved every other.
+    const DPNID from = m_FirstTurnDue ? m_DealerId : IdOf(t.m_CurrentPlayer);
     t.m_CurrentPlayer = seat;
     m_FirstTurnDue = false;
-    SendTurnRecord(e_NextPlayerGo, IdOf(seat), zanta);
+    SendTurnRecord(e_NextPlayerGo, IdOf(seat), zanta, from);
     AnnounceTurn(zanta);
 }
 
@@ -454,8 +459,7 @@ void CNetTableFlow::LocalCard(CCard* card) {
         return;
     }
     try {
-        SendAnswer(card);
-        m_Moves.AnswerCard(1, card);
+        Answer(1, card);
     } catch (...) {
         Log(kErrLocalBita);
         return;
@@ -477,49 +481,61 @@ void CNetTableFlow::LocalCard(CCard* card) {
     }
 }
 
-void CNetTableFlow::SendAnswer(CCard* card) {
+void CNetTableFlow::Answer(int seat, CCard* card) {
     CPublic& t = m_Public;
+    const DPNID as = IdOf(seat);
     netrec::TableRecord r;
     r.mast = static_cast<BYTE>(card->m_Mast);
     r.value = static_cast<BYTE>(card->m_Value);
     r.column = card->m_IndexX;
-    if (CCard* target = m_Moves.AnswerTarget(1, card)) {
+    if (CCard* target = m_Moves.AnswerTarget(seat, card)) {
         r.id = e_BitaCards;
         r.beatenMast = static_cast<BYTE>(target->m_Mast);
         r.beatenValue = static_cast<BYTE>(target->m_Value);
-        Send(netrec::Build(r));
+        SendAs(as, netrec::Build(r));
+        m_Moves.AnswerCard(seat, card);
         return;
     }
     r.id = e_ResetCards;
-    const bool throwingAlready = t.IsCardsTableReset(1);
-    Send(netrec::Build(r));
-    if (throwingAlready)
-        return;
-    // A failed beat throws the cards beaten with so far, each on its own record.
-    for (CCard* c : t.m_Pack.m_Cards) {
-        if (c->m_Place != e_Going || c->m_Player != 1)
-            continue;
-        netrec::TableRecord more;
-        more.id = e_ResetCards;
-        more.mast = static_cast<BYTE>(c->m_Mast);
-        more.value = static_cast<BYTE>(c->m_Value);
-        more.column = c->m_IndexX;
-        Send(netrec::Build(more));
+    const bool throwingAlready = t.IsCardsTableReset(seat);
+    SendAs(as, netrec::Build(r));
+    if (!throwingAlready) {
+        // A failed beat throws the cards beaten with so far, each on its own record.
+        for (CCard* c : t.m_Pack.m_Cards) {
+            if (c->m_Place != e_Going || c->m_Player != seat)
+                continue;
+            netrec::TableRecord more;
+            more.id = e_ResetCards;
+            more.mast = static_cast<BYTE>(c->m_Mast);
+            more.value = static_cast<BYTE>(c->m_Value);
+            more.column = c->m_IndexX;
+            SendAs(as, netrec::Build(more));
+        }
     }
+    m_Moves.AnswerCard(seat, card);
 }
 
 void CNetTableFlow::LocalFurther() {
-    CPublic& t = m_Public;
-    if (!m_GameOn || t.m_CurrentPlayer != 1 || m_FirstTurnDue)
+    if (m_Public.m_CurrentPlayer != 1)
         return;
-    const bool led = t.GetNumberCardsPlayerOnTable(1) > 0 && t.GetNumberCardsOnTable() == t.GetNumberCardsPlayerOnTable(1);
-    if (!led && !t.CheckCompletionPlayer(1))
+    Further(1);
+}
+
+void CNetTableFlow::Further(int seat) {
+    CPublic& t = m_Public;
+    if (!m_GameOn || t.m_CurrentPlayer != seat || m_FirstTurnDue)
+        return;
+    const bool led = t.GetNumberCardsPlayerOnTable(seat) > 0 &&
+                     t.GetNumberCardsOnTable() == t.GetNumberCardsPlayerOnTable(seat);
+    if (!led && !t.CheckCompletionPlayer(seat))
         return;
     if (t.CheckCircleCompletion())
         return; // the circle is closed: the take comes next
-    ShowButton(QString(), false);
-    t.m_MoveBlocked = true;
-    int next = 1;
+    if (seat == 1) {
+        ShowButton(QString(), false);
+        t.m_MoveBlocked = true;
+    }
+    int next = seat;
     t.NextPlayer(&next, nullptr);
     PassTurn(next, false);
 }
@@ -587,12 +603,13 @@ void CNetTableFlow::TakeTable(DPNID taker, bool local) {
         return local ? void() : RefuseEnded(taker, true, "a take while none is due");
     if (taker != IdOf(t.m_CurrentPlayer) || !t.CheckCircleCompletion())
         return local ? void() : RefuseEnded(taker, true, "a take before the circle is closed");
-    if (local && t.m_CurrentPlayer != 1)
+    if (local && !ActsFor(taker))
         return;
     Disarm(TIMER_AUTO_TAKE);
     if (local) {
-        ShowButton(QString(), false);
-        Send(netrec::BuildSignal(e_TakeCards));
+        if (taker == LocalId())
+            ShowButton(QString(), false);
+        SendAs(taker, netrec::BuildSignal(e_TakeCards));
     }
     m_TakerId = taker;
     m_TakeTag = TakeTag(taker);
@@ -614,11 +631,12 @@ void CNetTableFlow::TakeTable(DPNID taker, bool local) {
 
 void CNetTableFlow::ContinueAfterTake() {
     CPublic& t = m_Public;
-    if (!m_GameOn || m_TakerId != LocalId() || m_DealPending)
+    const DPNID taker = m_TakerId;
+    if (!m_GameOn || !ActsFor(taker) || m_DealPending)
         return;
     m_TakerId = 0; // one refill per take
-    SendTurnRecord(e_ContinueGame, IdOf(t.m_CurrentPlayer), false);
-    m_DealerId = LocalId();
+    SendTurnRecord(e_ContinueGame, IdOf(t.m_CurrentPlayer), false, taker);
+    m_DealerId = taker;
     Deal(true);
 }
 
@@ -657,6 +675,8 @@ void CNetTableFlow::EndGame(int winner) {
         m_NextIsNewParty = false;
     }
     AnnounceDealer();
+    if (m_NextIsNewParty)
+        FreeHeldSeats();
 }
 
 void CNetTableFlow::StopGame() {

@@ -63,6 +63,7 @@ void CNetTableFlow::LeaveSession() {
         t.m_Players[s - 1].m_PlayerID = 0;
         t.m_Players[s - 1].m_Waiting = false;
         t.m_Players[s - 1].m_Out = false;
+        t.m_Players[s - 1].SetHeld(false);
     }
     m_Seated = false;
     m_BeforeSeat.clear();
@@ -87,12 +88,16 @@ void CNetTableFlow::Send(const QByteArray& record) {
     }
 }
 
-void CNetTableFlow::SendTurnRecord(NetMessageId id, DPNID player, bool zanta) {
+void CNetTableFlow::SendAs(DPNID as, const QByteArray& record) {
+    Send(as == 0 || as == LocalId() ? record : netrec::BuildHeldMove(as, record));
+}
+
+void CNetTableFlow::SendTurnRecord(NetMessageId id, DPNID player, bool zanta, DPNID as) {
     netrec::TurnRecord r;
     r.id = id;
     r.player = player;
     r.afterZanta = zanta ? 1 : 0;
-    Send(netrec::Build(r));
+    SendAs(as, netrec::Build(r));
 }
 
 QString CNetTableFlow::DumpTable() {
@@ -215,7 +220,9 @@ void CNetTableFlow::OnPeerInfo(DPNID player) {
     if (m_DirectPlay.GetPeerInfo(player, info) != S_OK)
         return;
     const int seat = LocalSeatOf(player);
-    if (seat <= 1)
+    // A held seat keeps the name the host's table gave it: a rename its
+    // player made as he left may not have reached every table.
+    if (seat <= 1 || IsHeld(player))
         return;
     const QString before = SeatName(seat);
     m_Public.m_Players[seat - 1].SetName(info.name);
@@ -237,8 +244,9 @@ void CNetTableFlow::OnDestroyPlayer(DPNID player, const QByteArray& name, bool h
         return;
     }
     AnnounceWaiting();
-    if (LocalSeatOf(player) == 0) {
-        // Not seated here (or removed already by the host's record).
+    if (LocalSeatOf(player) == 0 || IsHeld(player)) {
+        // Not seated here (or removed already by the host's record), or his
+        // seat is held already: the host saw him go first.
         CheckBarriers();
         return;
     }
@@ -268,11 +276,13 @@ void CNetTableFlow::OnHostMigrate(DPNID newHost) {
     // Those who went while the old host was going, whose seats it never
     // cleared: the session has told this table of them already.
     for (DPNID id : OtherSeated())
-        if (!InSession(id))
+        if (!InSession(id) && !IsHeld(id))
             RemoveSeat(id, {});
 }
 
 void CNetTableFlow::RemoveSeat(DPNID departed, const QByteArray& nameBytes) {
+    if (HoldSeat(departed))
+        return;
     const QString name = nameBytes.isEmpty() ? SeatName(LocalSeatOf(departed)) : Cp1251ToUnicode(nameBytes);
     const DPNID nextDealer = DropSeat(departed);
     const SeatIds kept = KeepSeatIds();
@@ -319,6 +329,7 @@ DPNID CNetTableFlow::DropSeat(DPNID departed) {
         }
         t.m_Players[seat - 1].m_PlayerID = 0;
         t.m_Players[seat - 1].m_Waiting = false;
+        t.m_Players[seat - 1].SetHeld(false);
     }
     int playing = 0, sitting = 0, onlyPlaying = 0;
     for (int s = 1; s <= CPublic::kMaxPlayers; ++s) {
@@ -419,10 +430,11 @@ bool CNetTableFlow::FromHost(DPNID sender, const netrec::PlayerOrderRecord& orde
     // session makes the earliest member left the host. A player it still
     // seats but who has left here already (he went while the old host was
     // going, and the new host removes him in a record of his own) is no
-    // longer a member to take over.
+    // longer a member to take over, nor is one whose seat it holds.
     DPNID lowest = 0;
     for (const auto& seat : order.seats)
-        if (seat.player != 0 && InSession(seat.player) && (lowest == 0 || seat.player < lowest))
+        if (seat.player != 0 && seat.held == 0 && InSession(seat.player) &&
+            (lowest == 0 || seat.player < lowest))
             lowest = seat.player;
     return sender == lowest;
 }
@@ -445,6 +457,11 @@ void CNetTableFlow::ApplyDeparture(DPNID sender, const netrec::PlayerOrderRecord
     const bool onlyWaiting = std::all_of(gone.begin(), gone.end(), [&](DPNID id) {
         return m_Public.m_Players[LocalSeatOf(id) - 1].m_Waiting;
     });
+    // The players whose seats the host keeps for the rest of the party.
+    QStringList held;
+    for (const auto& seat : order.seats)
+        if (seat.player != 0 && seat.held != 0 && LocalSeatOf(seat.player) > 1 && !IsHeld(seat.player))
+            held << SeatName(LocalSeatOf(seat.player));
     DPNID nextDealer = 0;
     QString name;
     for (DPNID id : gone) {
@@ -468,6 +485,10 @@ void CNetTableFlow::ApplyDeparture(DPNID sender, const netrec::PlayerOrderRecord
     SetPlayerCount(m_Seats.Count());
     if (!gone.empty())
         m_View.Notice(QStringLiteral("Игрок ") + name + QStringLiteral(" вышел из игры!"), kAttention);
+    for (const QString& who : held)
+        m_View.Notice(QStringLiteral("Игрок ") + who +
+                          QStringLiteral(" вышел из игры! До конца партии за него играет компьютер."),
+                      kAttention);
     if (gone.empty()) {
         Relayout();
         CheckBarriers();
@@ -505,9 +526,10 @@ bool IsMove(int id) {
 void CNetTableFlow::Dispatch(const CReceivedRecord& record) {
     if (record.id < 0)
         return;
-    const DPNID sender = record.sender;
+    DPNID sender = record.sender;
     const int id = record.id;
-    qCDebug(lcNetGame) << "table" << LocalId() << "takes record" << id << "from" << sender;
+    qCDebug(lcNetGame) << "table" << LocalId() << "takes record" << id << "from" << sender
+                       << "for" << record.heldSeat;
     m_TakingMove = IsMove(id);
     const struct MoveTaken {
         bool& taking;
@@ -522,6 +544,13 @@ void CNetTableFlow::Dispatch(const CReceivedRecord& record) {
         if (m_BeforeSeat.size() < kMostKeptRecords)
             m_BeforeSeat.push_back(record);
         return;
+    }
+    // A move for a held seat counts as its player's, from the table that
+    // plays it.
+    if (record.heldSeat != 0) {
+        if (!IsMove(id) || !IsHeld(record.heldSeat) || !PlaysHeldSeats(sender))
+            return Refuse(sender, "a move for a seat the sender does not play");
+        sender = record.heldSeat;
     }
     // Only the seat order may come from a player the table has not seated.
     if (aboutTheGame && LocalSeatOf(sender) == 0)
@@ -647,7 +676,9 @@ int CNetTableFlow::ApplySeats(const netrec::PlayerOrderRecord& order, CNetSeats:
         m_Public.m_Players[0].SetName(own);
     for (int s = 2; s <= CPublic::kMaxPlayers; ++s) {
         PeerInfo info;
-        if (IdOf(s) == 0 || m_DirectPlay.GetPeerInfo(IdOf(s), info) != S_OK || info.name.isEmpty())
+        // A held seat's name is the host's, as the record has it.
+        if (IdOf(s) == 0 || IsHeld(IdOf(s)) || m_DirectPlay.GetPeerInfo(IdOf(s), info) != S_OK ||
+            info.name.isEmpty())
             continue;
         // As a seat record carries it.
         const QString name = Cp1251ToUnicode(Cp1251Field(info.name, netrec::kNameBytes));

@@ -42,6 +42,9 @@ void CNetTableFlow::SetTableOption(UINT control, bool on) {
     case IDC_LOCK_ADD_PLAYERS:
         m_LockAddPlayers = on;
         break;
+    case IDC_HOLD_SEATS:
+        m_HoldSeats = on;
+        break;
     case IDC_SOUND:
         Step(nullptr, [this, on] { m_Public.m_Sound = on; });
         break;
@@ -73,6 +76,9 @@ void CNetTableFlow::SendSettingsNow(bool switchesKind) {
     r.game31 = m_Public.m_Game31;
     r.gameForStars = m_GameForStars;
     r.kind = switchesKind ? netrec::SettingRecord::SwitchesKind : netrec::SettingRecord::KeepsKind;
+    // Only the host's word on held seats counts.
+    if (IsHost())
+        r.holdSeats = m_HoldSeats ? netrec::SettingRecord::SeatsHeld : netrec::SettingRecord::SeatsFreed;
     Send(netrec::Build(r));
 }
 
@@ -84,6 +90,10 @@ void CNetTableFlow::ApplySettings(DPNID sender, const netrec::SettingRecord& r) 
     m_View.ShowCheck(IDC_CLOSED_CARD_RESET, t.m_ClosedCardReset);
     m_View.ShowCheck(IDC_AUTOMATIC_GAME, t.m_AutomaticGame);
     m_View.ShowCheck(IDC_LOCK_ADD_PLAYERS, m_LockAddPlayers);
+    if (r.holdSeats != netrec::SettingRecord::HoldNotSaid && sender == m_DirectPlay.HostPlayer()) {
+        m_HoldSeats = r.holdSeats == netrec::SettingRecord::SeatsHeld;
+        m_View.ShowCheck(IDC_HOLD_SEATS, m_HoldSeats);
+    }
     // Both ways: a table that kept its own would begin its next party with
     // other stars than the rest. Before the kind: a party the switch
     // begins has the stars of whoever switched.

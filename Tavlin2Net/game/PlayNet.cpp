@@ -53,7 +53,7 @@ CPlayNet::CPlayNet(QWidget* parent)
     t.m_Players[3].SetName(QStringLiteral("Player4"));
     for (auto& seat : t.m_Players)
         seat.ResetScores();
-    m_DirectPlay.SetName(Cp1251FromUnicode(t.m_Players[0].m_LabelName.GetCaption()).constData());
+    m_DirectPlay.SetName(Cp1251FromUnicode(t.m_Players[0].Name()).constData());
     m_Telegraph.Create(this, QPoint(300, 300));
     m_Telegraph.SetPlayers(1);
     m_Telegraph.m_Send = [this](const QByteArray& text) { SendChat(Cp1251ToUnicode(text)); };
@@ -263,6 +263,17 @@ void CPlayNet::OnPublicSetting(UINT control, int state) {
     case IDC_LOCK_ADD_PLAYERS:
     case IDC_CLOSED_CARD_RESET:
     case IDC_AUTOMATIC_GAME:
+        m_Flow.SetTableOption(control, on);
+        break;
+    case IDC_HOLD_SEATS:
+        // The host's choice: another table's word would not count.
+        if (!Snapshot().hosts) {
+            if (m_SetCheck)
+                m_SetCheck(control, !on);
+            if (m_Notice)
+                m_Notice(QStringLiteral("Это решает тот, кто создал игру."), QStringLiteral("Внимание"));
+            return;
+        }
         m_Flow.SetTableOption(control, on);
         break;
     case IDC_TABLO_VICTORY:

@@ -123,6 +123,7 @@ public:
     std::atomic<int>& m_PacePercent = m_Flow.m_PacePercent;
     std::atomic<int>& m_BarrierBoundMs = m_Flow.m_BarrierBoundMs;
     std::atomic<bool>& m_LockAddPlayers = m_Flow.m_LockAddPlayers;
+    std::atomic<bool>& m_HoldSeats = m_Flow.m_HoldSeats;
     std::atomic<bool>& m_GameForStars = m_Flow.m_GameForStars;
     std::atomic<int>& m_NumberStars = m_Flow.m_NumberStars;
 

@@ -9,6 +9,11 @@ template <typename Record> CReceivedRecord::Body BodyOf(const std::optional<Reco
 } // namespace
 
 CReceivedRecord CReceivedRecord::Decode(DPNID sender, const QByteArray& bytes) {
+    if (const auto held = netrec::ReadHeldMove(bytes)) {
+        CReceivedRecord r = Decode(sender, held->second);
+        r.heldSeat = held->first;
+        return r;
+    }
     CReceivedRecord r;
     r.sender = sender;
     if (bytes.isEmpty())

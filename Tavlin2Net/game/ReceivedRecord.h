@@ -22,7 +22,9 @@ struct CReceivedRecord {
     template <typename Record> const Record* As() const { return std::get_if<Record>(&body); }
 
     DPNID sender = 0;
-    int id = -1; // the record's kind; -1 for no bytes at all
+    // The held seat's player the sender made this move for; 0 for its own.
+    DPNID heldSeat = 0;
+    int id = -1; // the record's kind (of the move, for a held seat's); -1 for no bytes at all
     Body body;
     // The tag of an end of a deal or a take, when it carries one.
     std::optional<std::uint32_t> endTag;

@@ -42,8 +42,8 @@ bool Fits(const QByteArray& b, int id) {
 } // namespace
 
 int RecordSize(int id) {
-    static const int sizes[16] = {0, 552, 80, 80, 8, 12, 12, 12, 1, 12, 12, 1, 56, 6, 552, 1};
-    return id >= 1 && id <= 15 ? sizes[id] : 0;
+    static const int sizes[17] = {0, 552, 80, 80, 8, 12, 12, 12, 1, 12, 12, 1, 56, 6, 552, 1, 6};
+    return id >= 1 && id <= 16 ? sizes[id] : 0;
 }
 
 int TailedSize(int id) {
@@ -55,7 +55,7 @@ int TailedSize(int id) {
     case e_NextGame:
         return 80 + 4 * kSeats + 4;
     case e_SettingGame:
-        return 7;
+        return 8;
     default:
         return RecordSize(id);
     }
@@ -76,6 +76,7 @@ QByteArray Build(const PlayerOrderRecord& r) {
         PutU32(b, at + 16, static_cast<std::uint32_t>(seat.victories));
         b[at + 20] = static_cast<char>(seat.sitOut);
         b[at + 21] = static_cast<char>(seat.waitsNextParty);
+        b[at + 22] = static_cast<char>(seat.held);
         PutU32(b, at + 24, seat.player);
     }
     for (int c = 0; c < kCards; ++c) {
@@ -155,11 +156,25 @@ QByteArray Build(const SettingRecord& r) {
     b[4] = static_cast<char>(r.game31 ? 1 : 0);
     b[5] = static_cast<char>(r.gameForStars ? 1 : 0);
     b[6] = static_cast<char>(r.kind);
+    b[7] = static_cast<char>(r.holdSeats);
     return b;
 }
 
 QByteArray BuildSignal(NetMessageId id) {
     return QByteArray(1, static_cast<char>(id));
+}
+
+QByteArray BuildHeldMove(DPNID player, const QByteArray& move) {
+    QByteArray b(5, '\0');
+    b[0] = static_cast<char>(e_HeldMove);
+    PutU32(b, 1, player);
+    return b + move;
+}
+
+std::optional<std::pair<DPNID, QByteArray>> ReadHeldMove(const QByteArray& b) {
+    if (!Fits(b, e_HeldMove) || U8(b, 5) == e_HeldMove || U32(b, 1) == 0)
+        return std::nullopt;
+    return std::pair(U32(b, 1), b.mid(5));
 }
 
 QByteArray BuildEnd(NetMessageId id, std::uint32_t tag) {
@@ -196,6 +211,7 @@ std::optional<PlayerOrderRecord> ReadPlayerOrder(const QByteArray& b) {
         seat.victories = static_cast<std::int32_t>(U32(b, at + 16));
         seat.sitOut = U8(b, at + 20);
         seat.waitsNextParty = U8(b, at + 21);
+        seat.held = U8(b, at + 22) == 1 ? 1 : 0;
         seat.player = U32(b, at + 24);
     }
     for (int c = 0; c < kCards; ++c) {
@@ -279,8 +295,10 @@ std::optional<SettingRecord> ReadSetting(const QByteArray& b) {
     if (!Fits(b, e_SettingGame))
         return std::nullopt;
     SettingRecord r{U8(b, 1), U8(b, 2), U8(b, 3), U8(b, 4), U8(b, 5)};
-    if (b.size() >= TailedSize(e_SettingGame) && U8(b, 6) <= SettingRecord::KeepsKind)
+    if (b.size() >= 7 && U8(b, 6) <= SettingRecord::KeepsKind)
         r.kind = U8(b, 6);
+    if (b.size() >= 8 && U8(b, 7) <= SettingRecord::SeatsHeld)
+        r.holdSeats = U8(b, 7);
     return r;
 }
 
@@ -291,7 +309,17 @@ std::optional<QByteArray> Checked(const QByteArray& received) {
     const int size = RecordSize(id);
     if (size == 0 || received.size() < size)
         return std::nullopt;
-    const QByteArray r = received.left(received.size() >= TailedSize(id) ? TailedSize(id) : size);
+    if (id == e_HeldMove) {
+        // The move inside is read as any other; one held move in another is none.
+        const auto held = ReadHeldMove(received);
+        const auto move = held ? Checked(held->second) : std::nullopt;
+        if (!move)
+            return std::nullopt;
+        return BuildHeldMove(held->first, *move);
+    }
+    // A tail an earlier program did not know is cut off; one cut short
+    // reads as far as it goes.
+    const QByteArray r = received.left(std::min<qsizetype>(received.size(), TailedSize(id)));
     bool ok = true;
     switch (id) {
     case e_PlayerOrder:

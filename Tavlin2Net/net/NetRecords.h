@@ -26,6 +26,9 @@ enum NetMessageId : BYTE {
     e_SettingGame = 13,
     e_DestroyPlayer = 14,
     e_EndTake = 15,
+    // A move a table makes for a seat the computer plays while its player
+    // is away: the seat's player, then the move as he would have sent it.
+    e_HeldMove = 16,
 };
 
 namespace netrec {
@@ -53,6 +56,9 @@ struct SeatRecord {
     BYTE sitOut = 0;
     BYTE waitsNextParty = 0;
     DPNID player = 0;
+    // The player has left and the computer plays his seat until the party
+    // ends (1); 0 from an earlier program.
+    BYTE held = 0;
 };
 
 struct CardRecord {
@@ -136,6 +142,10 @@ struct SettingRecord {
     // another's switch still names the old kind: only a switch switches.
     enum Kind : BYTE { KindNotSaid = 0, SwitchesKind = 1, KeepsKind = 2 };
     BYTE kind = KindNotSaid;
+    // After it, the host's choice whether the computer plays a departed
+    // player's seat until the party ends.
+    enum Hold : BYTE { HoldNotSaid = 0, SeatsFreed = 1, SeatsHeld = 2 };
+    BYTE holdSeats = HoldNotSaid;
 };
 
 QByteArray Build(const PlayerOrderRecord& r);
@@ -146,6 +156,10 @@ QByteArray Build(const TableRecord& r);
 QByteArray Build(const ChatRecord& r);
 QByteArray Build(const SettingRecord& r);
 QByteArray BuildSignal(NetMessageId id); // e_TakeCards, e_EndDistr, e_EndTake
+// A move made for a held seat's player.
+QByteArray BuildHeldMove(DPNID player, const QByteArray& move);
+// The held seat's player and the move, when the record is a well-formed one.
+std::optional<std::pair<DPNID, QByteArray>> ReadHeldMove(const QByteArray& b);
 // The end of a deal or a take with the tag of the deal or take it ends (the
 // id and four bytes); a one-byte end carries none.
 QByteArray BuildEnd(NetMessageId id, std::uint32_t tag);

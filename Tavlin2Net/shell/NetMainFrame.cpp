@@ -126,6 +126,8 @@ void CNetMainFrame::ReadSettings() {
     flag(IDC_CLOSED_CARD_RESET, s.m_ClosedCardReset);
     v.m_LockAddPlayers = s.m_LockAddPlayers;
     flag(IDC_LOCK_ADD_PLAYERS, s.m_LockAddPlayers);
+    v.m_HoldSeats = s.m_HoldSeats;
+    flag(IDC_HOLD_SEATS, s.m_HoldSeats);
     v.m_ShowNameWnd = s.m_ShowNameWnd;
     flag(IDC_SHOW_NAME_WND, s.m_ShowNameWnd);
     t.m_ShowTabloVictory = s.m_ShowTabloVictory;
@@ -154,6 +156,7 @@ void CNetMainFrame::WriteSettings() {
     s.m_AutomaticGame = t.m_AutomaticGame;
     s.m_ClosedCardReset = t.m_ClosedCardReset;
     s.m_LockAddPlayers = v.m_LockAddPlayers;
+    s.m_HoldSeats = v.m_HoldSeats;
     s.m_ShowNameWnd = v.m_ShowNameWnd;
     s.m_ShowTabloVictory = t.m_ShowTabloVictory;
     s.m_ShowTelegraph = v.m_ShowTelegraph;
@@ -230,8 +233,14 @@ void CNetMainFrame::ShowNames() {
 void CNetMainFrame::ShowNetSetting(const std::function<void(CNetSetting&)>& firstStep) {
     CPlayNet* view = m_pView;
     CNetSetting dlg(
-        view->m_DirectPlay, [view] { return view->m_Public.m_Players[0].m_LabelName.GetCaption(); },
+        view->m_DirectPlay, [view] { return view->m_Public.m_Players[0].Name(); },
         [view] { return view->RestartPeer(); }, this);
+    CNetPagePublicSetting& page = m_pAdjustment->m_PagePublicSetting;
+    dlg.m_HoldSeats = [view] { return view->m_HoldSeats.load(); };
+    dlg.m_ChooseHoldSeats = [view, &page](bool on) {
+        view->m_HoldSeats = on;
+        page.SetCheck(static_cast<int>(IDC_HOLD_SEATS), on);
+    };
     if (firstStep)
         QTimer::singleShot(0, &dlg, [&dlg, firstStep] { firstStep(dlg); });
     dlg.DoModal();

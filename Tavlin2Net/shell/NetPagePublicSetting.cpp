@@ -3,7 +3,7 @@
 using namespace netcmd;
 
 CNetPagePublicSetting::CNetPagePublicSetting()
-    : CSettingsPage(IDD, QSize(242, 105), WM_PUBLIC_SETTING) {
+    : CSettingsPage(IDD, QSize(242, 116), WM_PUBLIC_SETTING) {
     const std::pair<UINT, const char16_t*> boxes[] = {
         {IDC_SHOW_NAME_WND, u"Показывать окно смены имен"},
         {IDC_ANIMATION, u"Анимация карт"},
@@ -14,6 +14,7 @@ CNetPagePublicSetting::CNetPagePublicSetting()
         {IDC_LOCK_ADD_PLAYERS, u"Не подключать игроков после начала игры"},
         {IDC_GAME_FOR_STARS, u"Игра на звездочки"},
         {IDC_SHOW_TELEGRAPH, u"Чат игроков"},
+        {IDC_HOLD_SEATS, u"Если игрок выйдет — за него играет компьютер, место ждет его"},
     };
     int y = 5;
     for (const auto& [id, text] : boxes) {

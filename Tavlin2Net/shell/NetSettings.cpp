@@ -37,6 +37,8 @@ const Entry<S> kEntries[] = {
         kPathBytes, 6),
     Flag<S>(
         "SoundEffect", [](S& s) -> bool& { return s.m_Sound; }, true, 13),
+    Flag<S>(
+        "HoldSeats", [](S& s) -> bool& { return s.m_HoldSeats; }, false, 15),
 };
 
 } // namespace

@@ -18,6 +18,7 @@ public:
     bool m_AutomaticGame;
     bool m_ClosedCardReset;
     bool m_LockAddPlayers;
+    bool m_HoldSeats;
     bool m_ShowNameWnd;
     bool m_ShowTabloVictory;
     bool m_ShowTelegraph;

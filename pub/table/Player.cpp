@@ -15,6 +15,8 @@ CPlayer& CPlayer::operator=(const CPlayer& other) {
         return *this;
     m_Victory = other.m_Victory;
     m_LabelName = other.m_LabelName;
+    m_Name = other.m_Name;
+    m_Held = other.m_Held;
     m_Out = other.m_Out;
     m_PlayerID = other.m_PlayerID;
     m_Waiting = other.m_Waiting;
@@ -31,7 +33,23 @@ void CPlayer::SetParent(CWnd* parent) {
 }
 
 void CPlayer::SetName(const QString& name) {
-    m_LabelName.SetCaption(name, 0);
+    m_Name = name;
+    ShowName();
+}
+
+QString CPlayer::Name() const {
+    return m_Name;
+}
+
+void CPlayer::SetHeld(bool held) {
+    if (held == m_Held)
+        return;
+    m_Held = held;
+    ShowName();
+}
+
+void CPlayer::ShowName() {
+    m_LabelName.SetCaption(m_Held ? m_Name + QStringLiteral(" (компьютер)") : m_Name, 0);
 }
 
 void CPlayer::SetDC(QPainter* dc) {

@@ -23,6 +23,12 @@ public:
 
     void SetParent(CWnd* parent);
     void SetName(const QString& name);
+    // The player's name, without what the label adds to it.
+    QString Name() const;
+    // A seat the computer plays while its player is away: the label says so
+    // after the name.
+    void SetHeld(bool held);
+    bool IsHeld() const { return m_Held; }
     // Called from the table's painting.
     void SetDC(QPainter* dc);
 
@@ -41,4 +47,10 @@ public:
     // the next one.
     std::uint32_t m_PlayerID = 0;
     bool m_Waiting = false;
+
+private:
+    void ShowName();
+
+    QString m_Name;
+    bool m_Held = false;
 };

@@ -369,9 +369,15 @@ void CMyLabel::Relayout(const QRect& previous) {
                 cy *= static_cast<int>(m_strCaption.count(QLatin1Char('\n'))) + 1;
             const int w = fm.horizontalAdvance(QLatin1Char('W'));
 
-            // A centred text wider than twice its anchor's distance from the
-            // window's left edge starts at the edge rather than outside it.
-            const int left = m_bCentred ? std::max(0, m_ptAnchor.x() - cx / 2) : m_ptAnchor.x();
+            // A centred text wider than twice its anchor's distance from
+            // either edge of the window starts or ends at that edge rather
+            // than outside it.
+            int left = m_ptAnchor.x();
+            if (m_bCentred) {
+                left = std::max(0, m_ptAnchor.x() - cx / 2);
+                if (const int room = parent->width(); room > cx && left + cx > room)
+                    left = room - cx;
+            }
             const int top = m_ptAnchor.y();
             const int grow = m_bShade ? kShade : 0;
             m_rcText = QRect(left, top, cx + grow, cy + grow);

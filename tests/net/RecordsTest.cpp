@@ -31,7 +31,8 @@ TEST(NetRecords, SmallRecordsLieAtTheirOffsets) {
               Bytes({5, 0, 0, 0, 4, 3, 2, 1, 1, 0, 0, 0}));
     EXPECT_EQ(Build(TurnRecord{e_ContinueGame, 7, 1}), Bytes({9, 0, 0, 0, 7, 0, 0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(Build(TurnRecord{e_Zanta, 7, 0}), Bytes({10, 0, 0, 0, 7, 0, 0, 0, 0, 0, 0, 0}));
-    EXPECT_EQ(Build(SettingRecord{1, 0, 1, 1, 0, SettingRecord::SwitchesKind}), Bytes({13, 1, 0, 1, 1, 0, 1}));
+    EXPECT_EQ(Build(SettingRecord{1, 0, 1, 1, 0, SettingRecord::SwitchesKind, SettingRecord::SeatsHeld}),
+              Bytes({13, 1, 0, 1, 1, 0, 1, 2}));
     EXPECT_EQ(BuildSignal(e_EndTake), Bytes({15}));
 
     const auto bita = ReadTable(Bytes({6, 1, 5, 0, 0xFE, 0xFF, 0xFF, 0xFF, 3, 18, 0, 0}));
@@ -135,11 +136,19 @@ TEST(NetRecords, ShortUnknownOrImpossibleRecordsAreRefusedLongOnesCut) {
     EXPECT_FALSE(Checked(Build(p)));
     EXPECT_FALSE(Checked(Build(PlayerOrderRecord{}))) << "cards of no suit";
     EXPECT_EQ(Checked(Bytes({8, 1, 2})), Bytes({8}));
-    EXPECT_EQ(Checked(Build(SettingRecord{})).value().size(), 7);
+    EXPECT_EQ(Checked(Build(SettingRecord{})).value().size(), 8);
     // Settings of six bytes (an earlier program's) do not say whether they
     // switch the kind.
     EXPECT_EQ(ReadSetting(Checked(Bytes({13, 1, 0, 1, 1, 0})).value())->kind, SettingRecord::KindNotSaid);
-    EXPECT_EQ(ReadSetting(Checked(Bytes({13, 1, 0, 1, 1, 0, 2, 9})).value())->kind, SettingRecord::KeepsKind);
+    EXPECT_EQ(ReadSetting(Checked(Bytes({13, 1, 0, 1, 1, 0, 2})).value())->kind, SettingRecord::KeepsKind);
+    EXPECT_EQ(ReadSetting(Checked(Bytes({13, 1, 0, 1, 1, 0, 2, 9})).value())->holdSeats, SettingRecord::HoldNotSaid);
+    // A held seat's move carries its player and a move that reads as its
+    // own kind: cut as that move is; nothing else.
+    const QByteArray lead = BuildHeldMove(7, Build(GoCardRecord{2, 15, 7}));
+    EXPECT_EQ(Checked(lead + "tail"), lead);
+    EXPECT_FALSE(Checked(BuildHeldMove(7, Build(GoCardRecord{2, 19, 7}))));
+    EXPECT_FALSE(Checked(BuildHeldMove(0, BuildSignal(e_TakeCards))));
+    EXPECT_FALSE(Checked(BuildHeldMove(7, BuildHeldMove(7, BuildSignal(e_TakeCards)))));
     // An end names what it ends, and keeps the name through the check; a
     // bare one names nothing.
     EXPECT_EQ(ReadEndTag(Checked(BuildEnd(e_EndTake, 0xA1B2C3D4u) + "tail").value()), 0xA1B2C3D4u);
@@ -162,7 +171,9 @@ TEST(NetRecords, RandomRecordsNeverReadPastTheirEnd) {
         const BYTE id = static_cast<BYTE>((*r)[0]);
         // The kind's size, or its size with a tail the kind may carry; never
         // more than came.
-        ASSERT_EQ(r->size(), b.size() >= TailedSize(id) ? TailedSize(id) : RecordSize(id));
+        if (id != e_HeldMove) {
+            ASSERT_EQ(r->size(), std::min<qsizetype>(b.size(), TailedSize(id)));
+        }
         ASSERT_TRUE(b.startsWith(*r));
         ReadPlayerOrder(*r);
         ReadParty(*r);

@@ -86,3 +86,31 @@ TEST(NetLeave, ARenamedPlayerIsCalledByHisNewNameAsDealerAndWhenHeLeaves) {
             left << n;
     EXPECT_EQ(left, QStringList(2, QStringLiteral("Игрок Валя вышел из игры!")));
 }
+
+// With seats held, a player who leaves mid-game keeps his seat: the host's
+// table plays it (every table says so by his name) and the party goes on to
+// its end, after which his seat is freed.
+TEST(NetLeave, AHeldSeatIsPlayedByTheComputerToThePartysEnd) {
+    NetPeers peers(3, true, 5);
+    peers.SetStars(1);
+    peers.Peer(0).m_HoldSeats = true;
+    peers.Peer(0).SendSettings();
+    ASSERT_EQ(peers.PlayUntil([&] { return peers.Table(0).GetNumberCardsOnTable() >= 2; }).toStdString(), "");
+    const QString name = peers.Name(2);
+    const int game = peers.Table(0).m_NumberGame;
+    peers.Leave(2);
+    ASSERT_TRUE(peers.WaitSettled()) << peers.State().toStdString();
+    for (int i = 0; i < peers.Count(); ++i) {
+        QStringList labels;
+        for (const CPlayer& p : peers.Table(i).m_Players)
+            labels << p.m_LabelName.GetCaption();
+        EXPECT_TRUE(labels.contains(name + QStringLiteral(" (компьютер)"))) << i << labels.join(',').toStdString();
+        EXPECT_EQ(peers.Peer(i).NumberPlayers(), 3) << i;
+        EXPECT_EQ(peers.Table(i).m_NumberGame, game) << i;
+    }
+    EXPECT_TRUE(peers.Notices().contains(QStringLiteral("Игрок ") + name +
+                                         QStringLiteral(" вышел из игры! До конца партии за него играет компьютер.")));
+    EXPECT_EQ(peers.PlayParty().toStdString(), "");
+    for (int i = 0; i < peers.Count(); ++i)
+        EXPECT_TRUE(testutil::WaitFor([&] { return peers.Peer(i).NumberPlayers() == 2; })) << i;
+}

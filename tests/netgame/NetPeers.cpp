@@ -139,14 +139,20 @@ bool NetPeers::WaitIdle(int timeoutMs) {
 }
 
 void NetPeers::Drop(int i) {
+    const DPNID gone = m_Peers[static_cast<size_t>(i)]->m_DirectPlay.m_LocalPlayer;
     m_Peers[static_cast<size_t>(i)]->StopPlay();
     m_Late.erase(m_Peers[static_cast<size_t>(i)].get());
     m_Peers.erase(m_Peers.begin() + i);
-    // The others learn of it in their own time; count afresh once they have.
+    // The others learn of it in their own time (his seat gone, or held for
+    // him); count afresh once they have.
+    const auto held = [gone](const CPublic& t) {
+        return std::any_of(std::begin(t.m_Players), std::end(t.m_Players),
+                           [gone](const CPlayer& p) { return p.m_PlayerID == gone && p.IsHeld(); });
+    };
     WaitFor(
         [&] {
             for (auto& q : m_Peers)
-                if (q->NumberPlayers() != Count() || !q->IsIdle())
+                if ((q->NumberPlayers() != Count() && !held(q->m_Public)) || !q->IsIdle())
                     return false;
             return true;
         },

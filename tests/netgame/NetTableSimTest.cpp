@@ -89,3 +89,17 @@ TEST(NetTableSim, PlayersJoiningAndSwitchingTheStarsGameLeaveTheTablesInStep) {
     upsets.stars = true;
     RunAll({12, 264, 418, 573, 2124, 2176, 2215, 2291, 3333, 3887, 4484}, upsets);
 }
+
+// Seats held for players who leave, played by the host's table until the
+// party ends, crossing joins, kind switches and the host's own departure:
+// these runs replay a held seat's player renamed as he left (1229) and a
+// held seat whose player's departure reached a table after the host's word
+// on it (908), besides their share of seeds.
+TEST(NetTableSim, HeldSeatsKeepThePartyGoingInStep) {
+    TableSim::Upsets upsets;
+    upsets.holdSeats = true;
+    std::vector<std::uint64_t> seeds = Seeds(ZANTA_NETSIM_RUNS / 4);
+    if (!qEnvironmentVariableIsSet("ZANTA_NETSIM_SEED"))
+        seeds.insert(seeds.end(), {908, 1229});
+    RunAll(seeds, upsets);
+}

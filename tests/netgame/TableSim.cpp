@@ -382,6 +382,7 @@ QString TableSim::Run(int moments) {
             .arg(what, m_Trace.join(QStringLiteral("\n  ")), State());
     };
     SimTable& host = *m_Seats[0].table;
+    host.flow.m_HoldSeats = m_HoldSeats;
     if (host.session.Host(nullptr, 0) != S_OK)
         return fail(QStringLiteral("no session to host"));
     QByteArray address;

@@ -28,6 +28,9 @@ public:
         // The stars game switched on and off (ZANTA_NETSIM_STARS=0 leaves
         // it alone).
         bool stars = On("ZANTA_NETSIM_STARS");
+        // The host keeps a departed player's seat, played by the computer
+        // (ZANTA_NETSIM_HOLD=1 for every run).
+        bool holdSeats = qEnvironmentVariableIntValue("ZANTA_NETSIM_HOLD") != 0;
 
     private:
         static bool On(const char* name) {
@@ -35,7 +38,8 @@ public:
         }
     };
     TableSim(std::uint64_t seed, Upsets upsets)
-        : m_Seed(seed), m_Net(seed), m_Joins(upsets.joins), m_Stars(upsets.stars) {}
+        : m_Seed(seed), m_Net(seed), m_Joins(upsets.joins), m_Stars(upsets.stars),
+          m_HoldSeats(upsets.holdSeats) {}
     explicit TableSim(std::uint64_t seed) : TableSim(seed, Upsets()) {}
 
     // Empty when the run kept every rule; otherwise what broke, and the
@@ -86,4 +90,5 @@ private:
     int m_LastGame = 0;
     const bool m_Joins;
     const bool m_Stars;
+    const bool m_HoldSeats;
 };
