@@ -15,8 +15,7 @@ CPlayer& CPlayer::operator=(const CPlayer& other) {
         return *this;
     m_Victory = other.m_Victory;
     m_LabelName = other.m_LabelName;
-    m_Name = other.m_Name;
-    m_Held = other.m_Held;
+    m_Held = other.m_Held.load();
     m_Out = other.m_Out;
     m_PlayerID = other.m_PlayerID;
     m_Waiting = other.m_Waiting;
@@ -32,24 +31,27 @@ void CPlayer::SetParent(CWnd* parent) {
     m_Star.SetParent(parent);
 }
 
+namespace {
+const QString kHeldMark = QStringLiteral(" (компьютер)");
+} // namespace
+
 void CPlayer::SetName(const QString& name) {
-    m_Name = name;
-    ShowName();
+    m_LabelName.SetCaption(m_Held ? name + kHeldMark : name, 0);
 }
 
 QString CPlayer::Name() const {
-    return m_Name;
+    QString caption = m_LabelName.GetCaption();
+    if (m_Held && caption.endsWith(kHeldMark))
+        caption.chop(kHeldMark.size());
+    return caption;
 }
 
 void CPlayer::SetHeld(bool held) {
     if (held == m_Held)
         return;
+    const QString name = Name();
     m_Held = held;
-    ShowName();
-}
-
-void CPlayer::ShowName() {
-    m_LabelName.SetCaption(m_Held ? m_Name + QStringLiteral(" (компьютер)") : m_Name, 0);
+    SetName(name);
 }
 
 void CPlayer::SetDC(QPainter* dc) {

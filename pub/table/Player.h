@@ -8,6 +8,7 @@
 
 #include <QString>
 
+#include <atomic>
 #include <cstdint>
 
 class CWnd;
@@ -23,7 +24,7 @@ public:
 
     void SetParent(CWnd* parent);
     void SetName(const QString& name);
-    // The player's name, without what the label adds to it.
+    // The player's name, without what the label adds to it. Any thread.
     QString Name() const;
     // A seat the computer plays while its player is away: the label says so
     // after the name.
@@ -49,8 +50,7 @@ public:
     bool m_Waiting = false;
 
 private:
-    void ShowName();
-
-    QString m_Name;
-    bool m_Held = false;
+    // The label is the one place the name is kept: it guards it for the
+    // threads that read it.
+    std::atomic<bool> m_Held{false};
 };
