@@ -25,6 +25,7 @@
 
 #include <atomic>
 #include <deque>
+#include <map>
 #include <functional>
 #include <mutex>
 #include <optional>
@@ -340,6 +341,11 @@ private:
     DPNID m_Laggard = 0; // the one table the barrier still waits for
     std::int64_t m_LaggardSinceMs = 0; // on the clock
     std::deque<DPNID> m_Joiners; // players to seat, in the order they came
+    // When each came (on the clock), and those whose program said it knows
+    // held seats: a joiner that says nothing is not seated where seats are
+    // held.
+    std::map<DPNID, std::int64_t> m_JoinedAtMs;
+    std::set<DPNID> m_KnowsHeldSeats;
     QString m_LabelBefore;
     // The strategy the held seats are played by, and its draws.
     std::minstd_rand m_HeldDraws{20261209};

@@ -151,6 +151,9 @@ void CNetTableFlow::OnCreatePlayer(DPNID player) {
     if (player == local) {
         m_Public.m_Players[0].m_PlayerID = local;
         m_Seated = IsHost();
+        // A joiner tells the host what it can follow.
+        if (!IsHost())
+            Send(netrec::BuildKnows(netrec::kKnowsHeldSeats));
         if (IsHost()) {
             // Hosting alone: the host's own seat is the first record.
             m_NextDealerId = local;
@@ -164,8 +167,10 @@ void CNetTableFlow::OnCreatePlayer(DPNID player) {
     AnnounceWaiting();
     if (!IsHost())
         return;
-    if (std::find(m_Joiners.begin(), m_Joiners.end(), player) == m_Joiners.end())
+    if (std::find(m_Joiners.begin(), m_Joiners.end(), player) == m_Joiners.end()) {
         m_Joiners.push_back(player);
+        m_JoinedAtMs[player] = m_Clock.NowMs();
+    }
     Arm(TIMER_SEAT, 0);
 }
 
@@ -181,10 +186,27 @@ void CNetTableFlow::SeatNewPlayers() {
     bool seated = false;
     while (!m_Joiners.empty()) {
         const DPNID id = m_Joiners.front();
-        m_Joiners.pop_front();
         PeerInfo info;
-        if (m_DirectPlay.GetPeerInfo(id, info) != S_OK || LocalSeatOf(id) != 0)
+        if (m_DirectPlay.GetPeerInfo(id, info) != S_OK || LocalSeatOf(id) != 0) {
+            m_Joiners.pop_front();
             continue; // gone before he was seated, or seated already
+        }
+        if (m_HoldSeats && !m_KnowsHeldSeats.count(id)) {
+            // Where seats are held every table must follow a held seat's
+            // moves: a program that has not said it can is waited for a
+            // while, then turned away rather than left to drift.
+            if (m_Clock.NowMs() - m_JoinedAtMs[id] < kKnowsWaitMs) {
+                Arm(TIMER_SEAT, kBarrierPollMs);
+                break;
+            }
+            m_Joiners.pop_front();
+            m_DirectPlay.Expel(id);
+            m_View.Notice(QStringLiteral("Игрок ") + info.name +
+                              QStringLiteral(" не принят: его программа не умеет играть за вышедших игроков."),
+                          kAttention);
+            continue;
+        }
+        m_Joiners.pop_front();
         const int seat = m_Seats.Count() + 1;
         if (seat > CPublic::kMaxPlayers)
             break;
@@ -528,6 +550,12 @@ void CNetTableFlow::Dispatch(const CReceivedRecord& record) {
         return;
     DPNID sender = record.sender;
     const int id = record.id;
+    if (id == e_Knows) {
+        m_KnowsHeldSeats.insert(sender);
+        if (IsHost() && !m_Joiners.empty())
+            Arm(TIMER_SEAT, 0);
+        return;
+    }
     qCDebug(lcNetGame) << "table" << LocalId() << "takes record" << id << "from" << sender
                        << "for" << record.heldSeat;
     m_TakingMove = IsMove(id);

@@ -18,6 +18,8 @@ inline constexpr UINT kBarrierPollMs = 200;
 // Several times the slowest honest deal or take animation.
 inline constexpr int kBarrierBoundMs = 15000;
 inline constexpr UINT kBarrierWatchMs = 500;
+// How long a joiner's program has to say what it knows.
+inline constexpr int kKnowsWaitMs = 5000;
 inline const QString kAttention = QStringLiteral("Внимание!");
 inline const QString kTake = QStringLiteral("Взятка");
 inline const QString kRedeal = QStringLiteral("Пересдать!");

@@ -42,8 +42,8 @@ bool Fits(const QByteArray& b, int id) {
 } // namespace
 
 int RecordSize(int id) {
-    static const int sizes[17] = {0, 552, 80, 80, 8, 12, 12, 12, 1, 12, 12, 1, 56, 6, 552, 1, 6};
-    return id >= 1 && id <= 16 ? sizes[id] : 0;
+    static const int sizes[18] = {0, 552, 80, 80, 8, 12, 12, 12, 1, 12, 12, 1, 56, 6, 552, 1, 6, 5};
+    return id >= 1 && id <= 17 ? sizes[id] : 0;
 }
 
 int TailedSize(int id) {
@@ -162,6 +162,13 @@ QByteArray Build(const SettingRecord& r) {
 
 QByteArray BuildSignal(NetMessageId id) {
     return QByteArray(1, static_cast<char>(id));
+}
+
+QByteArray BuildKnows(std::uint32_t bits) {
+    QByteArray b(5, '\0');
+    b[0] = static_cast<char>(e_Knows);
+    PutU32(b, 1, bits);
+    return b;
 }
 
 QByteArray BuildHeldMove(DPNID player, const QByteArray& move) {

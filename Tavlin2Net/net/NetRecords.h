@@ -29,6 +29,9 @@ enum NetMessageId : BYTE {
     // A move a table makes for a seat the computer plays while its player
     // is away: the seat's player, then the move as he would have sent it.
     e_HeldMove = 16,
+    // What a joining table's program knows besides the records above: a
+    // u32 of bits (kKnowsHeldSeats). A program that sends none knows none.
+    e_Knows = 17,
 };
 
 namespace netrec {
@@ -38,6 +41,7 @@ constexpr int kChatBytes = 50;
 constexpr int kSeats = 4;
 constexpr int kCards = 36;
 constexpr int kPartyMostStars = 1000; // the stars game off
+constexpr std::uint32_t kKnowsHeldSeats = 1;
 
 // The size of each kind's record; 0 for an id that is no kind.
 int RecordSize(int id);
@@ -156,6 +160,7 @@ QByteArray Build(const TableRecord& r);
 QByteArray Build(const ChatRecord& r);
 QByteArray Build(const SettingRecord& r);
 QByteArray BuildSignal(NetMessageId id); // e_TakeCards, e_EndDistr, e_EndTake
+QByteArray BuildKnows(std::uint32_t bits);
 // A move made for a held seat's player.
 QByteArray BuildHeldMove(DPNID player, const QByteArray& move);
 // The held seat's player and the move, when the record is a well-formed one.

@@ -396,3 +396,19 @@ TEST(NetHostile, AnOverlongNameIsCutAlikeOnEveryTable) {
     EXPECT_EQ(SeatNameOf(peers.Table(0), id), QString(11, QLatin1Char('W')));
     EXPECT_EQ(SeatNameOf(peers.Table(1), id), QString(11, QLatin1Char('W')));
 }
+
+// Where seats are held every table must follow a held seat's moves: a
+// joiner whose program never says it can (an earlier one) is turned away
+// with a word to the players, rather than seated to drift.
+TEST(NetHostile, AJoinerThatCannotFollowHeldSeatsIsTurnedAway) {
+    NetPeers peers(2);
+    peers.Peer(0).m_HoldSeats = true;
+    peers.Peer(0).SendSettings();
+    HostileMember earlier("Earlier");
+    ASSERT_TRUE(earlier.Join(peers.Port()));
+    ASSERT_TRUE(testutil::WaitFor([&] { return !earlier.Connected(); }, 15000));
+    EXPECT_TRUE(peers.Notices().contains(
+        QStringLiteral("Игрок Earlier не принят: его программа не умеет играть за вышедших игроков.")));
+    for (int i = 0; i < peers.Count(); ++i)
+        EXPECT_EQ(peers.Peer(i).NumberPlayers(), 2) << i;
+}
