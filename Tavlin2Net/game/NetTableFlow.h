@@ -224,10 +224,13 @@ private:
     // The turn passes on from seat, who has done his part.
     void Further(int seat);
     // The held seats' part, played by the host's table after a pause.
+    enum class HeldPart { None, Deal, FirstTurn, Refill, Move };
+    HeldPart HeldSeatDue() const;
     void ArmHeldSeat();
     void PlayHeldSeat();
-    // What the held seat whose turn it is does now; false when nothing.
-    bool HeldSeatMove(int seat);
+    // The held seat whose turn it is leads, answers, passes the turn on or
+    // takes.
+    void HeldSeatMove(int seat);
     void TakeTable(DPNID taker, bool local);
     void ContinueAfterTake();
     void EndGame(int winner);

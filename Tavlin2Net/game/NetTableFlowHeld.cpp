@@ -72,57 +72,58 @@ void CNetTableFlow::FreeHeldSeats() {
             RemoveSeat(id, {});
 }
 
+CNetTableFlow::HeldPart CNetTableFlow::HeldSeatDue() const {
+    if (!IsHost())
+        return HeldPart::None;
+    if (!m_GameOn)
+        return !m_DealPending && !m_RedealDue && m_Seats.Count() >= 2 && IsHeld(m_NextDealerId)
+                   ? HeldPart::Deal
+                   : HeldPart::None;
+    if (m_DealPending)
+        return HeldPart::None;
+    // The first turn of a held dealer's deal, which his own table would have
+    // given once every table ended the deal (a deal this table dealt for him
+    // ends with it as any of its own).
+    if (m_FirstTurnDue)
+        return !m_Dealer && m_ZantaHolderId == 0 && IsHeld(m_DealerId) ? HeldPart::FirstTurn
+                                                                        : HeldPart::None;
+    if (m_TakerId != 0)
+        return !m_TakePending && IsHeld(m_TakerId) && !m_Clock.IsArmed(TIMER_CONTINUE) ? HeldPart::Refill
+                                                                                       : HeldPart::None;
+    return IsHeld(IdOf(m_Public.m_CurrentPlayer)) ? HeldPart::Move : HeldPart::None;
+}
+
 void CNetTableFlow::ArmHeldSeat() {
-    if (!IsHost() || m_Stopped || m_Clock.IsArmed(TIMER_HELD_SEAT))
-        return;
-    const CPublic& t = m_Public;
-    const bool deals = !m_GameOn && !m_DealPending && !m_RedealDue && IsHeld(m_NextDealerId);
-    const bool firstTurn = m_GameOn && m_FirstTurnDue && !m_DealPending && !m_Dealer &&
-                           m_ZantaHolderId == 0 && IsHeld(m_DealerId);
-    const bool refills = m_GameOn && !m_DealPending && !m_TakePending && IsHeld(m_TakerId) &&
-                         !m_Clock.IsArmed(TIMER_CONTINUE);
-    const bool moves = m_GameOn && !m_DealPending && !m_FirstTurnDue && m_TakerId == 0 &&
-                       IsHeld(IdOf(t.m_CurrentPlayer));
-    if (deals || firstTurn || refills || moves)
+    if (!m_Stopped && !m_Clock.IsArmed(TIMER_HELD_SEAT) && HeldSeatDue() != HeldPart::None)
         Arm(TIMER_HELD_SEAT, kHeldSeatPauseMs);
 }
 
 void CNetTableFlow::PlayHeldSeat() {
-    CPublic& t = m_Public;
-    if (!IsHost())
-        return;
-    if (!m_GameOn && !m_DealPending && !m_RedealDue && IsHeld(m_NextDealerId)) {
-        if (m_Seats.Count() >= 2)
-            StartDeal(false);
-        return;
+    switch (HeldSeatDue()) {
+    case HeldPart::Deal:
+        StartDeal(false);
+        break;
+    case HeldPart::FirstTurn:
+        m_Dealer = true;
+        AfterDeal();
+        break;
+    case HeldPart::Refill:
+        ContinueAfterTake();
+        break;
+    case HeldPart::Move:
+        HeldSeatMove(m_Public.m_CurrentPlayer);
+        break;
+    case HeldPart::None:
+        break;
     }
-    if (!m_GameOn || m_DealPending)
-        return;
-    if (m_FirstTurnDue) {
-        // The held dealer's deal, which his own table would have ended with
-        // the first turn: every table has ended it.
-        if (!m_Dealer && m_ZantaHolderId == 0 && IsHeld(m_DealerId)) {
-            m_Dealer = true;
-            AfterDeal();
-        }
-        return;
-    }
-    if (m_TakerId != 0) {
-        if (!m_TakePending && IsHeld(m_TakerId))
-            ContinueAfterTake();
-        return;
-    }
-    const int seat = t.m_CurrentPlayer;
-    if (IsHeld(IdOf(seat)))
-        HeldSeatMove(seat);
 }
 
-bool CNetTableFlow::HeldSeatMove(int seat) {
+void CNetTableFlow::HeldSeatMove(int seat) {
     CPublic& t = m_Public;
     const DPNID id = IdOf(seat);
     if (t.CheckCircleCompletion()) {
         TakeTable(id, true);
-        return true;
+        return;
     }
     const int mine = t.GetNumberCardsPlayerOnTable(seat);
     const int onTable = t.GetNumberCardsOnTable();
@@ -131,7 +132,7 @@ bool CNetTableFlow::HeldSeatMove(int seat) {
     if ((mine > 0 && mine == onTable && !t.IsCardsTableReset(seat)) ||
         (mine > 0 && t.CheckCompletionPlayer(seat))) {
         Further(seat);
-        return true;
+        return;
     }
     if (onTable == 0) {
         const std::vector<CCard*> lead = m_Computer.ChooseLead(seat);
@@ -144,7 +145,7 @@ bool CNetTableFlow::HeldSeatMove(int seat) {
             m_Moves.LeadCard(seat, card);
         }
         Further(seat);
-        return !lead.empty();
+        return;
     }
     // The strategy picks the cards; each covers what the table's rules give
     // it, as any player's answer does.
@@ -167,5 +168,4 @@ bool CNetTableFlow::HeldSeatMove(int seat) {
                 Answer(seat, card);
     if (!t.CheckCircleCompletion())
         Further(seat);
-    return true;
 }
