@@ -145,14 +145,17 @@ void NetPeers::Drop(int i) {
     m_Peers.erase(m_Peers.begin() + i);
     // The others learn of it in their own time (his seat gone, or held for
     // him); count afresh once they have.
-    const auto held = [gone](const CPublic& t) {
-        return std::any_of(std::begin(t.m_Players), std::end(t.m_Players),
-                           [gone](const CPlayer& p) { return p.m_PlayerID == gone && p.IsHeld(); });
+    // The seats belong to the game's strand: read between its steps.
+    const auto held = [gone](CPlayNet& q) {
+        const QStringList seats = q.DumpTable().split(QLatin1Char('\n'));
+        return std::any_of(seats.begin(), seats.end(), [gone](const QString& line) {
+            return line.startsWith(QStringLiteral("seat %1 ").arg(gone)) && line.endsWith(QStringLiteral(" held 1"));
+        });
     };
     WaitFor(
         [&] {
             for (auto& q : m_Peers)
-                if ((q->NumberPlayers() != Count() && !held(q->m_Public)) || !q->IsIdle())
+                if ((q->NumberPlayers() != Count() && !held(*q)) || !q->IsIdle())
                     return false;
             return true;
         },
