@@ -162,6 +162,10 @@ private:
     bool HoldSeat(DPNID departed);
     // At the party's end the host frees the seats it held.
     void FreeHeldSeats();
+    // Every table tells its player whose seat the computer plays now.
+    void NoticeHeld(const QString& name);
+    // The party's kind as a seat order carries it.
+    BYTE PartyKind() const;
     void AfterDeparture(DPNID nextDealer);
     // The current player and the deal start seat as players, across a
     // change of seat numbers.

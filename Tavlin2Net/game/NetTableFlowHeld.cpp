@@ -54,14 +54,22 @@ bool CNetTableFlow::HoldSeat(DPNID departed) {
     p.SetHeld(true);
     netrec::PlayerOrderRecord order = m_Seats.Build(m_GameOn ? IdOf(m_DealStartSeat) : m_NextDealerId);
     order.id = e_DestroyPlayer;
-    order.kind = t.m_Game31 ? netrec::PlayerOrderRecord::To31Points : netrec::PlayerOrderRecord::To12Balls;
+    order.kind = PartyKind();
     Send(netrec::Build(order));
-    m_View.Notice(QStringLiteral("Игрок ") + name +
-                      QStringLiteral(" вышел из игры! До конца партии за него играет компьютер."),
-                  kAttention);
+    NoticeHeld(name);
     Relayout();
     CheckBarriers();
     return true;
+}
+
+void CNetTableFlow::NoticeHeld(const QString& name) {
+    m_View.Notice(QStringLiteral("Игрок ") + name +
+                      QStringLiteral(" вышел из игры! До конца партии за него играет компьютер."),
+                  kAttention);
+}
+
+BYTE CNetTableFlow::PartyKind() const {
+    return m_Public.m_Game31 ? netrec::PlayerOrderRecord::To31Points : netrec::PlayerOrderRecord::To12Balls;
 }
 
 void CNetTableFlow::FreeHeldSeats() {

@@ -229,7 +229,7 @@ void CNetTableFlow::SeatNewPlayers() {
     // games it names the next dealer.
     const DPNID tail = m_GameOn ? IdOf(m_DealStartSeat) : m_NextDealerId;
     netrec::PlayerOrderRecord order = m_Seats.Build(tail);
-    order.kind = m_Public.m_Game31 ? netrec::PlayerOrderRecord::To31Points : netrec::PlayerOrderRecord::To12Balls;
+    order.kind = PartyKind();
     Send(netrec::Build(order));
     SendSettingsNow();
     Relayout();
@@ -508,9 +508,7 @@ void CNetTableFlow::ApplyDeparture(DPNID sender, const netrec::PlayerOrderRecord
     if (!gone.empty())
         m_View.Notice(QStringLiteral("Игрок ") + name + QStringLiteral(" вышел из игры!"), kAttention);
     for (const QString& who : held)
-        m_View.Notice(QStringLiteral("Игрок ") + who +
-                          QStringLiteral(" вышел из игры! До конца партии за него играет компьютер."),
-                      kAttention);
+        NoticeHeld(who);
     if (gone.empty()) {
         Relayout();
         CheckBarriers();
