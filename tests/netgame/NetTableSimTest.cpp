@@ -82,12 +82,15 @@ TEST(NetTableSim, PlayersJoiningMidPartyLeaveTheTablesInStep) {
 // limit (the simulated network's fault, not the tables'). In 4484 the host
 // leaves and the next player crashes: the one after them, host now, still
 // seated the first when it removed the second, and a table that had not
-// yet seen the crash refused the order as not the host's.
+// yet seen the crash refused the order as not the host's. In 2341 a player
+// crashes, the host deals naming him first and leaves: the next host removes
+// both at once, and the rules watch once took the second departure from the
+// seats as they were before the first.
 TEST(NetTableSim, PlayersJoiningAndSwitchingTheStarsGameLeaveTheTablesInStep) {
     TableSim::Upsets upsets;
     upsets.joins = true;
     upsets.stars = true;
-    RunAll({12, 264, 418, 573, 2124, 2176, 2215, 2291, 3333, 3887, 4484}, upsets);
+    RunAll({12, 264, 418, 573, 2124, 2176, 2215, 2291, 2341, 3333, 3887, 4484}, upsets);
 }
 
 // Seats held for players who leave, played by the host's table until the

@@ -268,11 +268,16 @@ QString RulesWatch::Observe(const CPublic& t, bool offersDeal, bool host) {
     m_Last = now;
     // A departure changes the seats and sends the departed player's cards
     // back to the pack.
+    // Two players gone in one moment leave one after the other: the second
+    // leaves the seats the first left behind.
     bool departed = false;
+    Seen seats = before;
     for (std::uint32_t id : before.order)
         if (!now.Seated(id)) {
             departed = true;
-            Departed(before, id, host);
+            Departed(seats, id, host);
+            std::erase(seats.order, id);
+            seats.out.erase(id);
         }
     // Another kind of party: whoever switched deals it; the watch learns
     // the dealer from the next game's end.
