@@ -101,8 +101,11 @@ void CNetTableFlow::ApplySettings(DPNID sender, const netrec::SettingRecord& r) 
         TakeStars(r.gameForStars != 0 ? kStarsGame : kStarsNoGame);
     // A table just seated takes the kind of the party it joined as it is
     // from the settings the host sent after the seat order; resetting would
-    // wipe the scores the order has just brought.
-    const bool joined = sender == m_DirectPlay.HostPlayer() && std::exchange(m_JustSeated, false);
+    // wipe the scores the order has just brought. A switch is a switch all
+    // the same: the host that seated it may have left before its settings
+    // came, and its successor's first word is the switch.
+    const bool joined = sender == m_DirectPlay.HostPlayer() && std::exchange(m_JustSeated, false) &&
+                        r.kind != netrec::SettingRecord::SwitchesKind;
     const bool switches = joined || r.kind != netrec::SettingRecord::KeepsKind;
     if ((r.game31 != 0) != t.m_Game31 && switches)
         ApplyGameKind(r.game31 != 0, sender, joined);

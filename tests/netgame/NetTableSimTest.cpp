@@ -85,12 +85,16 @@ TEST(NetTableSim, PlayersJoiningMidPartyLeaveTheTablesInStep) {
 // yet seen the crash refused the order as not the host's. In 2341 a player
 // crashes, the host deals naming him first and leaves: the next host removes
 // both at once, and the rules watch once took the second departure from the
-// seats as they were before the first.
+// seats as they were before the first. In 3291 the host that seated a
+// newcomer left before its settings came: the newcomer took its successor's
+// kind switch for those settings and kept the old party. In 5962 the kind
+// switcher's deal gave a zanta the first turn, and the rules watch took the
+// zanta's holder for the first one served.
 TEST(NetTableSim, PlayersJoiningAndSwitchingTheStarsGameLeaveTheTablesInStep) {
     TableSim::Upsets upsets;
     upsets.joins = true;
     upsets.stars = true;
-    RunAll({12, 264, 418, 573, 2124, 2176, 2215, 2291, 2341, 3333, 3887, 4484}, upsets);
+    RunAll({12, 264, 418, 573, 2124, 2176, 2215, 2291, 2341, 3291, 3333, 3887, 4484, 5962}, upsets);
 }
 
 // Seats held for players who leave, played by the host's table until the

@@ -23,6 +23,13 @@ int RulesWatch::Seen::HandOf(std::uint32_t id) const {
     }));
 }
 
+int RulesWatch::Seen::Trumps(std::uint32_t id) const {
+    return static_cast<int>(std::count_if(cards.begin(), cards.end(), [id](const auto& c) {
+        return c.second.holder == id && (c.second.place == e_Hand || c.second.place == e_Going) &&
+               c.second.value > 9;
+    }));
+}
+
 bool RulesWatch::Seen::Seated(std::uint32_t id) const {
     return id != 0 && std::find(order.begin(), order.end(), id) != order.end();
 }
@@ -91,11 +98,7 @@ std::uint32_t RulesWatch::Dealt(const Seen& now, std::uint32_t first) {
     const size_t from = static_cast<size_t>(at - now.order.begin());
     for (size_t k = 0; k < now.order.size(); ++k) {
         const std::uint32_t id = now.order[(from + k) % now.order.size()];
-        const int trumps = static_cast<int>(std::count_if(now.cards.begin(), now.cards.end(), [id](const auto& c) {
-            return c.second.holder == id && (c.second.place == e_Hand || c.second.place == e_Going) &&
-                   c.second.value > 9;
-        }));
-        if (trumps == 3) {
+        if (now.Trumps(id) == 3) {
             m_Leader = now.game31 ? 0 : id;
             m_Zanta = now.game31 ? id : 0;
             return id;
@@ -236,6 +239,10 @@ QString RulesWatch::NewGame(const Seen& now) {
     m_DealerUnseen = false;
     if (dealers.empty()) {
         Dealt(now, now.current);
+        // A zanta's holder has the first turn wherever the deal began: then
+        // the cards do not tell where.
+        if (now.Trumps(now.current) == 3)
+            m_DealStart = 0;
         return {};
     }
     // The first turn is the dealer's neighbour's (a zanta's holder's).

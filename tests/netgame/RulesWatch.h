@@ -49,6 +49,7 @@ private:
 
         int InPlace(int place) const;
         int HandOf(std::uint32_t id) const;
+        int Trumps(std::uint32_t id) const; // in hand or just shown
         // The player after id in turn order, players out skipped; 0 when
         // id is not seated.
         std::uint32_t After(std::uint32_t id) const { return After(order, id); }
