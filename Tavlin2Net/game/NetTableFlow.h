@@ -83,6 +83,11 @@ public:
     // The local player's new name: the seat, the victory table, the seat
     // order and the session learn it.
     void ChangeName(const QString& name);
+    // The token this program proves a held seat its own with when it joins
+    // again, and what keeps it: told on the strand of each new token once
+    // the old one is shown (a proof shows it to every member).
+    void SetSeatToken(const QByteArray& token, std::function<void(const QByteArray&)> keep = {});
+    QByteArray SeatToken() const;
     // The session starts afresh and the table is left alone; waits for the
     // strand to do it while serving what it asks of the GUI thread.
     bool RestartPeer();
@@ -164,6 +169,29 @@ private:
     void FreeHeldSeats();
     // Every table tells its player whose seat the computer plays now.
     void NoticeHeld(const QString& name);
+    // Coming back to a held seat. The host asks a newcomer who bears a held
+    // seat's name for the token his program took the seat with; every table
+    // checks the proof against the hash it was told; the host gives the seat
+    // back at the next moment nothing moves, with the seat order.
+    void TakeKnows(DPNID sender, const netrec::KnowsRecord& r);
+    void AnswerSeatAsk(DPNID sender, const netrec::SeatAskRecord& r);
+    void TakeSeatProof(DPNID sender, const netrec::SeatProofRecord& r);
+    // The held seat whose player's name the newcomer bears; 0 for none.
+    DPNID HeldSeatNamed(DPNID newcomer) const;
+    // For the host's seating: a newcomer coming back is asked, waited for,
+    // given his seat or turned away. True when he is dealt with here (the
+    // seating of later newcomers waits while he is asked).
+    enum class Comeback { NotOne, Waiting, Done };
+    Comeback SeatReturning(DPNID newcomer, const QString& name);
+    // Nothing moves and no step of the game is due: a seat may change hands.
+    bool AtStillPoint() const;
+    void HandBack(DPNID held, DPNID player);
+    // A held seat is its player's again, under his new id.
+    void GiveSeatBack(DPNID held, DPNID player);
+    // A record its sender wrote before he learned of a return names the
+    // seat's old id: it is read as naming the new one. False when it names
+    // none.
+    bool NameReturned(CReceivedRecord& record) const;
     // The party's kind as a seat order carries it.
     BYTE PartyKind() const;
     void AfterDeparture(DPNID nextDealer);
@@ -353,6 +381,18 @@ private:
     // held.
     std::map<DPNID, std::int64_t> m_JoinedAtMs;
     std::set<DPNID> m_KnowsHeldSeats;
+    // The seat tokens' hashes the members published, by player.
+    std::map<DPNID, QByteArray> m_TokenHashes;
+    // Newcomers who proved a held seat theirs: the seat's player.
+    std::map<DPNID, DPNID> m_Returning;
+    // Seats given back this session: the old id, the new.
+    std::map<DPNID, DPNID> m_ReturnedIds;
+    // When the host asked a newcomer for his token.
+    std::map<DPNID, std::int64_t> m_SeatAskedAtMs;
+    bool m_ProofSent = false;
+    mutable std::mutex m_TokenMutex;
+    QByteArray m_SeatToken;
+    std::function<void(const QByteArray&)> m_KeepSeatToken;
     QString m_LabelBefore;
     // The strategy the held seats are played by, and its draws.
     std::minstd_rand m_HeldDraws{20261209};

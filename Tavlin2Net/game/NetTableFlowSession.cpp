@@ -67,6 +67,11 @@ void CNetTableFlow::LeaveSession() {
     }
     m_Seated = false;
     m_BeforeSeat.clear();
+    m_TokenHashes.clear();
+    m_Returning.clear();
+    m_ReturnedIds.clear();
+    m_SeatAskedAtMs.clear();
+    m_ProofSent = false;
     m_NextDealerId = 0;
     m_VoidDealEnds.clear();
     m_VoidTakeEnds.clear();
@@ -151,9 +156,10 @@ void CNetTableFlow::OnCreatePlayer(DPNID player) {
     if (player == local) {
         m_Public.m_Players[0].m_PlayerID = local;
         m_Seated = IsHost();
-        // A joiner tells the host what it can follow.
+        // A joiner tells the host what it can follow, and every member the
+        // hash of its seat token.
         if (!IsHost())
-            Send(netrec::BuildKnows(netrec::kKnowsHeldSeats));
+            Send(netrec::BuildKnows(netrec::kKnowsHeldSeats, netrec::TokenHash(SeatToken())));
         if (IsHost()) {
             // Hosting alone: the host's own seat is the first record.
             m_NextDealerId = local;
@@ -165,6 +171,10 @@ void CNetTableFlow::OnCreatePlayer(DPNID player) {
         return;
     }
     AnnounceWaiting();
+    // The newcomer learns every seated member's token hash: he may be host
+    // when one of them comes back.
+    if (m_Seated)
+        Send(netrec::BuildKnows(netrec::kKnowsHeldSeats, netrec::TokenHash(SeatToken())));
     if (!IsHost())
         return;
     if (std::find(m_Joiners.begin(), m_Joiners.end(), player) == m_Joiners.end()) {
@@ -204,6 +214,15 @@ void CNetTableFlow::SeatNewPlayers() {
             m_View.Notice(QStringLiteral("Игрок ") + info.name +
                               QStringLiteral(" не принят: его программа не умеет играть за вышедших игроков."),
                           kAttention);
+            continue;
+        }
+        if (const Comeback back = SeatReturning(id, info.name); back != Comeback::NotOne) {
+            if (back == Comeback::Waiting) {
+                Arm(TIMER_SEAT, kBarrierPollMs);
+                break;
+            }
+            if (!m_Joiners.empty() && m_Joiners.front() == id)
+                m_Joiners.pop_front();
             continue;
         }
         m_Joiners.pop_front();
@@ -546,12 +565,28 @@ bool IsMove(int id) {
 void CNetTableFlow::Dispatch(const CReceivedRecord& record) {
     if (record.id < 0)
         return;
+    if (!m_ReturnedIds.empty()) {
+        CReceivedRecord renamed = record;
+        if (NameReturned(renamed))
+            return Dispatch(renamed);
+    }
     DPNID sender = record.sender;
     const int id = record.id;
+    // What a newcomer knows and how a held seat is claimed pass before its
+    // seat: they are how it gets one.
     if (id == e_Knows) {
-        m_KnowsHeldSeats.insert(sender);
-        if (IsHost() && !m_Joiners.empty())
-            Arm(TIMER_SEAT, 0);
+        if (auto* r = record.As<netrec::KnowsRecord>())
+            TakeKnows(sender, *r);
+        return;
+    }
+    if (id == e_SeatAsk) {
+        if (auto* r = record.As<netrec::SeatAskRecord>())
+            AnswerSeatAsk(sender, *r);
+        return;
+    }
+    if (id == e_SeatProof) {
+        if (auto* r = record.As<netrec::SeatProofRecord>())
+            TakeSeatProof(sender, *r);
         return;
     }
     qCDebug(lcNetGame) << "table" << LocalId() << "takes record" << id << "from" << sender
@@ -733,6 +768,11 @@ void CNetTableFlow::ApplyPlayerOrder(const CReceivedRecord& record, const netrec
     if (!FromHost(sender, order))
         return Refuse(sender, "seat order from a peer that is not the host");
     const DPNID local = LocalId();
+    // A held seat given back: its player's new id takes it here first, so
+    // that the order's seats are this table's own.
+    const bool returns = order.returnedFrom != 0 && order.returnedTo != local;
+    if (returns && IsHeld(order.returnedFrom) && LocalSeatOf(order.returnedTo) == 0)
+        GiveSeatBack(order.returnedFrom, order.returnedTo);
     const auto own = std::find_if(order.seats.begin(), order.seats.end(),
                                   [&](const netrec::SeatRecord& s) { return s.player == local; });
     if (own == order.seats.end())
@@ -771,19 +811,32 @@ void CNetTableFlow::ApplyPlayerOrder(const CReceivedRecord& record, const netrec
         if (order.kind != netrec::PlayerOrderRecord::KindNotSaid && to31 != m_Public.m_Game31)
             ApplyGameKind(to31, sender, true);
         const bool dealt = !m_Public.m_Pack.IsPackFull();
-        m_GameOn = dealt && own->waitsNextParty != 0;
+        // Back in his own seat: the game goes on where it stands.
+        const bool back = order.returnedTo == local && order.returnedFrom != 0;
+        m_GameOn = dealt && (own->waitsNextParty != 0 || (back && order.current != 0));
         m_DealStartSeat = m_GameOn ? m_Seats.SeatOfDealStart(order) : 0;
         if (!m_GameOn)
             m_NextDealerId = order.dealStart != 0 ? order.dealStart : order.seats[0].player;
         m_NextIsNewParty = m_GameOn || m_Public.m_NumberGame == 0;
+        if (back)
+            m_ReturnedIds[order.returnedFrom] = local;
+        if (back)
+            m_View.Notice(QStringLiteral("Вы снова в игре, на своем месте!"), kAttention);
         // Seated between games: a move that comes before the next deal is
         // of a game the host had ended or stopped when it wrote the order.
         if (!m_GameOn)
             m_GameStopped = true;
         m_Public.m_MoveBlocked = true;
-        // Whose turn it is the record does not say: the first move seen tells.
-        if (m_GameOn)
+        if (back && m_GameOn) {
+            for (int s = 1; s <= m_Seats.Count(); ++s)
+                if (!m_Public.m_Players[s - 1].m_Out)
+                    m_DealtIds.push_back(IdOf(s));
+            m_NextIsNewParty = false;
+            m_Public.m_CurrentPlayer = LocalSeatOf(order.current);
+        } else if (m_GameOn) {
+            // Whose turn it is the record does not say: the first move seen tells.
             m_Public.m_CurrentPlayer = 0;
+        }
     } else if (!m_GameOn && m_NextDealerId == 0 && order.dealStart != 0) {
         // A seated table knows the next dealer from its own game's end; the
         // record's tail is the deal start seat if the host's game still ran
@@ -791,7 +844,9 @@ void CNetTableFlow::ApplyPlayerOrder(const CReceivedRecord& record, const netrec
         m_NextDealerId = order.dealStart;
     }
     Relayout();
-    if (m_GameOn && m_Public.m_Players[0].m_Waiting)
+    if (full && m_GameOn && !m_Public.m_Players[0].m_Out)
+        AnnounceTurn(false);
+    else if (m_GameOn && m_Public.m_Players[0].m_Waiting)
         Message(QStringLiteral("Ждите начала новой партии!"));
     else if (!m_GameOn)
         AnnounceDealer();

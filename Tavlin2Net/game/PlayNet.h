@@ -49,6 +49,10 @@ public:
     // The local player's new name, after the names dialog: the seat, the
     // victory table, the seat order and the session learn it.
     void ChangeName(const QString& name) { m_Flow.ChangeName(name); }
+    // The token that proves a held seat this player's (see CNetTableFlow).
+    void SetSeatToken(const QByteArray& token, std::function<void(const QByteArray&)> keep) {
+        m_Flow.SetSeatToken(token, std::move(keep));
+    }
     // "Выход из игры": the session starts afresh and the table is left alone.
     bool RestartPeer() { return m_Flow.RestartPeer(); }
 

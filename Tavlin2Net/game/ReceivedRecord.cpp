@@ -46,6 +46,15 @@ CReceivedRecord CReceivedRecord::Decode(DPNID sender, const QByteArray& bytes) {
     case e_SettingGame:
         r.body = BodyOf(netrec::ReadSetting(bytes));
         break;
+    case e_Knows:
+        r.body = BodyOf(netrec::ReadKnows(bytes));
+        break;
+    case e_SeatAsk:
+        r.body = BodyOf(netrec::ReadSeatAsk(bytes));
+        break;
+    case e_SeatProof:
+        r.body = BodyOf(netrec::ReadSeatProof(bytes));
+        break;
     case e_EndDistr:
     case e_EndTake:
         r.endTag = netrec::ReadEndTag(bytes);

@@ -14,7 +14,8 @@
 struct CReceivedRecord {
     using Body = std::variant<std::monostate, netrec::PlayerOrderRecord, netrec::PartyRecord,
                               netrec::GoCardRecord, netrec::TableRecord, netrec::TurnRecord,
-                              netrec::ChatRecord, netrec::SettingRecord>;
+                              netrec::ChatRecord, netrec::SettingRecord, netrec::KnowsRecord,
+                              netrec::SeatAskRecord, netrec::SeatProofRecord>;
 
     static CReceivedRecord Decode(DPNID sender, const QByteArray& bytes);
 

@@ -1,5 +1,6 @@
 #include "NetRecords.h"
 
+#include <QCryptographicHash>
 #include <QtEndian>
 
 namespace netrec {
@@ -42,8 +43,8 @@ bool Fits(const QByteArray& b, int id) {
 } // namespace
 
 int RecordSize(int id) {
-    static const int sizes[18] = {0, 552, 80, 80, 8, 12, 12, 12, 1, 12, 12, 1, 56, 6, 552, 1, 6, 5};
-    return id >= 1 && id <= 17 ? sizes[id] : 0;
+    static const int sizes[20] = {0, 552, 80, 80, 8, 12, 12, 12, 1, 12, 12, 1, 56, 6, 552, 1, 6, 5, 5, 33};
+    return id >= 1 && id <= 19 ? sizes[id] : 0;
 }
 
 int TailedSize(int id) {
@@ -56,6 +57,10 @@ int TailedSize(int id) {
         return 80 + 4 * kSeats + 4;
     case e_SettingGame:
         return 8;
+    case e_PlayerOrder:
+        return 552 + 12;
+    case e_Knows:
+        return 5 + kTokenBytes;
     default:
         return RecordSize(id);
     }
@@ -90,6 +95,12 @@ QByteArray Build(const PlayerOrderRecord& r) {
         PutU32(b, at + 8, card.holder);
     }
     PutU32(b, 548, r.dealStart);
+    if (r.id == e_PlayerOrder) {
+        b.resize(TailedSize(e_PlayerOrder), '\0');
+        PutU32(b, 552, r.returnedFrom);
+        PutU32(b, 556, r.returnedTo);
+        PutU32(b, 560, r.current);
+    }
     return b;
 }
 
@@ -164,11 +175,55 @@ QByteArray BuildSignal(NetMessageId id) {
     return QByteArray(1, static_cast<char>(id));
 }
 
-QByteArray BuildKnows(std::uint32_t bits) {
+QByteArray BuildKnows(std::uint32_t bits, const QByteArray& tokenHash) {
     QByteArray b(5, '\0');
     b[0] = static_cast<char>(e_Knows);
     PutU32(b, 1, bits);
+    if (tokenHash.size() == kTokenBytes)
+        b += tokenHash;
     return b;
+}
+
+std::optional<KnowsRecord> ReadKnows(const QByteArray& b) {
+    if (!Fits(b, e_Knows))
+        return std::nullopt;
+    KnowsRecord r;
+    r.bits = U32(b, 1);
+    if (b.size() >= 5 + kTokenBytes)
+        r.tokenHash = b.mid(5, kTokenBytes);
+    return r;
+}
+
+QByteArray BuildSeatAsk(DPNID newcomer) {
+    QByteArray b(5, '\0');
+    b[0] = static_cast<char>(e_SeatAsk);
+    PutU32(b, 1, newcomer);
+    return b;
+}
+
+std::optional<SeatAskRecord> ReadSeatAsk(const QByteArray& b) {
+    if (!Fits(b, e_SeatAsk) || U32(b, 1) == 0)
+        return std::nullopt;
+    return SeatAskRecord{U32(b, 1)};
+}
+
+QByteArray Build(const SeatProofRecord& r) {
+    const auto fixed = [](const QByteArray& x) {
+        QByteArray f = x.left(kTokenBytes);
+        f.resize(kTokenBytes, '\0');
+        return f;
+    };
+    return QByteArray(1, static_cast<char>(e_SeatProof)) + fixed(r.token) + fixed(r.newHash);
+}
+
+std::optional<SeatProofRecord> ReadSeatProof(const QByteArray& b) {
+    if (!Fits(b, e_SeatProof))
+        return std::nullopt;
+    return SeatProofRecord{b.mid(1, kTokenBytes), b.mid(1 + kTokenBytes, kTokenBytes)};
+}
+
+QByteArray TokenHash(const QByteArray& token) {
+    return QCryptographicHash::hash(token, QCryptographicHash::Sha256).left(kTokenBytes);
 }
 
 QByteArray BuildHeldMove(DPNID player, const QByteArray& move) {
@@ -234,6 +289,13 @@ std::optional<PlayerOrderRecord> ReadPlayerOrder(const QByteArray& b) {
             return std::nullopt;
     }
     r.dealStart = U32(b, 548);
+    if (r.id == e_PlayerOrder && b.size() >= TailedSize(e_PlayerOrder)) {
+        r.returnedFrom = U32(b, 552);
+        r.returnedTo = U32(b, 556);
+        r.current = U32(b, 560);
+        if (r.returnedFrom == 0 || r.returnedTo == 0)
+            r.returnedFrom = r.returnedTo = 0;
+    }
     return r;
 }
 

@@ -32,6 +32,12 @@ enum NetMessageId : BYTE {
     // What a joining table's program knows besides the records above: a
     // u32 of bits (kKnowsHeldSeats). A program that sends none knows none.
     e_Knows = 17,
+    // The host asks a newcomer who bears a held seat's name to prove the
+    // seat is his: the newcomer's id.
+    e_SeatAsk = 18,
+    // The newcomer's proof: the token whose hash his program published when
+    // he took the seat, and the hash of the token it keeps from now on.
+    e_SeatProof = 19,
 };
 
 namespace netrec {
@@ -42,6 +48,8 @@ constexpr int kSeats = 4;
 constexpr int kCards = 36;
 constexpr int kPartyMostStars = 1000; // the stars game off
 constexpr std::uint32_t kKnowsHeldSeats = 1;
+// A seat token and its hash as records carry them.
+constexpr int kTokenBytes = 16;
 
 // The size of each kind's record; 0 for an id that is no kind.
 int RecordSize(int id);
@@ -87,6 +95,12 @@ struct PlayerOrderRecord {
     std::array<SeatRecord, kSeats> seats{};
     std::array<CardRecord, kCards> cards{};
     DPNID dealStart = 0;
+    // e_PlayerOrder, after the 552 bytes: a held seat given back to its
+    // player, who joined again under a new id, and whose turn it is (the
+    // returning table takes the game where it stands); 0 for none.
+    DPNID returnedFrom = 0;
+    DPNID returnedTo = 0;
+    DPNID current = 0;
 };
 
 // e_NewParty and e_NextGame.
@@ -160,7 +174,26 @@ QByteArray Build(const TableRecord& r);
 QByteArray Build(const ChatRecord& r);
 QByteArray Build(const SettingRecord& r);
 QByteArray BuildSignal(NetMessageId id); // e_TakeCards, e_EndDistr, e_EndTake
-QByteArray BuildKnows(std::uint32_t bits);
+// What a program knows, and the hash of its seat token (empty: none).
+QByteArray BuildKnows(std::uint32_t bits, const QByteArray& tokenHash = {});
+struct KnowsRecord {
+    std::uint32_t bits = 0;
+    QByteArray tokenHash; // kTokenBytes, or empty from an earlier program
+};
+std::optional<KnowsRecord> ReadKnows(const QByteArray& b);
+QByteArray BuildSeatAsk(DPNID newcomer);
+struct SeatAskRecord {
+    DPNID newcomer = 0;
+};
+std::optional<SeatAskRecord> ReadSeatAsk(const QByteArray& b);
+struct SeatProofRecord {
+    QByteArray token;   // kTokenBytes
+    QByteArray newHash; // kTokenBytes
+};
+QByteArray Build(const SeatProofRecord& r);
+std::optional<SeatProofRecord> ReadSeatProof(const QByteArray& b);
+// The hash a token is known by.
+QByteArray TokenHash(const QByteArray& token);
 // A move made for a held seat's player.
 QByteArray BuildHeldMove(DPNID player, const QByteArray& move);
 // The held seat's player and the move, when the record is a well-formed one.

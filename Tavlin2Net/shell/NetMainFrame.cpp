@@ -12,6 +12,7 @@
 #include "NetMenu.h"
 #include "NetSetting.h"
 #include "NetSettings.h"
+#include "SeatToken.h"
 #include "Resources.h"
 #include "ShellStart.h"
 #include "Star.h"
@@ -128,6 +129,7 @@ void CNetMainFrame::ReadSettings() {
     flag(IDC_LOCK_ADD_PLAYERS, s.m_LockAddPlayers);
     v.m_HoldSeats = s.m_HoldSeats;
     flag(IDC_HOLD_SEATS, s.m_HoldSeats);
+    v.SetSeatToken(seattoken::Load(), [](const QByteArray& token) { seattoken::Store(token); });
     v.m_ShowNameWnd = s.m_ShowNameWnd;
     flag(IDC_SHOW_NAME_WND, s.m_ShowNameWnd);
     t.m_ShowTabloVictory = s.m_ShowTabloVictory;

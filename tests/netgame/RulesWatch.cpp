@@ -166,6 +166,25 @@ void RulesWatch::Departed(const Seen& before, std::uint32_t id, bool decides) {
     }
 }
 
+void RulesWatch::Returned(Seen& before, std::uint32_t from, std::uint32_t to) {
+    const auto swap = [from, to](std::uint32_t& id) {
+        if (id == from)
+            id = to;
+    };
+    for (std::uint32_t& id : before.order)
+        swap(id);
+    for (std::uint32_t& id : m_SeatsKnown)
+        swap(id);
+    for (auto& [key, card] : before.cards)
+        swap(card.holder);
+    if (before.out.erase(from) != 0)
+        before.out.insert(to);
+    if (m_Dealers.erase(from) != 0)
+        m_Dealers.insert(to);
+    for (std::uint32_t* id : {&m_DealStart, &m_EmptyRefillStart, &m_Leader, &m_Zanta})
+        swap(*id);
+}
+
 QString RulesWatch::Took(const Seen& before, const Seen& now) {
     std::uint32_t taker = 0;
     for (const auto& [key, was] : before.cards) {
@@ -271,8 +290,11 @@ QString RulesWatch::Observe(const CPublic& t, bool offersDeal, bool host) {
         m_Last = std::move(now);
         return {};
     }
-    const Seen before = std::move(m_Last);
+    Seen before = std::move(m_Last);
     m_Last = now;
+    for (const auto& [from, to] : m_Returns)
+        if (before.Seated(from) && !now.Seated(from) && now.Seated(to) && !before.Seated(to))
+            Returned(before, from, to);
     // A departure changes the seats and sends the departed player's cards
     // back to the pack.
     // Two players gone in one moment leave one after the other: the second

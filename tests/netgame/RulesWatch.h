@@ -29,6 +29,8 @@ public:
     // deal now, and whether it hosts (and so settles departures). Empty
     // while the table keeps the rules; otherwise what it did against them.
     QString Observe(const CPublic& t, bool offersDeal, bool host);
+    // The player who left as from came back to his held seat as to.
+    void Returns(std::uint32_t from, std::uint32_t to) { m_Returns[from] = to; }
 
 private:
     struct Card {
@@ -61,6 +63,9 @@ private:
 
     static Seen Look(const CPublic& t);
     void Departed(const Seen& before, std::uint32_t id, bool decides);
+    // A player came back to his held seat under a new id: the seat, his
+    // cards and what this watch expects of him are his new id's.
+    void Returned(Seen& before, std::uint32_t from, std::uint32_t to);
     QString NewGame(const Seen& now);
     QString Took(const Seen& before, const Seen& now);
     // After a deal or a refill served from first on: who has the turn (a
@@ -87,4 +92,5 @@ private:
     std::vector<std::uint32_t> m_SeatsKnown;
     std::uint32_t m_Leader = 0;    // who leads next; 0 unknown
     std::uint32_t m_Zanta = 0;     // a zanta that ends the game once shown
+    std::map<std::uint32_t, std::uint32_t> m_Returns;
 };

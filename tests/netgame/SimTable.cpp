@@ -30,6 +30,8 @@ SimTable::SimTable(CSimNetwork& net, const QString& name) {
     for (auto& seat : t.m_Players)
         seat.ResetScores();
     flow.ChangeName(name);
+    // Each player's program its own token.
+    flow.SetSeatToken(netrec::TokenHash(name.toUtf8()));
 }
 
 SimTable::~SimTable() { flow.Stop(); }

@@ -13,6 +13,10 @@
 #include <set>
 #include <thread>
 
+namespace {
+// What a returning player's table tells him when his seat is his again.
+const QString kBack = QStringLiteral("Вы снова в игре, на своем месте!");
+} // namespace
 
 bool TableSim::Counts(const Seat& s) const {
     if (!Live(s))
@@ -28,31 +32,82 @@ bool TableSim::Counts(const Seat& s) const {
     return s.table->flow.Snapshot().players == players;
 }
 
+SimTable& TableSim::AddLate(const QString& name, const SimTable& host, const QByteArray& token) {
+    Seat joiner;
+    joiner.late = true;
+    joiner.joinedAt = m_Moment;
+    // A new pack reads the stored shuffle (or the clock's): the run's own
+    // goes on as it was.
+    const std::uint32_t shuffle = CPack::m_Shuffle.load();
+    joiner.table = std::make_unique<SimTable>(m_Net, name);
+    CPack::m_Shuffle = shuffle;
+    joiner.table->flow.m_BarrierBoundMs = 1 << 30;
+    joiner.table->flow.m_LockAddPlayers = host.flow.m_LockAddPlayers.load();
+    if (!token.isEmpty())
+        joiner.table->flow.SetSeatToken(token);
+    QByteArray address;
+    DWORD port = 0;
+    host.session.GetLocalAddress(address, port);
+    joiner.table->session.Connect("127.0.0.1", port);
+    m_Seats.push_back(std::move(joiner));
+    return *m_Seats.back().table;
+}
+
 void TableSim::Join() {
     if (m_Seats.size() >= 6)
         return;
     for (Seat& s : m_Seats) {
         if (!Live(s) || s.table->session.m_SessionState != 1)
             continue;
-        QByteArray address;
-        DWORD port = 0;
-        s.table->session.GetLocalAddress(address, port);
-        Seat joiner;
-        joiner.late = true;
-        joiner.joinedAt = m_Moment;
         const QString name = QStringLiteral("Гость%1").arg(m_Seats.size() + 1);
-        // A new pack reads the stored shuffle (or the clock's): the run's
-        // own goes on as it was.
-        const std::uint32_t shuffle = CPack::m_Shuffle.load();
-        joiner.table = std::make_unique<SimTable>(m_Net, name);
-        CPack::m_Shuffle = shuffle;
-        joiner.table->flow.m_BarrierBoundMs = 1 << 30;
-        joiner.table->flow.m_LockAddPlayers = s.table->flow.m_LockAddPlayers.load();
         Note(name + QStringLiteral(" joins"));
-        joiner.table->session.Connect("127.0.0.1", port);
-        m_Seats.push_back(std::move(joiner));
+        AddLate(name, *s.table);
         return;
     }
+}
+
+bool TableSim::Return() {
+    const Seat* host = nullptr;
+    for (const Seat& s : m_Seats)
+        if (Live(s) && s.table->session.m_SessionState == 1)
+            host = &s;
+    if (!host || m_Seats.size() >= 8)
+        return false;
+    // The held seats as the host shows them, by name.
+    std::map<QString, std::uint32_t> held;
+    for (const CPlayer& p : host->table->table.m_Players)
+        if (p.m_PlayerID != 0 && p.IsHeld())
+            held[p.Name()] = p.m_PlayerID;
+    for (const Seat& s : m_Seats) {
+        const QString name = s.table->table.m_Players[0].Name();
+        if (Live(s) || !held.contains(name))
+            continue;
+        bool claimed = false;
+        for (const Seat& o : m_Seats)
+            claimed = claimed || (Live(o) && o.returning && o.table->table.m_Players[0].Name() == name);
+        if (claimed)
+            continue;
+        const bool forged = Pick(4) == 0;
+        const QByteArray token = forged ? netrec::TokenHash(name.toUtf8() + "forged") : s.table->flow.SeatToken();
+        Note(name + (forged ? QStringLiteral(" is claimed by another") : QStringLiteral(" comes back")));
+        AddLate(name, *host->table, token);
+        m_Seats.back().returning = true;
+        m_Seats.back().forged = forged;
+        m_Seats.back().returnsFrom = held[name];
+        return true;
+    }
+    return false;
+}
+
+int TableSim::ForgedClaims() const {
+    return static_cast<int>(std::count_if(m_Seats.begin(), m_Seats.end(), [](const Seat& s) { return s.forged; }));
+}
+
+int TableSim::Returns() const {
+    int n = 0;
+    for (const Seat& s : m_Seats)
+        n += s.returning && !s.forged && s.table->view.Notices().contains(kBack) ? 1 : 0;
+    return n;
 }
 
 int TableSim::LiveCount() const {
@@ -196,6 +251,9 @@ void TableSim::Upset() {
         }
         break;
     case 5:
+        // Where seats are held, now and then a departed player comes back.
+        if (m_HoldSeats && Return())
+            break;
         if (m_Joins)
             Join();
         break;
@@ -294,10 +352,22 @@ QString TableSim::Check(bool quiet) {
                 return s.table->table.m_Players[0].m_LabelName.GetCaption() + QStringLiteral(": ") + broken;
     // Honest tables: what one refuses of another's is a fault of one of them
     // (a move that crossed what stopped it is stale, and logged as such).
-    for (const Seat& s : m_Seats)
-        if (Live(s) && s.table->session.m_Log.Refusals() != 0)
-            return s.table->table.m_Players[0].m_LabelName.GetCaption() + QStringLiteral(" refused: ") +
-                   QString::fromLatin1(s.table->session.m_Log.LastRefusal());
+    // Only a claim to a held seat without its token is refused rightly.
+    for (const Seat& s : m_Seats) {
+        if (!Live(s) || s.table->session.m_Log.Refusals() == 0)
+            continue;
+        const QString last = QString::fromLatin1(s.table->session.m_Log.LastRefusal());
+        if (!last.contains(QStringLiteral("without its token")))
+            return s.table->table.m_Players[0].m_LabelName.GetCaption() + QStringLiteral(" refused: ") + last;
+    }
+    for (const Seat& s : m_Seats) {
+        if (s.forged && Counts(s) && s.table->view.Notices().contains(kBack))
+            return s.table->table.m_Players[0].Name() + QStringLiteral(" was given a held seat without its token");
+        // Back in his seat: his own name in it, and no newcomer's wait.
+        if (s.returning && !s.forged && Counts(s) && s.table->view.Notices().contains(kBack) &&
+            s.table->table.m_Players[0].m_Waiting)
+            return s.table->table.m_Players[0].Name() + QStringLiteral(" came back to wait for the next party");
+    }
     bool someone = false;
     for (const Seat& s : m_Seats) {
         // A newcomer not yet seated or turned away may still change things.
@@ -343,6 +413,11 @@ QString TableSim::Check(bool quiet) {
 }
 
 QString TableSim::Watch() {
+    for (const Seat& back : m_Seats)
+        if (back.returnsFrom != 0 && !back.forged && back.table->table.m_Players[0].m_PlayerID != 0)
+            for (Seat& s : m_Seats)
+                if (s.rules)
+                    s.rules->Returns(back.returnsFrom, back.table->table.m_Players[0].m_PlayerID);
     for (Seat& s : m_Seats) {
         if (!Counts(s) || s.late)
             continue;

@@ -48,6 +48,10 @@ public:
     // Games dealt during the run (each new game number the host's table
     // showed), and the virtual time the run took.
     int Games() const { return m_Games; }
+    // Players who came back to their held seats, and claims to one made
+    // without its token (each seated is a failure of the run).
+    int Returns() const;
+    int ForgedClaims() const;
     std::int64_t VirtualMs() const;
 
 private:
@@ -60,6 +64,11 @@ private:
         std::uint64_t joinedAt = 0;
         // What the rules give next at this table, once it counts.
         std::unique_ptr<RulesWatch> rules;
+        // A departed player's program started again to take his held seat
+        // back; forged: another program that only bears his name.
+        bool returning = false;
+        bool forged = false;
+        std::uint32_t returnsFrom = 0; // the held seat's player id
     };
     bool Live(const Seat& s) const { return !s.gone; }
     int LiveCount() const;
@@ -75,6 +84,10 @@ private:
     bool PlayerActs(SimTable& t);
     void Upset();
     void Join();
+    // A departed player whose seat the host holds comes back (or another
+    // claims the seat under his name).
+    bool Return();
+    SimTable& AddLate(const QString& name, const SimTable& host, const QByteArray& token = {});
     // Seated like every other live table (a late one once the host took it).
     bool Counts(const Seat& s) const;
     void Note(const QString& what);
