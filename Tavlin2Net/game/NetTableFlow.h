@@ -390,6 +390,10 @@ private:
     // When the host asked a newcomer for his token.
     std::map<DPNID, std::int64_t> m_SeatAskedAtMs;
     bool m_ProofSent = false;
+    // Back in a held seat, until the end of the first deal this table deals
+    // there: a dealer who dealt before he heard of the return did not wait
+    // for this table's end.
+    bool m_BackUnawaited = false;
     mutable std::mutex m_TokenMutex;
     QByteArray m_SeatToken;
     std::function<void(const QByteArray&)> m_KeepSeatToken;

@@ -200,6 +200,11 @@ void CNetTableFlow::SendEndOf(bool take) {
         return;
     sent = true;
     Send(netrec::BuildEnd(take ? e_EndTake : e_EndDistr, take ? m_TakeTag : m_DealTag));
+    if (!take && std::exchange(m_BackUnawaited, false) && m_TurnAfterDeal && !m_DealPending) {
+        const auto [dealer, turn] = *m_TurnAfterDeal;
+        m_TurnAfterDeal.reset();
+        ApplyTurn(dealer, turn);
+    }
     WatchBarrier();
 }
 
@@ -370,8 +375,16 @@ void CNetTableFlow::ApplyTurn(DPNID sender, const netrec::TurnRecord& r) {
     // The dealer gives the first turn once every table has reported the end
     // of its deal: never while this one still owes its own (unless it waits
     // for the next party, and nobody awaits its end).
-    if (m_FirstTurnDue && sender == m_DealerId && !m_EndDistrSent && !m_Public.m_Players[0].m_Waiting)
+    if (m_FirstTurnDue && sender == m_DealerId && !m_EndDistrSent && !m_Public.m_Players[0].m_Waiting) {
+        // Back in a held seat while a deal crossed the return: its dealer
+        // did not wait for this table, which takes his turn once it has
+        // dealt too.
+        if (m_BackUnawaited && !m_TurnAfterDeal) {
+            m_TurnAfterDeal = std::pair(sender, r);
+            return;
+        }
         return Refuse(sender, "a turn out of turn");
+    }
     // Every end the dealer had counted comes here before his turn: one still
     // awaited is of a table he saw depart, and this one will see it too.
     if (m_DealPending && m_FirstTurnDue && sender == m_DealerId && !m_TurnAfterDeal) {

@@ -72,6 +72,7 @@ void CNetTableFlow::LeaveSession() {
     m_ReturnedIds.clear();
     m_SeatAskedAtMs.clear();
     m_ProofSent = false;
+    m_BackUnawaited = false;
     m_NextDealerId = 0;
     m_VoidDealEnds.clear();
     m_VoidTakeEnds.clear();
@@ -818,8 +819,10 @@ void CNetTableFlow::ApplyPlayerOrder(const CReceivedRecord& record, const netrec
         if (!m_GameOn)
             m_NextDealerId = order.dealStart != 0 ? order.dealStart : order.seats[0].player;
         m_NextIsNewParty = m_GameOn || m_Public.m_NumberGame == 0;
-        if (back)
+        if (back) {
             m_ReturnedIds[order.returnedFrom] = local;
+            m_BackUnawaited = true;
+        }
         if (back)
             m_View.Notice(QStringLiteral("Вы снова в игре, на своем месте!"), kAttention);
         // Seated between games: a move that comes before the next deal is

@@ -65,6 +65,8 @@ RulesWatch::Seen RulesWatch::Look(const CPublic& t) {
             s.order.push_back(id);
             if (t.m_Players[seat - 1].m_Out)
                 s.out.insert(id);
+            if (t.m_Players[seat - 1].IsHeld())
+                s.held.insert(id);
         }
     }
     s.current = idOf(t.m_CurrentPlayer);
@@ -297,6 +299,26 @@ QString RulesWatch::Observe(const CPublic& t, bool offersDeal, bool host) {
             Returned(before, from, to);
     // A departure changes the seats and sends the departed player's cards
     // back to the pack.
+    // Seats held for players who left are freed when the party ends: the
+    // last take that ended it came first.
+    bool onlyHeldFreed = false;
+    for (std::uint32_t id : before.order) {
+        if (now.Seated(id))
+            continue;
+        onlyHeldFreed = before.held.contains(id);
+        if (!onlyHeldFreed)
+            break;
+    }
+    if (onlyHeldFreed) {
+        if (QString broken = Took(before, now); !broken.isEmpty())
+            return broken;
+        // Ended otherwise (a zanta shown, say): the party is over, and the
+        // watch learns the next dealer from the next game.
+        if (m_GameOn) {
+            GameOver({});
+            return {};
+        }
+    }
     // Two players gone in one moment leave one after the other: the second
     // leaves the seats the first left behind.
     bool departed = false;
@@ -315,7 +337,7 @@ QString RulesWatch::Observe(const CPublic& t, bool offersDeal, bool host) {
         m_DealerUnseen = true;
         return {};
     }
-    if (!departed)
+    if (!departed && !onlyHeldFreed)
         if (QString broken = Took(before, now); !broken.isEmpty())
             return broken;
     // Cards come into hands only by a deal: a new game when no trick has

@@ -44,6 +44,7 @@ private:
         std::map<const void*, Card> cards; // by the card itself
         std::vector<std::uint32_t> order;          // seated players in turn order
         std::set<std::uint32_t> out;
+        std::set<std::uint32_t> held; // played by the computer for a player who left
         std::uint32_t current = 0;
         std::uint32_t local = 0;
         int game = 0;
