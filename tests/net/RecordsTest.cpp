@@ -63,8 +63,11 @@ TEST(NetRecords, PlayerOrderAndPartyFillEveryField) {
     for (int c = 0; c < kCards; ++c)
         r.cards[c] = {BYTE(1 + c % 9), BYTE(1 + c / 9), 14, BYTE(c), 255, c < 3 ? 0x22u : 0u};
     r.dealStart = 0x11;
+    r.returnedFrom = 0x55;
+    r.returnedTo = 0x66;
+    r.current = 0x22;
     const QByteArray b = Build(r);
-    ASSERT_EQ(b.size(), 552);
+    ASSERT_EQ(b.size(), 564);
     EXPECT_EQ(b.left(4), Bytes({1, 0, 0, 0}));
     EXPECT_EQ(b.mid(4, 12), QByteArray("Host") + QByteArray(8, '\0'));
     EXPECT_EQ(b.mid(16, 12), Bytes({31, 2, 5, 0, 0xFD, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0}));
@@ -76,7 +79,13 @@ TEST(NetRecords, PlayerOrderAndPartyFillEveryField) {
     EXPECT_EQ(b.mid(60, 56), QByteArray(56, '\0')) << "unused seats are all zero";
     EXPECT_EQ(b.mid(116 + 12 * 10, 12), Bytes({2, 2, 14, 10, 255, 0, 0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(b.mid(116 + 12 * 2, 12), Bytes({3, 1, 14, 2, 255, 0, 0, 0, 0x22, 0, 0, 0}));
-    EXPECT_EQ(b.mid(548), Bytes({0x11, 0, 0, 0}));
+    EXPECT_EQ(b.mid(548, 4), Bytes({0x11, 0, 0, 0}));
+    // After it, a held seat given back: its old id, its new and who moves.
+    EXPECT_EQ(b.mid(552), Bytes({0x55, 0, 0, 0, 0x66, 0, 0, 0, 0x22, 0, 0, 0}));
+    EXPECT_EQ(ReadPlayerOrder(Checked(b).value())->returnedTo, 0x66u);
+    EXPECT_EQ(ReadPlayerOrder(b.left(552))->returnedFrom, 0u) << "an earlier program's order gives nothing back";
+    r.id = e_DestroyPlayer;
+    EXPECT_EQ(Build(r).size(), 552) << "only a seat order gives a seat back";
     const auto back = ReadPlayerOrder(b);
     ASSERT_TRUE(back);
     EXPECT_EQ(back->seats[1].name.size(), 11);
@@ -149,6 +158,19 @@ TEST(NetRecords, ShortUnknownOrImpossibleRecordsAreRefusedLongOnesCut) {
     EXPECT_FALSE(Checked(BuildHeldMove(7, Build(GoCardRecord{2, 19, 7}))));
     EXPECT_FALSE(Checked(BuildHeldMove(0, BuildSignal(e_TakeCards))));
     EXPECT_FALSE(Checked(BuildHeldMove(7, BuildHeldMove(7, BuildSignal(e_TakeCards)))));
+    // What a joiner knows, with its token's hash after it (an earlier
+    // program's says nothing of a token); a seat asked of nobody is no ask;
+    // a proof is a token and the next hash.
+    const QByteArray hash = TokenHash("token");
+    ASSERT_EQ(hash.size(), kTokenBytes);
+    EXPECT_EQ(ReadKnows(Checked(BuildKnows(kKnowsHeldSeats, hash) + "tail").value())->tokenHash, hash);
+    EXPECT_TRUE(ReadKnows(Checked(BuildKnows(kKnowsHeldSeats)).value())->tokenHash.isEmpty());
+    EXPECT_EQ(ReadSeatAsk(Checked(BuildSeatAsk(0x77)).value())->newcomer, 0x77u);
+    EXPECT_FALSE(ReadSeatAsk(BuildSeatAsk(0)));
+    const QByteArray proof = Build(SeatProofRecord{QByteArray("token"), hash});
+    ASSERT_EQ(proof.size(), 1 + 2 * kTokenBytes);
+    EXPECT_EQ(ReadSeatProof(Checked(proof + "tail").value())->newHash, hash);
+    EXPECT_FALSE(Checked(proof.chopped(1)));
     // An end names what it ends, and keeps the name through the check; a
     // bare one names nothing.
     EXPECT_EQ(ReadEndTag(Checked(BuildEnd(e_EndTake, 0xA1B2C3D4u) + "tail").value()), 0xA1B2C3D4u);
@@ -163,7 +185,7 @@ TEST(NetRecords, RandomRecordsNeverReadPastTheirEnd) {
         for (auto& c : b)
             c = static_cast<char>(rng.bounded(i % 2 ? 256 : 20));
         if (!b.isEmpty())
-            b[0] = static_cast<char>(rng.bounded(17));
+            b[0] = static_cast<char>(rng.bounded(21));
         const auto r = Checked(b);
         if (!r)
             continue;
@@ -182,6 +204,9 @@ TEST(NetRecords, RandomRecordsNeverReadPastTheirEnd) {
         ReadTable(*r);
         ReadChat(*r);
         ReadSetting(*r);
+        ReadKnows(*r);
+        ReadSeatAsk(*r);
+        ReadSeatProof(*r);
     }
     EXPECT_GT(accepted, 0);
 }
