@@ -174,6 +174,8 @@ private:
     // checks the proof against the hash it was told; the host gives the seat
     // back at the next moment nothing moves, with the seat order.
     void TakeKnows(DPNID sender, const netrec::KnowsRecord& r);
+    // A joiner's word on what it knows, once it can reach the others.
+    void SendKnowsIfDue();
     void AnswerSeatAsk(DPNID sender, const netrec::SeatAskRecord& r);
     void TakeSeatProof(DPNID sender, const netrec::SeatProofRecord& r);
     // The held seat whose player's name the newcomer bears; 0 for none.
@@ -390,6 +392,7 @@ private:
     // When the host asked a newcomer for his token.
     std::map<DPNID, std::int64_t> m_SeatAskedAtMs;
     bool m_ProofSent = false;
+    bool m_KnowsDue = false;
     // Back in a held seat, until the end of the first deal this table deals
     // there: a dealer who dealt before he heard of the return did not wait
     // for this table's end.

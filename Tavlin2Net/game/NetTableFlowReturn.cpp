@@ -24,6 +24,15 @@ QByteArray CNetTableFlow::SeatToken() const {
     return m_SeatToken;
 }
 
+void CNetTableFlow::SendKnowsIfDue() {
+    // The session may tell of this table's own player before its connection
+    // completes: what is sent then goes nowhere.
+    if (!m_KnowsDue || m_DirectPlay.m_SessionState == 0)
+        return;
+    m_KnowsDue = false;
+    Send(netrec::BuildKnows(netrec::kKnowsHeldSeats, netrec::TokenHash(SeatToken())));
+}
+
 void CNetTableFlow::TakeKnows(DPNID sender, const netrec::KnowsRecord& r) {
     if ((r.bits & netrec::kKnowsHeldSeats) != 0)
         m_KnowsHeldSeats.insert(sender);
@@ -146,6 +155,7 @@ void CNetTableFlow::HandBack(DPNID held, DPNID player) {
     order.returnedFrom = held;
     order.returnedTo = player;
     order.current = m_GameOn ? IdOf(m_Public.m_CurrentPlayer) : 0;
+    order.game = static_cast<std::uint32_t>(std::max(m_Public.m_NumberGame, 0));
     Send(netrec::Build(order));
     SendSettingsNow();
     CheckBarriers();

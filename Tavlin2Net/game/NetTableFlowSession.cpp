@@ -73,6 +73,7 @@ void CNetTableFlow::LeaveSession() {
     m_SeatAskedAtMs.clear();
     m_ProofSent = false;
     m_BackUnawaited = false;
+    m_KnowsDue = false;
     m_NextDealerId = 0;
     m_VoidDealEnds.clear();
     m_VoidTakeEnds.clear();
@@ -158,9 +159,9 @@ void CNetTableFlow::OnCreatePlayer(DPNID player) {
         m_Public.m_Players[0].m_PlayerID = local;
         m_Seated = IsHost();
         // A joiner tells the host what it can follow, and every member the
-        // hash of its seat token.
-        if (!IsHost())
-            Send(netrec::BuildKnows(netrec::kKnowsHeldSeats, netrec::TokenHash(SeatToken())));
+        // hash of its seat token, once its connection is complete.
+        m_KnowsDue = !IsHost();
+        SendKnowsIfDue();
         if (IsHost()) {
             // Hosting alone: the host's own seat is the first record.
             m_NextDealerId = local;
@@ -172,6 +173,7 @@ void CNetTableFlow::OnCreatePlayer(DPNID player) {
         return;
     }
     AnnounceWaiting();
+    SendKnowsIfDue();
     // The newcomer learns every seated member's token hash: he may be host
     // when one of them comes back.
     if (m_Seated)
@@ -566,6 +568,7 @@ bool IsMove(int id) {
 void CNetTableFlow::Dispatch(const CReceivedRecord& record) {
     if (record.id < 0)
         return;
+    SendKnowsIfDue();
     if (!m_ReturnedIds.empty()) {
         CReceivedRecord renamed = record;
         if (NameReturned(renamed))
@@ -822,6 +825,7 @@ void CNetTableFlow::ApplyPlayerOrder(const CReceivedRecord& record, const netrec
         if (back) {
             m_ReturnedIds[order.returnedFrom] = local;
             m_BackUnawaited = true;
+            m_Public.m_NumberGame = static_cast<int>(std::min<std::uint32_t>(order.game, 9999));
         }
         if (back)
             m_View.Notice(QStringLiteral("Вы снова в игре, на своем месте!"), kAttention);

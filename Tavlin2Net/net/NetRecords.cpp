@@ -58,7 +58,7 @@ int TailedSize(int id) {
     case e_SettingGame:
         return 8;
     case e_PlayerOrder:
-        return 552 + 12;
+        return 552 + 16;
     case e_Knows:
         return 5 + kTokenBytes;
     default:
@@ -100,6 +100,7 @@ QByteArray Build(const PlayerOrderRecord& r) {
         PutU32(b, 552, r.returnedFrom);
         PutU32(b, 556, r.returnedTo);
         PutU32(b, 560, r.current);
+        PutU32(b, 564, r.game);
     }
     return b;
 }
@@ -293,6 +294,7 @@ std::optional<PlayerOrderRecord> ReadPlayerOrder(const QByteArray& b) {
         r.returnedFrom = U32(b, 552);
         r.returnedTo = U32(b, 556);
         r.current = U32(b, 560);
+        r.game = U32(b, 564);
         if (r.returnedFrom == 0 || r.returnedTo == 0)
             r.returnedFrom = r.returnedTo = 0;
     }

@@ -97,10 +97,12 @@ struct PlayerOrderRecord {
     DPNID dealStart = 0;
     // e_PlayerOrder, after the 552 bytes: a held seat given back to its
     // player, who joined again under a new id, and whose turn it is (the
-    // returning table takes the game where it stands); 0 for none.
+    // returning table takes the game where it stands, and its number); 0
+    // for none.
     DPNID returnedFrom = 0;
     DPNID returnedTo = 0;
     DPNID current = 0;
+    std::uint32_t game = 0; // the game's number in the party
 };
 
 // e_NewParty and e_NextGame.

@@ -66,8 +66,9 @@ TEST(NetRecords, PlayerOrderAndPartyFillEveryField) {
     r.returnedFrom = 0x55;
     r.returnedTo = 0x66;
     r.current = 0x22;
+    r.game = 7;
     const QByteArray b = Build(r);
-    ASSERT_EQ(b.size(), 564);
+    ASSERT_EQ(b.size(), 568);
     EXPECT_EQ(b.left(4), Bytes({1, 0, 0, 0}));
     EXPECT_EQ(b.mid(4, 12), QByteArray("Host") + QByteArray(8, '\0'));
     EXPECT_EQ(b.mid(16, 12), Bytes({31, 2, 5, 0, 0xFD, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0}));
@@ -80,8 +81,9 @@ TEST(NetRecords, PlayerOrderAndPartyFillEveryField) {
     EXPECT_EQ(b.mid(116 + 12 * 10, 12), Bytes({2, 2, 14, 10, 255, 0, 0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(b.mid(116 + 12 * 2, 12), Bytes({3, 1, 14, 2, 255, 0, 0, 0, 0x22, 0, 0, 0}));
     EXPECT_EQ(b.mid(548, 4), Bytes({0x11, 0, 0, 0}));
-    // After it, a held seat given back: its old id, its new and who moves.
-    EXPECT_EQ(b.mid(552), Bytes({0x55, 0, 0, 0, 0x66, 0, 0, 0, 0x22, 0, 0, 0}));
+    // After it, a held seat given back: its old id, its new, who moves and
+    // the game's number.
+    EXPECT_EQ(b.mid(552), Bytes({0x55, 0, 0, 0, 0x66, 0, 0, 0, 0x22, 0, 0, 0, 7, 0, 0, 0}));
     EXPECT_EQ(ReadPlayerOrder(Checked(b).value())->returnedTo, 0x66u);
     EXPECT_EQ(ReadPlayerOrder(b.left(552))->returnedFrom, 0u) << "an earlier program's order gives nothing back";
     r.id = e_DestroyPlayer;

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDeadlineTimer>
 #include <QTcpServer>
 #include <QThread>
 
@@ -58,6 +59,68 @@ TEST(NetProgram, SurvivorsOfKilledProgramsPlayOnAndANewcomerJoinsTheNewHost) {
     for (auto& p : table.Peers())
         ASSERT_EQ(p->Ask("stars 1").toStdString(), "ok");
     EXPECT_EQ(table.PlayParty().toStdString(), "");
+}
+
+namespace {
+bool DumpSays(ProgramPeer& peer, const QString& what, int timeoutMs = 20000) {
+    QDeadlineTimer deadline(timeoutMs);
+    while (!deadline.hasExpired()) {
+        if (peer.Ask(QStringLiteral("dump")).contains(what))
+            return true;
+        QThread::msleep(20);
+    }
+    return false;
+}
+} // namespace
+
+TEST(NetProgram, AKilledPlayerRestartsAndComesBackToHisHeldSeat) {
+    ProgramTable table(3, 5, true);
+    ASSERT_TRUE(table.Ready()) << table.Describe().toStdString();
+    for (int n = 0; n < 5; ++n) {
+        ASSERT_TRUE(table.WaitSettled());
+        ASSERT_TRUE(table.Act());
+    }
+    ASSERT_TRUE(table.WaitSettled());
+    ProgramPeer& host = *table.Peers()[0];
+    const QString game = host.Ask(QStringLiteral("dump")).section(' ', 1, 2);
+    ASSERT_TRUE(game.startsWith(QStringLiteral("game "))) << game.toStdString();
+    std::unique_ptr<ProgramPeer> vera = table.Take(table.Peers()[2].get());
+    vera->Kill();
+    // The seat stays, played by the computer, and the game goes on.
+    ASSERT_TRUE(DumpSays(host, QStringLiteral(" held 1")));
+    table.Rebase();
+    for (int n = 0; n < 3; ++n) {
+        ASSERT_TRUE(table.WaitSettled()) << table.Describe().toStdString();
+        ASSERT_TRUE(table.Act());
+    }
+    ASSERT_TRUE(table.WaitSettled());
+    // Started again with the same settings, he joins and is given his seat:
+    // the same game, not a new deal.
+    ASSERT_TRUE(vera->Restart());
+    ASSERT_TRUE(table.Rejoin(*vera, host));
+    ProgramPeer& back = *vera;
+    table.Add(std::move(vera));
+    ASSERT_TRUE(table.WaitSeated(3)) << table.Describe().toStdString();
+    ASSERT_TRUE(DumpSays(host, QStringLiteral(" held 0")));
+    EXPECT_FALSE(host.Ask(QStringLiteral("dump")).contains(QStringLiteral(" held 1")));
+    ASSERT_TRUE(table.WaitSettled()) << table.Describe().toStdString();
+    EXPECT_EQ(host.Ask(QStringLiteral("dump")).section(' ', 1, 2), game);
+    EXPECT_EQ(table.Disagreement().toStdString(), "");
+    // He plays his own cards: the others take them as his.
+    bool played = false;
+    for (int n = 0; n < 80 && !played; ++n) {
+        ASSERT_TRUE(table.WaitSettled()) << table.Describe().toStdString();
+        const QStringList legal = back.Ask(QStringLiteral("legal")).split(' ', Qt::SkipEmptyParts).mid(1);
+        if (back.GetState().canAct && !legal.isEmpty()) {
+            ASSERT_EQ(back.Ask(QStringLiteral("card ") + legal.front()).toStdString(), "ok");
+            played = true;
+        } else {
+            ASSERT_TRUE(table.Act());
+        }
+    }
+    EXPECT_TRUE(played);
+    ASSERT_TRUE(table.WaitSettled());
+    EXPECT_EQ(table.Disagreement().toStdString(), "");
 }
 
 TEST(NetProgram, AModifiedProgramCannotSpeakForTheHost) {

@@ -12,11 +12,12 @@ namespace {
 const char* const kNames[] = {"Анна", "Борис", "Вера", "Глеб"};
 
 // The settings of a player who set his name before and wants no dialog at start.
-QByteArray Settings(const QString& name) {
+QByteArray Settings(const QString& name, bool holdSeats) {
     return QStringLiteral("[Software\\Tavlin2.0\\Public]\nUserName=sz:%1\n\n"
                           "[Software\\Tavlin2.0\\Net]\nShowNameWnd=dword:00000000\n"
-                          "SoundEffect=dword:00000000\n")
+                          "SoundEffect=dword:00000000\nHoldSeats=dword:0000000%2\n")
         .arg(name)
+        .arg(holdSeats ? 1 : 0)
         .toUtf8();
 }
 
@@ -29,12 +30,20 @@ quint16 FreePort() {
 bool PartyOver(const QString& caption, bool dealt) { return dealt && caption == QStringLiteral("caption Новая партия!"); }
 } // namespace
 
-ProgramPeer::ProgramPeer(const QString& name, const QStringList& args) {
+ProgramPeer::ProgramPeer(const QString& name, const QStringList& args, bool holdSeats) : m_Args(args) {
     QDir(m_Dir.path()).mkpath(QStringLiteral("config/Tavlin2.0"));
     QFile file(m_Dir.path() + QStringLiteral("/config/Tavlin2.0/registry.ini"));
     if (file.open(QIODevice::WriteOnly))
-        file.write(Settings(name));
+        file.write(Settings(name, holdSeats));
     file.close();
+    Start();
+}
+
+bool ProgramPeer::Restart() {
+    return !Running() && Start();
+}
+
+bool ProgramPeer::Start() {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("ZANTA_TEST_CONTROL"), QStringLiteral("stdio"));
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
@@ -43,9 +52,8 @@ ProgramPeer::ProgramPeer(const QString& name, const QStringList& args) {
     m_Process.setProcessEnvironment(env);
     // What the program reports (a sanitizer's finding above all) shows in the test's log.
     m_Process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_Process.start(QStringLiteral(ZANTA_NET_PROGRAM), args);
-    m_Process.waitForStarted(10000);
-    Ask(QStringLiteral("pace 2"));
+    m_Process.start(QStringLiteral(ZANTA_NET_PROGRAM), m_Args);
+    return m_Process.waitForStarted(10000) && Ask(QStringLiteral("pace 2")) == QStringLiteral("ok");
 }
 
 ProgramPeer::~ProgramPeer() {
@@ -88,9 +96,9 @@ ProgramPeer::State ProgramPeer::GetState() {
     return s;
 }
 
-ProgramTable::ProgramTable(int players, unsigned seed) : m_Random(seed) {
+ProgramTable::ProgramTable(int players, unsigned seed, bool holdSeats) : m_Random(seed) {
     m_Port = FreePort();
-    m_Peers.push_back(std::make_unique<ProgramPeer>(QString::fromUtf8(kNames[0])));
+    m_Peers.push_back(std::make_unique<ProgramPeer>(QString::fromUtf8(kNames[0]), QStringList(), holdSeats));
     if (m_Peers[0]->Ask(QStringLiteral("host %1").arg(m_Port)) != QStringLiteral("ok"))
         return;
     for (int i = 1; i < players; ++i)
@@ -107,6 +115,11 @@ bool ProgramTable::Join(ProgramPeer& host) {
     if (m_Peers.back()->Ask(QStringLiteral("join 127.0.0.1 %1").arg(port)) != QStringLiteral("ok"))
         return false;
     return WaitSeated(n + 1);
+}
+
+bool ProgramTable::Rejoin(ProgramPeer& peer, ProgramPeer& host) {
+    const QString port = host.Ask(QStringLiteral("address")).section(' ', 1, 1);
+    return peer.Ask(QStringLiteral("join 127.0.0.1 %1").arg(port)) == QStringLiteral("ok");
 }
 
 bool ProgramTable::WaitSeated(int players, int timeoutMs) {
@@ -138,11 +151,22 @@ void ProgramTable::Rebase() {
 }
 
 void ProgramTable::Remove(ProgramPeer* peer) {
+    Take(peer);
+}
+
+std::unique_ptr<ProgramPeer> ProgramTable::Take(ProgramPeer* peer) {
     for (size_t k = 0; k < m_Peers.size(); ++k)
         if (m_Peers[k].get() == peer) {
+            std::unique_ptr<ProgramPeer> taken = std::move(m_Peers[k]);
             m_Peers.erase(m_Peers.begin() + static_cast<long>(k));
-            break;
+            return taken;
         }
+    return nullptr;
+}
+
+void ProgramTable::Add(std::unique_ptr<ProgramPeer> peer) {
+    m_Peers.push_back(std::move(peer));
+    Rebase();
 }
 
 bool ProgramTable::WaitSettled(int timeoutMs) {

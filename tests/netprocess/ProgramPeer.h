@@ -15,7 +15,9 @@ class ProgramPeer {
 public:
     // Starts the program with a settings folder of its own; name is the
     // player's name, stored as if chosen before; args go on its command line.
-    explicit ProgramPeer(const QString& name, const QStringList& args = {});
+    // holdSeats: the player has chosen that the computer keeps a departed
+    // player's seat in the games he creates.
+    explicit ProgramPeer(const QString& name, const QStringList& args = {}, bool holdSeats = false);
     ~ProgramPeer();
 
     // One command, its one answer line; empty when the program does not answer.
@@ -23,6 +25,8 @@ public:
     bool Running() const { return m_Process.state() == QProcess::Running; }
     // Gone as a crash leaves it: no goodbye to the others.
     void Kill();
+    // Starts the program again, with the same settings folder as before.
+    bool Restart();
     qint64 Pid() const { return m_Process.processId(); }
 
     struct State {
@@ -35,20 +39,25 @@ public:
     State GetState();
 
 private:
+    bool Start();
+
     QTemporaryDir m_Dir;
     QProcess m_Process;
+    QStringList m_Args;
 };
 
 // Several programs playing one session.
 class ProgramTable {
 public:
     // Hosts on a free loopback port and lets joiners in, up to players.
-    explicit ProgramTable(int players, unsigned seed = 1);
+    explicit ProgramTable(int players, unsigned seed = 1, bool holdSeats = false);
 
     std::vector<std::unique_ptr<ProgramPeer>>& Peers() { return m_Peers; }
     bool Ready() const { return m_Ready; }
     // One more program joins whichever peer hosts now.
     bool Join(ProgramPeer& host);
+    // A program of the table joins host again (after a restart).
+    bool Rejoin(ProgramPeer& peer, ProgramPeer& host);
     // Every program answers the same player count and nothing is on its way.
     bool WaitSeated(int players, int timeoutMs = 30000);
     // Every table still and every record arrived; someone may act.
@@ -62,6 +71,9 @@ public:
     bool Act();
     void Rebase();
     void Remove(ProgramPeer* peer);
+    // Out of the table's waits and back, the program kept.
+    std::unique_ptr<ProgramPeer> Take(ProgramPeer* peer);
+    void Add(std::unique_ptr<ProgramPeer> peer);
 
 private:
     std::vector<std::unique_ptr<ProgramPeer>> m_Peers;
