@@ -351,6 +351,13 @@ QString CTestControl::Execute(const QString& line) {
         QTimer::singleShot(0, okButton, &QAbstractButton::click);
         return QStringLiteral("ok");
     }
+    if (command == QLatin1String("grab")) {
+        // The window as the user sees it, to a picture file.
+        const QString path = words.mid(1).join(QLatin1Char(' '));
+        if (path.isEmpty())
+            return QStringLiteral("error usage: grab <file.png>");
+        return m_pFrame->grab().save(path) ? QStringLiteral("ok") : QStringLiteral("error cannot write ") + path;
+    }
     if (command == QLatin1String("quit")) {
         QTimer::singleShot(0, m_pFrame, [frame = m_pFrame] { frame->close(); });
         return QStringLiteral("ok");
