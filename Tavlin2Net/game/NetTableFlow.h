@@ -389,6 +389,7 @@ private:
     std::map<DPNID, DPNID> m_Returning;
     // Seats given back this session: the old id, the new.
     std::map<DPNID, DPNID> m_ReturnedIds;
+    std::pair<DPNID, DPNID> m_LastReturn; // a host's seat orders name it
     // When the host asked a newcomer for his token.
     std::map<DPNID, std::int64_t> m_SeatAskedAtMs;
     bool m_ProofSent = false;

@@ -182,6 +182,7 @@ void CNetTableFlow::GiveSeatBack(DPNID held, DPNID player) {
         if (id == held)
             id = player;
     m_ReturnedIds[held] = player;
+    m_LastReturn = {held, player};
     m_Joiners.erase(std::remove(m_Joiners.begin(), m_Joiners.end(), player), m_Joiners.end());
     m_Returning.erase(player);
     m_SeatAskedAtMs.erase(player);

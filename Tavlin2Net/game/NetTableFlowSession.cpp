@@ -70,6 +70,7 @@ void CNetTableFlow::LeaveSession() {
     m_TokenHashes.clear();
     m_Returning.clear();
     m_ReturnedIds.clear();
+    m_LastReturn = {};
     m_SeatAskedAtMs.clear();
     m_ProofSent = false;
     m_BackUnawaited = false;
@@ -252,6 +253,12 @@ void CNetTableFlow::SeatNewPlayers() {
     const DPNID tail = m_GameOn ? IdOf(m_DealStartSeat) : m_NextDealerId;
     netrec::PlayerOrderRecord order = m_Seats.Build(tail);
     order.kind = PartyKind();
+    // The last seat given back, so that a newcomer reads a record that
+    // crossed the return as the others do.
+    if (m_LastReturn.first != 0) {
+        order.returnedFrom = m_LastReturn.first;
+        order.returnedTo = m_LastReturn.second;
+    }
     Send(netrec::Build(order));
     SendSettingsNow();
     Relayout();
@@ -777,6 +784,10 @@ void CNetTableFlow::ApplyPlayerOrder(const CReceivedRecord& record, const netrec
     const bool returns = order.returnedFrom != 0 && order.returnedTo != local;
     if (returns && IsHeld(order.returnedFrom) && LocalSeatOf(order.returnedTo) == 0)
         GiveSeatBack(order.returnedFrom, order.returnedTo);
+    if (returns) {
+        m_ReturnedIds[order.returnedFrom] = order.returnedTo;
+        m_LastReturn = {order.returnedFrom, order.returnedTo};
+    }
     const auto own = std::find_if(order.seats.begin(), order.seats.end(),
                                   [&](const netrec::SeatRecord& s) { return s.player == local; });
     if (own == order.seats.end())
@@ -824,6 +835,7 @@ void CNetTableFlow::ApplyPlayerOrder(const CReceivedRecord& record, const netrec
         m_NextIsNewParty = m_GameOn || m_Public.m_NumberGame == 0;
         if (back) {
             m_ReturnedIds[order.returnedFrom] = local;
+            m_LastReturn = {order.returnedFrom, local};
             m_BackUnawaited = true;
             m_Public.m_NumberGame = static_cast<int>(std::min<std::uint32_t>(order.game, 9999));
         }

@@ -113,7 +113,8 @@ TEST(NetTableSim, PlayersJoiningAndSwitchingTheStarsGameLeaveTheTablesInStep) {
 // held seat whose player's departure reached a table after the host's word
 // on it (908), a player back in his seat while a refill its dealer dealt
 // before he heard of the return was still being dealt at his table (888),
-// and a held seat freed at the end of a party a zanta ended (1032), besides
+// a newcomer seated after a return who took a record that crossed it
+// (6107), and a held seat freed at the end of a party a zanta ended (1032), besides
 // their share of seeds. Departed players come back to their seats, and
 // other programs claim seats under their names without the token.
 TEST(NetTableSim, HeldSeatsKeepThePartyGoingInStep) {
@@ -121,7 +122,7 @@ TEST(NetTableSim, HeldSeatsKeepThePartyGoingInStep) {
     upsets.holdSeats = true;
     std::vector<std::uint64_t> seeds = Seeds(ZANTA_NETSIM_RUNS / 4);
     if (!qEnvironmentVariableIsSet("ZANTA_NETSIM_SEED"))
-        seeds.insert(seeds.end(), {888, 908, 1032, 1229});
+        seeds.insert(seeds.end(), {888, 908, 1032, 1229, 6107});
     const Tally tally = RunAll(seeds, upsets);
     // Players came back to their seats, and others claimed a seat under a
     // departed player's name, in the runs' share of moments.
