@@ -9,8 +9,6 @@
 
 #include "Cp1251.h"
 
-#include <QRandomGenerator>
-
 using namespace playnet;
 
 void CNetTableFlow::SetSeatToken(const QByteArray& token, std::function<void(const QByteArray&)> keep) {
@@ -49,9 +47,7 @@ void CNetTableFlow::AnswerSeatAsk(DPNID sender, const netrec::SeatAskRecord& r) 
     // its seat shows its token.
     if (r.newcomer != LocalId() || sender != m_DirectPlay.HostPlayer() || m_Seated || m_ProofSent)
         return;
-    QByteArray next(netrec::kTokenBytes, '\0');
-    QRandomGenerator::system()->fillRange(reinterpret_cast<quint32*>(next.data()),
-                                          netrec::kTokenBytes / static_cast<int>(sizeof(quint32)));
+    const QByteArray next = netrec::NewToken();
     std::function<void(const QByteArray&)> keep;
     netrec::SeatProofRecord proof;
     {

@@ -1,6 +1,7 @@
 #include "NetRecords.h"
 
 #include <QCryptographicHash>
+#include <QRandomGenerator>
 #include <QtEndian>
 
 namespace netrec {
@@ -225,6 +226,13 @@ std::optional<SeatProofRecord> ReadSeatProof(const QByteArray& b) {
 
 QByteArray TokenHash(const QByteArray& token) {
     return QCryptographicHash::hash(token, QCryptographicHash::Sha256).left(kTokenBytes);
+}
+
+QByteArray NewToken() {
+    QByteArray token(kTokenBytes, '\0');
+    QRandomGenerator::system()->fillRange(reinterpret_cast<quint32*>(token.data()),
+                                          kTokenBytes / static_cast<int>(sizeof(quint32)));
+    return token;
 }
 
 QByteArray BuildHeldMove(DPNID player, const QByteArray& move) {

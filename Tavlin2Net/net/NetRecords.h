@@ -196,6 +196,8 @@ QByteArray Build(const SeatProofRecord& r);
 std::optional<SeatProofRecord> ReadSeatProof(const QByteArray& b);
 // The hash a token is known by.
 QByteArray TokenHash(const QByteArray& token);
+// A new token, from the system's random source.
+QByteArray NewToken();
 // A move made for a held seat's player.
 QByteArray BuildHeldMove(DPNID player, const QByteArray& move);
 // The held seat's player and the move, when the record is a well-formed one.

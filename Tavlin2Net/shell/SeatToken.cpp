@@ -3,21 +3,12 @@
 #include "NetRecords.h"
 #include "Registry.h"
 
-#include <QRandomGenerator>
-
 namespace seattoken {
 
 namespace {
 
 constexpr const char* kKeyPath = "Software\\Tavlin2.0\\Net";
 constexpr const char* kValue = "SeatToken";
-
-QByteArray NewToken() {
-    QByteArray token(netrec::kTokenBytes, '\0');
-    QRandomGenerator::system()->fillRange(reinterpret_cast<quint32*>(token.data()),
-                                          netrec::kTokenBytes / static_cast<int>(sizeof(quint32)));
-    return token;
-}
 
 } // namespace
 
@@ -35,7 +26,7 @@ QByteArray Load() {
     }
     if (stored.size() == netrec::kTokenBytes)
         return stored;
-    const QByteArray token = NewToken();
+    const QByteArray token = netrec::NewToken();
     Store(token);
     return token;
 }
