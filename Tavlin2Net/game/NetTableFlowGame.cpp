@@ -60,7 +60,11 @@ void CNetTableFlow::ApplyParty(DPNID sender, const netrec::PartyRecord& r) {
     // dealing and stopped it, this table saw the departure first and dealt
     // without the departed. The dealer's new party replaces the void deal
     // as long as nobody has played in it.
-    if (r.id == e_NewParty && m_GameOn && m_FirstTurnDue && !m_Dealer && sender == m_DealerId) {
+    // A newcomer seated during that deal knows neither its dealer nor a
+    // move of it: it takes the new party as the others do.
+    const bool seatedInVoidDeal = m_Public.m_Players[0].m_Waiting && m_DealerId == 0 &&
+                                  IdOf(m_Public.m_CurrentPlayer) == 0 && LocalSeatOf(sender) != 0;
+    if (r.id == e_NewParty && m_GameOn && ((m_FirstTurnDue && !m_Dealer && sender == m_DealerId) || seatedInVoidDeal)) {
         StopGame();
         GatherCards();
         m_NextDealerId = sender;

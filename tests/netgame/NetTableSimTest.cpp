@@ -99,12 +99,14 @@ TEST(NetTableSim, PlayersJoiningMidPartyLeaveTheTablesInStep) {
 // newcomer left before its settings came: the newcomer took its successor's
 // kind switch for those settings and kept the old party. In 5962 the kind
 // switcher's deal gave a zanta the first turn, and the rules watch took the
-// zanta's holder for the first one served.
+// zanta's holder for the first one served. In 2238 a newcomer seated during
+// a deal its dealer then stopped (the deal crossed a crash) refused the
+// dealer's new party: it knew neither the deal's dealer nor a move of it.
 TEST(NetTableSim, PlayersJoiningAndSwitchingTheStarsGameLeaveTheTablesInStep) {
     TableSim::Upsets upsets;
     upsets.joins = true;
     upsets.stars = true;
-    RunAll({12, 264, 418, 573, 2124, 2176, 2215, 2291, 2341, 3291, 3333, 3887, 4484, 5962}, upsets);
+    RunAll({12, 264, 418, 573, 2124, 2176, 2215, 2238, 2291, 2341, 3291, 3333, 3887, 4484, 5962}, upsets);
 }
 
 // Seats held for players who leave, played by the host's table until the
