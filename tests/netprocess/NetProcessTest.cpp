@@ -82,8 +82,6 @@ TEST(NetProgram, AKilledPlayerRestartsAndComesBackToHisHeldSeat) {
     }
     ASSERT_TRUE(table.WaitSettled());
     ProgramPeer& host = *table.Peers()[0];
-    const QString game = host.Ask(QStringLiteral("dump")).section(' ', 1, 2);
-    ASSERT_TRUE(game.startsWith(QStringLiteral("game "))) << game.toStdString();
     std::unique_ptr<ProgramPeer> vera = table.Take(table.Peers()[2].get());
     vera->Kill();
     // The seat stays, played by the computer, and the game goes on.
@@ -95,7 +93,11 @@ TEST(NetProgram, AKilledPlayerRestartsAndComesBackToHisHeldSeat) {
     }
     ASSERT_TRUE(table.WaitSettled());
     // Started again with the same settings, he joins and is given his seat:
-    // the same game, not a new deal.
+    // the party goes on, not a new one (the game played meanwhile may have
+    // ended and the next been dealt).
+    const auto gameNumber = [&host] { return host.Ask(QStringLiteral("dump")).section(' ', 2, 2).toInt(); };
+    const int game = gameNumber();
+    ASSERT_GT(game, 0);
     ASSERT_TRUE(vera->Restart());
     ASSERT_TRUE(table.Rejoin(*vera, host));
     ProgramPeer& back = *vera;
@@ -104,7 +106,9 @@ TEST(NetProgram, AKilledPlayerRestartsAndComesBackToHisHeldSeat) {
     ASSERT_TRUE(DumpSays(host, QStringLiteral(" held 0")));
     EXPECT_FALSE(host.Ask(QStringLiteral("dump")).contains(QStringLiteral(" held 1")));
     ASSERT_TRUE(table.WaitSettled()) << table.Describe().toStdString();
-    EXPECT_EQ(host.Ask(QStringLiteral("dump")).section(' ', 1, 2), game);
+    // A new party would count its games from one again; the computer may
+    // have dealt the next game for his seat while he joined.
+    EXPECT_GE(gameNumber(), game);
     EXPECT_EQ(table.Disagreement().toStdString(), "");
     // He plays his own cards: the others take them as his.
     bool played = false;
