@@ -247,6 +247,8 @@ private:
     void WatchBarrier();
     int BarrierBoundMs() const;
     void AfterDeal();
+    // The dealer's first turn held back until this table's deal was over.
+    void ApplyTurnAfterDeal();
     void PassTurn(int seat, bool zanta);
     void AnnounceTurn(bool zanta);
     void PlayZanta(int holder);

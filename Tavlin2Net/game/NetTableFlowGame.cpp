@@ -204,12 +204,17 @@ void CNetTableFlow::SendEndOf(bool take) {
         return;
     sent = true;
     Send(netrec::BuildEnd(take ? e_EndTake : e_EndDistr, take ? m_TakeTag : m_DealTag));
-    if (!take && std::exchange(m_BackUnawaited, false) && m_TurnAfterDeal && !m_DealPending) {
-        const auto [dealer, turn] = *m_TurnAfterDeal;
-        m_TurnAfterDeal.reset();
-        ApplyTurn(dealer, turn);
-    }
+    if (!take && std::exchange(m_BackUnawaited, false) && !m_DealPending)
+        ApplyTurnAfterDeal();
     WatchBarrier();
+}
+
+void CNetTableFlow::ApplyTurnAfterDeal() {
+    if (!m_TurnAfterDeal)
+        return;
+    const auto [dealer, turn] = *m_TurnAfterDeal;
+    m_TurnAfterDeal.reset();
+    ApplyTurn(dealer, turn);
 }
 
 void CNetTableFlow::CountAck(DPNID sender, bool take, std::optional<std::uint32_t> tag) {
@@ -255,10 +260,8 @@ void CNetTableFlow::CheckBarriers() {
             // others hear so before they hear whose turn it is.
             SendEndOf(false);
             AfterDeal();
-        } else if (m_TurnAfterDeal) {
-            const auto [dealer, turn] = *m_TurnAfterDeal;
-            m_TurnAfterDeal.reset();
-            ApplyTurn(dealer, turn);
+        } else {
+            ApplyTurnAfterDeal();
         }
     }
     if (!m_TurnAfterDeal && !m_AfterHeldTurn.empty()) {
